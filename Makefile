@@ -1,0 +1,32 @@
+# The two commands of the README:  make run  and  make test.
+BUILD ?= build
+ROOT := $(CURDIR)
+JOBS ?= 2
+
+.PHONY: all deps configure build test run screenshot clean format
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-w64.cmake \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=$(ROOT)/scripts/wine-run.sh -DCMAKE_BUILD_TYPE=Release
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@scripts/test.sh $(BUILD)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+format:
+	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
+
+clean:
+	rm -rf $(BUILD)

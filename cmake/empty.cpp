@@ -1,0 +1,1 @@
+// Keeps a subsystem library that has no sources yet linkable.

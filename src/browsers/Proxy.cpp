@@ -1,0 +1,60 @@
+#include "browsers/Proxy.h"
+
+#include "settings/Defaults.h"
+
+Proxy::Proxy(const BrowserStores& stores)
+    : ie_(std::make_unique<IE>(stores.ieKey.empty() ? std::string(IE::kDefaultKey) : stores.ieKey)),
+      opera_(std::make_unique<Opera>(stores.settingsFile)),
+      firefox_(std::make_unique<FireFox>(stores.settingsFile, stores.appDataFolder)) {}
+
+std::string Proxy::Caption(BrowserKind kind) {
+    std::string caption = defaults::AppTitle;
+    switch (kind) {
+        case 0: return caption + "for Internet Explorer";
+        case 1: return caption + "for Google Chrome";
+        case 2: return caption + "for Mozilla Firefox";
+        case 3: return caption + "for Opera";
+        default: return caption;
+    }
+}
+
+std::string Proxy::SelectBrowser(BrowserKind kind) {
+    kind_ = kind;
+    PrepareBrowser();
+    return Caption(kind);
+}
+
+BrowserAdapter* Proxy::Adapter() {
+    switch (kind_) {
+        case 0:
+        case 1: return ie_.get();  // Chrome uses the same Internet Settings
+        case 2: return firefox_.get();
+        case 3: return opera_.get();
+        default: return nullptr;
+    }
+}
+
+void Proxy::PrepareBrowser() {
+    // Only the file-based stores need to be located again.
+    if (kind_ == 2 || kind_ == 3) Adapter()->FindPrefsFile();
+}
+
+int Proxy::GetEnabled() {
+    BrowserAdapter* a = Adapter();
+    return a ? a->GetEnabled() : 0;
+}
+
+void Proxy::SetEnabled(int state) {
+    if (BrowserAdapter* a = Adapter()) a->SetEnabled(state);
+}
+
+void Proxy::GetServer(std::string& buffer) {
+    if (BrowserAdapter* a = Adapter()) {
+        a->GetServer(buffer);
+        if (buffer.size() > kMaxProxyText) buffer.resize(kMaxProxyText);
+    }
+}
+
+void Proxy::SetServer(const std::string& address) {
+    if (BrowserAdapter* a = Adapter()) a->SetServer(address.substr(0, kMaxProxyText));
+}

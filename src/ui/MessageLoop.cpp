@@ -1,0 +1,61 @@
+#include "ui/MessageLoop.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+namespace {
+std::vector<HWND>& DialogWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+bool TranslateForDialogs(MSG& msg) {
+    for (HWND w : DialogWindows()) {
+        if (IsWindow(w) && (msg.hwnd == w || IsChild(w, msg.hwnd)) && IsDialogMessageW(w, &msg))
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
+void RegisterDialogWindow(HWND hwnd) { DialogWindows().push_back(hwnd); }
+
+void UnregisterDialogWindow(HWND hwnd) {
+    auto& v = DialogWindows();
+    v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (TranslateForDialogs(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+bool ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        if (TranslateForDialogs(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void WaitForMessages(DWORD timeoutMs) {
+    // MWMO_INPUTAVAILABLE: wake also for messages that arrived before the
+    // call but were only peeked at, so a wait never sleeps on a full queue.
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    ProcessMessages();
+}
+
+}  // namespace ui
