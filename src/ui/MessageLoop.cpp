@@ -27,6 +27,12 @@ void UnregisterDialogWindow(HWND hwnd) {
     v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
 }
 
+void DispatchOne(MSG& msg) {
+    if (TranslateForDialogs(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 int RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

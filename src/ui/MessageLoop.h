@@ -15,6 +15,9 @@ bool ProcessMessages();
 // without spinning; then pumps whatever is pending. INFINITE waits forever.
 void WaitForMessages(DWORD timeoutMs);
 
+// Translates and dispatches one message, giving dialog windows their turn.
+void DispatchOne(MSG& msg);
+
 // Dialog navigation (Tab, accelerators, Enter, Esc) for a window whose
 // messages the loop should route through IsDialogMessage.
 void RegisterDialogWindow(HWND hwnd);

@@ -1,0 +1,176 @@
+#include "tray/TrayIcon.h"
+
+#include "ui/Error.h"
+#include "ui/Text.h"
+
+namespace {
+constexpr wchar_t kTrayClass[] = L"QuillbarrowTrayWindow";
+constexpr size_t kMaxHint = 64;  // shorter hints only; longer ones are ignored
+}  // namespace
+
+TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(inst, kTrayClass, &wc)) {
+        wc.lpfnWndProc = &TTrayIcon::WndProc;
+        wc.hInstance = inst;
+        wc.lpszClassName = kTrayClass;
+        RegisterClassExW(&wc);
+    }
+    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kTrayClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, inst, this));
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    HICON appIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+    icon_.reset(CopyIcon(appIcon ? appIcon : LoadIconW(nullptr, IDI_APPLICATION)));
+
+    data_.cbSize = sizeof data_;
+    data_.hWnd = window_.get();
+    data_.uID = 1;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON;
+    data_.uCallbackMessage = kCallbackMessage;
+    data_.hIcon = icon_.get();
+}
+
+TTrayIcon::~TTrayIcon() {
+    if (inShell_) Notify(NIM_DELETE);
+    if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+}
+
+bool TTrayIcon::Notify(DWORD action) { return Shell_NotifyIconW(action, &data_) != FALSE; }
+
+void TTrayIcon::SetVisible(bool visible) {
+    visible_ = visible;
+    if (visible) {
+        if (!Notify(NIM_ADD)) throw EOutOfResources("Cannot Create System Shell Notification Icon");
+        inShell_ = true;
+    } else {
+        if (!Notify(NIM_DELETE)) throw EOutOfResources("Cannot Remove System Shell Notification Icon");
+        inShell_ = false;
+    }
+}
+
+void TTrayIcon::ShowWhenPossible() {
+    // At log-on the taskbar may not exist yet; "TaskbarCreated" brings us back.
+    visible_ = true;
+    inShell_ = Notify(NIM_ADD);
+}
+
+void TTrayIcon::Update() {
+    data_.hIcon = icon_.get();
+    if (inShell_) Notify(NIM_MODIFY);
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+    iconIndex_ = index;
+    if (icons_) {
+        ui::UniqueIcon icon = icons_->GetIcon(index);
+        if (icon) icon_ = std::move(icon);
+    }
+    Update();
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+    std::wstring wide = ui::Widen(hint);
+    if (hint == hint_ || wide.size() >= kMaxHint) return;
+    hint_ = hint;
+    wcsncpy_s(data_.szTip, wide.c_str(), _TRUNCATE);
+    if (!hint.empty()) data_.uFlags |= NIF_TIP;
+    Update();
+}
+
+void TTrayIcon::Minimize() {
+    minimized_ = true;
+    ShowWindow(mainWindow_, SW_MINIMIZE);
+    // Hiding the window removes its taskbar button; only do it while the icon
+    // is there to bring it back.
+    if (inShell_) ShowWindow(mainWindow_, SW_HIDE);
+    if (OnMinimize) OnMinimize();
+}
+
+void TTrayIcon::Restore() {
+    minimized_ = false;
+    ShowWindow(mainWindow_, SW_RESTORE);
+    SetForegroundWindow(mainWindow_);
+    if (OnRestore) OnRestore();
+}
+
+void TTrayIcon::ShowMenu() {
+    if (!popupMenu_) return;
+    POINT pt{};
+    GetCursorPos(&pt);
+    // Without this the menu stays open when the user clicks elsewhere.
+    HWND active = GetLastActivePopup(mainWindow_);
+    SetForegroundWindow(active ? active : mainWindow_);
+    popupMenu_->Popup(window_.get(), pt);
+}
+
+bool TTrayIcon::ApplicationHookProc(UINT msg, WPARAM wp, LPARAM) {
+    if (msg != WM_SYSCOMMAND) return false;
+    if ((wp & 0xFFF0) == SC_MINIMIZE) {
+        Minimize();
+        return true;
+    }
+    if ((wp & 0xFFF0) == SC_RESTORE && minimized_) {
+        Restore();
+        return true;
+    }
+    return false;
+}
+
+void TTrayIcon::EndSession() {
+    if (inShell_) Notify(NIM_DELETE);
+    inShell_ = false;
+}
+
+LRESULT CALLBACK TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->window_) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    ui::Guarded([&] { result = self->DoMessage(msg, wp, lp); });
+    return result;
+}
+
+LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYENDSESSION) return 1;
+    if (msg == WM_ENDSESSION) {
+        if (wp) EndSession();
+        return 0;
+    }
+    if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
+        // Explorer restarted (or started after us): put the icon back.
+        if (visible_) {
+            inShell_ = Notify(NIM_ADD);
+            Update();
+        }
+        return 0;
+    }
+    if (msg == kCallbackMessage) {
+        switch (static_cast<UINT>(lp)) {
+            case WM_LBUTTONUP:
+                if (RestoreOn == imLeftClickUp) Restore();
+                if (PopupMenuOn == imLeftClickUp) ShowMenu();
+                break;
+            case WM_RBUTTONUP:
+                if (RestoreOn == imRightClickUp) Restore();
+                if (PopupMenuOn == imRightClickUp) ShowMenu();
+                break;
+            case WM_LBUTTONDBLCLK:
+                if (RestoreOn == imLeftDoubleClick) Restore();
+                if (PopupMenuOn == imLeftDoubleClick) ShowMenu();
+                break;
+            case WM_RBUTTONDBLCLK:
+                if (RestoreOn == imRightDoubleClick) Restore();
+                if (PopupMenuOn == imRightDoubleClick) ShowMenu();
+                break;
+        }
+        return 0;
+    }
+    if (msg == WM_COMMAND || msg == WM_NULL) return 0;
+    return DefWindowProcW(window_.get(), msg, wp, lp);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The notification-area icon: picture, tooltip, restore on a left click, the
+// pop-up menu on a right click, and minimise-to-tray.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/Controls.h"
+#include "ui/Handles.h"
+
+enum TTrayIconMessage {
+    imClick,
+    imDoubleClick,
+    imMouseDown,
+    imMouseUp,
+    imLeftClickUp,
+    imLeftDoubleClick,
+    imRightClickUp,
+    imRightDoubleClick,
+    imNone,
+};
+
+class TTrayIcon {
+public:
+    static constexpr UINT kCallbackMessage = WM_USER + 1;
+
+    // mainWindow: the window that minimises into the notification area.
+    explicit TTrayIcon(HWND mainWindow);
+    ~TTrayIcon();
+    TTrayIcon(const TTrayIcon&) = delete;
+    TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+    // Adds (true) or removes (false) the icon. Raises EOutOfResources when the
+    // shell refuses.
+    void SetVisible(bool visible);
+    bool Visible() const { return visible_; }
+    // Shows the icon when the shell lets us; otherwise keeps trying each time
+    // the taskbar is (re)created. Never raises.
+    void ShowWhenPossible();
+    // Whether the shell holds our icon right now.
+    bool InShell() const { return inShell_; }
+
+    void SetHint(const std::string& hint);
+    const std::string& Hint() const { return hint_; }
+    void SetIcons(ui::ImageList* icons) { icons_ = icons; }
+    void SetIconIndex(int index);
+    int IconIndex() const { return iconIndex_; }
+    void SetPopupMenu(ui::PopupMenu* menu) { popupMenu_ = menu; }
+
+    TTrayIconMessage RestoreOn = imDoubleClick;
+    TTrayIconMessage PopupMenuOn = imNone;
+
+    std::function<void()> OnMinimize;
+    std::function<void()> OnRestore;
+
+    void Minimize();
+    void Restore();
+    void ShowMenu();
+    // Sees the main window's messages before it handles them; returns true
+    // when the message was dealt with here.
+    bool ApplicationHookProc(UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND Handle() const { return window_.get(); }
+    bool Minimized() const { return minimized_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT DoMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void Update();
+    bool Notify(DWORD action);
+    void EndSession();
+
+    HWND mainWindow_;
+    ui::UniqueHwnd window_;
+    ui::UniqueIcon icon_;
+    NOTIFYICONDATAW data_{};
+    bool visible_ = false;
+    bool inShell_ = false;
+    bool minimized_ = false;
+    std::string hint_;
+    ui::ImageList* icons_ = nullptr;
+    int iconIndex_ = 0;
+    ui::PopupMenu* popupMenu_ = nullptr;
+    UINT taskbarCreated_ = 0;
+};

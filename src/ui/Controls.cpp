@@ -1,0 +1,269 @@
+#include "ui/Controls.h"
+
+#include <windowsx.h>
+
+#include "ui/Error.h"
+#include "ui/Form.h"
+#include "ui/Text.h"
+
+namespace ui {
+
+std::string Control::Text() const {
+    int n = GetWindowTextLengthW(hwnd_);
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(hwnd_, buf.data(), n + 1);
+    buf.resize(static_cast<size_t>(n));
+    return Narrow(buf);
+}
+
+void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, Widen(text).c_str()); }
+
+bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+
+void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+
+// --- Button
+
+void Button::Click() {
+    if (Enabled() && onClick) onClick();
+}
+
+void Button::OnCommand(int code) {
+    if (code == BN_CLICKED && onClick) onClick();
+}
+
+void Button::OnCreated() { SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+
+LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR data) {
+    auto* self = reinterpret_cast<Button*>(data);
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            if (self->onMouseDown) {
+                MouseButton b = msg == WM_LBUTTONDOWN   ? MouseButton::Left
+                                : msg == WM_RBUTTONDOWN ? MouseButton::Right
+                                                        : MouseButton::Middle;
+                Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+            }
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, SubclassProc, 1);
+            break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// --- RadioButton
+
+bool RadioButton::Checked() const {
+    return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void RadioButton::SetChecked(bool checked) {
+    if (checked) {
+        // Uncheck the other buttons of the same group, as a click would.
+        for (HWND w = GetWindow(GetParent(hwnd_), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            if (w == hwnd_) continue;
+            auto* other = reinterpret_cast<Control*>(GetPropW(w, L"QbControl"));
+            auto* radio = dynamic_cast<RadioButton*>(other);
+            if (radio && radio->group_ == group_) SendMessageW(w, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+    }
+    SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked && onClick) onClick();
+}
+
+void RadioButton::OnCommand(int code) {
+    if (code == BN_CLICKED && onClick) onClick();
+}
+
+// --- ComboBox
+
+void ComboBox::AddItem(const std::string& text) {
+    SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+
+void ComboBox::Clear() {
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    SetWindowTextW(hwnd_, L"");
+}
+
+int ComboBox::Count() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)); }
+
+std::string ComboBox::Item(int index) const {
+    LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n == CB_ERR) return {};
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    n = SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data()));
+    if (n == CB_ERR) return {};
+    buf.resize(static_cast<size_t>(n));
+    return Narrow(buf);
+}
+
+int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
+
+void ComboBox::SetItemIndex(int index) {
+    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void ComboBox::OnCommand(int code) {
+    if (code == CBN_SELCHANGE) {
+        // The edit part takes the picked text only after this notification, so
+        // set it now: the handlers read the new text.
+        int index = ItemIndex();
+        if (editable_ && index >= 0) SetText(Item(index));
+        if (onClick) onClick();
+        if (onChange) onChange();
+    } else if (code == CBN_EDITCHANGE) {
+        if (onChange) onChange();
+    }
+}
+
+// --- Label and Picture
+
+void Label::OnCommand(int code) {
+    if (code == STN_CLICKED && onClick) onClick();
+}
+
+void Picture::OnCommand(int code) {
+    if (code == STN_CLICKED && onClick) onClick();
+}
+
+void Picture::OnDrawItem(const DRAWITEMSTRUCT& dis) {
+    FillRect(dis.hDC, &dis.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    if (onPaint) onPaint(dis.hDC, dis.rcItem);
+}
+
+// --- StatusBar
+
+void StatusBar::AddPanel(int width) {
+    widths_.push_back(width);
+    texts_.emplace_back();
+    ApplyParts();
+}
+
+void StatusBar::InsertPanel(int index, int width) {
+    widths_.insert(widths_.begin() + index, width);
+    texts_.insert(texts_.begin() + index, std::string());
+    ApplyParts();
+}
+
+void StatusBar::ApplyParts() {
+    std::vector<int> edges;
+    int x = 0;
+    for (size_t i = 0; i < widths_.size(); ++i) {
+        x += form_ ? form_->Scale(widths_[i]) : widths_[i];
+        edges.push_back(i + 1 == widths_.size() ? -1 : x);
+    }
+    SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    for (size_t i = 0; i < texts_.size(); ++i)
+        SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(Widen(texts_[i]).c_str()));
+}
+
+void StatusBar::SetPanelText(int index, const std::string& text) {
+    if (index < 0 || index >= PanelCount()) return;
+    texts_[static_cast<size_t>(index)] = text;
+    SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(Widen(text).c_str()));
+}
+
+std::string StatusBar::PanelText(int index) const {
+    if (index < 0 || index >= PanelCount()) return {};
+    return texts_[static_cast<size_t>(index)];
+}
+
+// --- PopupMenu
+
+PopupMenu::PopupMenu() : menu_(CreatePopupMenu()) {}
+
+int PopupMenu::AddItem(const std::string& caption, std::function<void()> onClick) {
+    handlers_.push_back(std::move(onClick));
+    AppendMenuW(menu_.get(), MF_STRING, handlers_.size(), Widen(caption).c_str());
+    return Count() - 1;
+}
+
+void PopupMenu::SetItemEnabled(int index, bool enabled) {
+    EnableMenuItem(menu_.get(), static_cast<UINT>(index),
+                   MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+bool PopupMenu::ItemEnabled(int index) const {
+    UINT state = GetMenuState(menu_.get(), static_cast<UINT>(index), MF_BYPOSITION);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+std::string PopupMenu::ItemCaption(int index) const {
+    wchar_t buf[256] = {};
+    GetMenuStringW(menu_.get(), static_cast<UINT>(index), buf, 256, MF_BYPOSITION);
+    return Narrow(buf);
+}
+
+void PopupMenu::ClickItem(int index) {
+    if (index < 0 || index >= Count() || !ItemEnabled(index)) return;
+    lastChosen = index;
+    if (handlers_[static_cast<size_t>(index)]) handlers_[static_cast<size_t>(index)]();
+}
+
+void PopupMenu::Popup(HWND owner, POINT at) {
+    if (onPopup) onPopup();
+    UINT cmd = static_cast<UINT>(TrackPopupMenu(menu_.get(),
+                                                TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                at.x, at.y, 0, owner, nullptr));
+    // Without a message after the menu closes, a second right-click on the
+    // notification icon can show the menu only briefly.
+    PostMessageW(owner, WM_NULL, 0, 0);
+    if (cmd > 0) ClickItem(static_cast<int>(cmd) - 1);
+}
+
+// --- ImageList
+
+ImageList::ImageList(int size)
+    : list_(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 8, 0)), size_(size) {}
+
+ImageList::~ImageList() {
+    if (list_) ImageList_Destroy(list_);
+}
+
+void ImageList::AddIcon(HICON icon) { ImageList_ReplaceIcon(list_, -1, icon); }
+
+int ImageList::Count() const { return ImageList_GetImageCount(list_); }
+
+UniqueIcon ImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count()) return UniqueIcon();
+    return UniqueIcon(ImageList_GetIcon(list_, index, ILD_NORMAL));
+}
+
+// --- Timer
+
+namespace {
+UINT_PTR g_nextTimerId = 1000;
+}
+
+Timer::Timer(Form& owner) : owner_(owner), id_(g_nextTimerId++) { owner_.AttachTimer(this); }
+
+Timer::~Timer() {
+    if (owner_.Handle()) KillTimer(owner_.Handle(), id_);
+    owner_.DetachTimer(this);
+}
+
+void Timer::SetInterval(UINT ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    Arm();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    Arm();
+}
+
+void Timer::Arm() {
+    if (!owner_.Handle()) return;
+    KillTimer(owner_.Handle(), id_);
+    if (enabled_ && interval_ > 0) SetTimer(owner_.Handle(), id_, interval_, nullptr);
+}
+
+}  // namespace ui

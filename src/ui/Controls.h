@@ -1,0 +1,200 @@
+#pragma once
+// Thin wrappers over the native controls. A form creates them from its layout
+// table; the wrappers turn WM_COMMAND/WM_NOTIFY back into plain handlers.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Handles.h"
+#include "ui/Owned.h"
+
+namespace ui {
+
+class Form;
+
+enum class MouseButton { Left, Right, Middle };
+
+class Control {
+public:
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    HWND Handle() const { return hwnd_; }
+    int Id() const { return id_; }
+    std::string Text() const;
+    void SetText(const std::string& text);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+
+protected:
+    friend class Form;
+    // Notification code of a WM_COMMAND from this control.
+    virtual void OnCommand(int /*code*/) {}
+    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
+    // Called once the native window exists.
+    virtual void OnCreated() {}
+
+    HWND hwnd_ = nullptr;
+    int id_ = 0;
+    Form* form_ = nullptr;
+};
+
+class GroupBox : public Control {};
+
+class Button : public Control {
+public:
+    std::function<void()> onClick;
+    // Any mouse button pressed over the button: (button, key state, x, y).
+    std::function<void(MouseButton, WPARAM, int, int)> onMouseDown;
+    void Click();
+
+protected:
+    void OnCommand(int code) override;
+    void OnCreated() override;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+};
+
+class RadioButton : public Control {
+public:
+    std::function<void()> onClick;
+    bool Checked() const;
+    // Turning a radio button on from code runs its click handler, as a click would.
+    void SetChecked(bool checked);
+
+protected:
+    friend class Form;
+    void OnCommand(int code) override;
+    Control* group_ = nullptr;
+};
+
+class ComboBox : public Control {
+public:
+    std::function<void()> onChange;  // text edited or item picked by the user
+    std::function<void()> onClick;   // item picked by the user
+    void AddItem(const std::string& text);
+    void Clear();  // all items and the edit text
+    int Count() const;
+    std::string Item(int index) const;
+    int ItemIndex() const;
+    // Selects an item from code; runs no handler. -1 clears the selection.
+    void SetItemIndex(int index);
+    bool Editable() const { return editable_; }
+
+protected:
+    friend class Form;
+    void OnCommand(int code) override;
+    bool editable_ = false;
+};
+
+class Edit : public Control {};
+
+class Label : public Control {
+public:
+    std::function<void()> onClick;
+    COLORREF color = CLR_INVALID;  // CLR_INVALID: the system's text colour
+    int fontHeight = 0;            // 0: the form's font
+
+protected:
+    friend class Form;
+    void OnCommand(int code) override;
+    UniqueFont font_;
+};
+
+class Picture : public Control {
+public:
+    std::function<void()> onClick;
+    std::function<void(HDC, const RECT&)> onPaint;
+
+protected:
+    void OnCommand(int code) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& dis) override;
+};
+
+class StatusBar : public Control {
+public:
+    // Panels are given by width; the last one takes the rest of the bar.
+    void AddPanel(int width);
+    void InsertPanel(int index, int width);
+    int PanelCount() const { return static_cast<int>(widths_.size()); }
+    void SetPanelText(int index, const std::string& text);
+    std::string PanelText(int index) const;
+
+private:
+    void ApplyParts();
+    std::vector<int> widths_;
+    std::vector<std::string> texts_;
+};
+
+// Pop-up menu whose items can be enabled and disabled.
+class PopupMenu {
+public:
+    PopupMenu();
+    // Returns the item's index.
+    int AddItem(const std::string& caption, std::function<void()> onClick);
+    void SetItemEnabled(int index, bool enabled);
+    bool ItemEnabled(int index) const;
+    std::string ItemCaption(int index) const;
+    int Count() const { return static_cast<int>(handlers_.size()); }
+    // Opens the menu at a screen point and runs the chosen item's handler.
+    void Popup(HWND owner, POINT at);
+    HMENU Handle() const { return menu_.get(); }
+    // Runs just before the menu opens (tests use it to close the menu again).
+    std::function<void()> onPopup;
+    // Index of the item clicked last, or -1 (tests and diagnostics).
+    int lastChosen = -1;
+
+    // Runs the handler of an item as a click would (disabled items do nothing).
+    void ClickItem(int index);
+
+private:
+    UniqueMenu menu_;
+    std::vector<std::function<void()>> handlers_;
+};
+
+// An image list of square images.
+class ImageList {
+public:
+    explicit ImageList(int size = 32);
+    ~ImageList();
+    ImageList(const ImageList&) = delete;
+    ImageList& operator=(const ImageList&) = delete;
+    void AddIcon(HICON icon);
+    int Count() const;
+    // A new icon of image index; the caller owns it.
+    UniqueIcon GetIcon(int index) const;
+    HIMAGELIST Handle() const { return list_; }
+    int Size() const { return size_; }
+
+private:
+    HIMAGELIST list_ = nullptr;
+    int size_;
+};
+
+// A millisecond window timer owned by a form.
+class Timer {
+public:
+    explicit Timer(Form& owner);
+    ~Timer();
+    std::function<void()> onTimer;
+    void SetInterval(UINT ms);
+    UINT Interval() const { return interval_; }
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+
+private:
+    friend class Form;
+    void Arm();
+    Form& owner_;
+    UINT_PTR id_;
+    UINT interval_ = 1000;
+    bool enabled_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,402 @@
+#include "ui/Form.h"
+
+#include "ui/Error.h"
+#include "ui/MessageLoop.h"
+#include "ui/Text.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"QuillbarrowForm";
+constexpr wchar_t kControlProp[] = L"QbControl";
+
+}  // namespace
+
+void Form::RegisterFormClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), kFormClass, &wc)) return;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.lpszClassName = kFormClass;
+    wc.lpfnWndProc = &Form::WndProc;
+    RegisterClassExW(&wc);
+}
+
+namespace {
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+}  // namespace
+
+int WindowDpi(HWND hwnd) {
+    static auto fn = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (fn && hwnd) {
+        UINT dpi = fn(hwnd);
+        if (dpi) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+UniqueFont CreateUiFont(int pixelHeight, int dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(pixelHeight, dpi, 96);
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    wcscpy_s(lf.lfFaceName, L"ＭＳ Ｐゴシック");
+    UniqueFont font(CreateFontIndirectW(&lf));
+    // The system maps a missing face to whatever it likes; keep the font only
+    // when what it picked really carries Japanese glyphs.
+    if (font) {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font.get());
+        int charset = GetTextCharset(dc);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        if (charset == SHIFTJIS_CHARSET) return font;
+    }
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    ncm.lfMessageFont.lfHeight = lf.lfHeight;
+    return UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
+}
+
+Form::Form() = default;
+
+Form::~Form() {
+    if (hwnd_) {
+        UnregisterDialogWindow(hwnd_.get());
+        SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+    }
+}
+
+void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> controls, HWND owner) {
+    RegisterFormClass();
+    DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    if (spec.style == FormStyle::Single) {
+        style |= WS_OVERLAPPED | WS_MINIMIZEBOX;
+    } else {
+        style |= WS_POPUP;
+        exStyle |= WS_EX_DLGMODALFRAME;
+    }
+    dpi_ = WindowDpi(nullptr);
+    RECT r{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    HWND hwnd = CreateWindowExW(exStyle, kFormClass, Widen(spec.caption).c_str(), style, CW_USEDEFAULT,
+                                CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr,
+                                GetModuleHandleW(nullptr), this);
+    if (!hwnd) throw Exception("Cannot create window");
+    hwnd_.reset(hwnd);
+    // The DPI of the monitor the window landed on may differ from the system's.
+    int actual = WindowDpi(hwnd);
+    if (actual != dpi_) {
+        dpi_ = actual;
+        RECT r2{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+        AdjustWindowRectEx(&r2, style, FALSE, exStyle);
+        SetWindowPos(hwnd, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    font_ = CreateUiFont(12, dpi_);
+
+    std::map<Control*, Bounds> placed;
+    for (const ControlSpec& c : controls) CreateControl(c, placed);
+    RegisterDialogWindow(hwnd);
+}
+
+void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bounds>& placedIn) {
+    auto& placed = const_cast<std::map<Control*, Bounds>&>(placedIn);
+    Bounds b = spec.bounds;
+    if (spec.group) {
+        const Bounds& g = placed.at(spec.group);
+        b.left += g.left;
+        b.top += g.top;
+    }
+    placed[spec.control] = b;
+
+    const wchar_t* cls = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    int height = b.height;
+    auto* radio = dynamic_cast<RadioButton*>(spec.control);
+    switch (spec.kind) {
+        case Kind::GroupBox: style |= BS_GROUPBOX | WS_GROUP; break;
+        case Kind::RadioButton: style |= BS_AUTORADIOBUTTON | WS_TABSTOP; break;
+        case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
+        case Kind::DefaultButton: style |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
+        case Kind::CancelButton: style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
+        case Kind::DropDownList:
+            cls = L"COMBOBOX";
+            style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+            height += 200;  // the height given is the closed box; this is the list
+            break;
+        case Kind::DropDown:
+            cls = L"COMBOBOX";
+            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+            height += 200;
+            break;
+        case Kind::Edit:
+            cls = L"EDIT";
+            style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY | WS_GROUP; break;
+        case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY | WS_GROUP; break;
+        case Kind::StatusBar: cls = STATUSCLASSNAMEW; style |= CCS_BOTTOM; break;
+    }
+    // A radio button starts a new group unless the control before it was a
+    // radio button of the same group box.
+    if (radio) {
+        radio->group_ = spec.group;
+        bool continues = false;
+        for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+            auto* prev = dynamic_cast<RadioButton*>(it->second);
+            continues = prev && prev->group_ == spec.group;
+            break;
+        }
+        if (!continues) style |= WS_GROUP;
+    }
+    if (spec.kind == Kind::Label && b.width == 0) {
+        // A label without a width sizes itself to its caption.
+        style &= ~static_cast<DWORD>(SS_LEFT);
+    }
+
+    int id = nextId_++;
+    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(spec.caption).c_str(), style, Scale(b.left),
+                                Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) throw Exception("Cannot create control");
+    Control* c = spec.control;
+    c->hwnd_ = hwnd;
+    c->id_ = id;
+    c->form_ = this;
+    SetPropW(hwnd, kControlProp, c);
+    controls_[id] = c;
+
+    HFONT font = font_.get();
+    if (auto* label = dynamic_cast<Label*>(c); label && label->fontHeight > 0) {
+        label->font_ = CreateUiFont(label->fontHeight, dpi_);
+        font = label->font_.get();
+    }
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (spec.kind == Kind::Label && b.width == 0) {
+        // Size the label to its text.
+        HDC dc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(dc, font);
+        std::wstring text = Widen(spec.caption);
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+        SetWindowPos(hwnd, nullptr, 0, 0, sz.cx + 2, sz.cy + 2, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    if (auto* combo = dynamic_cast<ComboBox*>(c)) {
+        combo->editable_ = spec.kind == Kind::DropDown;
+        for (const char* item : spec.items) combo->AddItem(item);
+    }
+    if (spec.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
+    if (spec.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
+    c->OnCreated();
+}
+
+Control* Form::FindControl(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+std::string Form::Caption() const {
+    int n = GetWindowTextLengthW(hwnd_.get());
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(hwnd_.get(), buf.data(), n + 1);
+    buf.resize(static_cast<size_t>(n));
+    return Narrow(buf);
+}
+
+void Form::SetCaption(const std::string& caption) {
+    SetWindowTextW(hwnd_.get(), Widen(caption).c_str());
+}
+
+namespace {
+RECT WindowRectOf(HWND hwnd) {
+    RECT r{};
+    if (IsIconic(hwnd) || !IsWindowVisible(hwnd)) {
+        // A minimised or hidden window reports its normal place through the
+        // placement, in workspace coordinates.
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        GetWindowPlacement(hwnd, &wp);
+        r = wp.rcNormalPosition;
+        if (!(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+            MONITORINFO mi{};
+            mi.cbSize = sizeof mi;
+            if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
+                OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+        }
+        return r;
+    }
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+}  // namespace
+
+int Form::Left() const { return WindowRectOf(hwnd_.get()).left; }
+int Form::Top() const { return WindowRectOf(hwnd_.get()).top; }
+int Form::Width() const {
+    RECT r = WindowRectOf(hwnd_.get());
+    return r.right - r.left;
+}
+int Form::Height() const {
+    RECT r = WindowRectOf(hwnd_.get());
+    return r.bottom - r.top;
+}
+
+void Form::SetTop(int top) {
+    SetWindowPos(hwnd_.get(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetLeft(int left) {
+    SetWindowPos(hwnd_.get(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
+
+void Form::Show(int showCommand) {
+    FormShow();
+    shownOnce_ = true;
+    ShowWindow(hwnd_.get(), showCommand);
+    UpdateWindow(hwnd_.get());
+}
+
+int Form::ShowModal() {
+    HWND owner = GetWindow(hwnd_.get(), GW_OWNER);
+    modal_ = true;
+    modalResult_ = mrNone;
+    if (owner) EnableWindow(owner, FALSE);
+    Show();
+    SetForegroundWindow(hwnd_.get());
+    MSG msg;
+    while (modalResult_ == mrNone) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            modalResult_ = mrCancel;
+            break;
+        }
+        DispatchOne(msg);
+    }
+    // Enable the owner before hiding, so activation returns to it.
+    if (owner) EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_.get(), SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    modal_ = false;
+    return modalResult_;
+}
+
+void Form::AttachTimer(Timer* timer) { timers_[timer->id_] = timer; }
+
+void Form::DetachTimer(Timer* timer) { timers_.erase(timer->id_); }
+
+LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    // Messages before the window handle is stored go to the default procedure.
+    if (!self || !self->hwnd_) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    bool handled = false;
+    // No exception may cross into the system: show it and go on.
+    Guarded([&] {
+        result = self->Dispatch(msg, wp, lp);
+        handled = true;
+    });
+    if (!handled) result = DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        UnregisterDialogWindow(hwnd);
+        (void)self->hwnd_.release();
+    }
+    return result;
+}
+
+bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND hwnd = hwnd_.get();
+    LRESULT result = 0;
+    if (HandleMessage(msg, wp, lp, result)) return result;
+    switch (msg) {
+        case WM_COMMAND: {
+            int id = LOWORD(wp);
+            int code = HIWORD(wp);
+            if (lp == 0 || id == IDOK || id == IDCANCEL) {
+                // Enter and Esc arrive from the dialog navigation as IDOK/IDCANCEL.
+                if (id == IDOK && defaultButton_) {
+                    defaultButton_->Click();
+                    return 0;
+                }
+                if (id == IDCANCEL && cancelButton_) {
+                    cancelButton_->Click();
+                    return 0;
+                }
+                if (id == IDCANCEL && modal_) {
+                    modalResult_ = mrCancel;
+                    return 0;
+                }
+            }
+            if (Control* c = FindControl(id)) c->OnCommand(code);
+            return 0;
+        }
+        case WM_DRAWITEM: {
+            auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (Control* c = FindControl(static_cast<int>(dis->CtlID))) c->OnDrawItem(*dis);
+            return TRUE;
+        }
+        case WM_CTLCOLORSTATIC: {
+            auto* c = reinterpret_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
+            auto* label = dynamic_cast<Label*>(c);
+            if (label && label->color != CLR_INVALID) {
+                HDC dc = reinterpret_cast<HDC>(wp);
+                SetTextColor(dc, label->color);
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return DefWindowProcW(hwnd, msg, wp, lp);
+        }
+        case WM_TIMER: {
+            auto it = timers_.find(wp);
+            if (it != timers_.end()) {
+                if (it->second->onTimer) it->second->onTimer();
+                return 0;
+            }
+            return DefWindowProcW(hwnd, msg, wp, lp);
+        }
+        case WM_CLOSE:
+            if (modal_) {
+                modalResult_ = mrCancel;
+                return 0;
+            }
+            if (FormCloseQuery()) DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            if (isMainForm_) PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            // Keep the status bar along the bottom edge.
+            for (auto& [id, c] : controls_)
+                if (dynamic_cast<StatusBar*>(c)) SendMessageW(c->Handle(), WM_SIZE, 0, 0);
+            return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace ui

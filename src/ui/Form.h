@@ -1,0 +1,139 @@
+#pragma once
+// Top-level windows built from a layout table in 96-DPI pixels.
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/Handles.h"
+
+namespace ui {
+
+enum class Kind {
+    GroupBox,
+    RadioButton,
+    Button,
+    DefaultButton,  // the button that Enter presses
+    CancelButton,   // the button that Esc presses
+    DropDownList,   // pick only
+    DropDown,       // pick or type
+    Edit,
+    Label,
+    Picture,
+    StatusBar,
+};
+
+struct Bounds {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// One row of a form's layout: bounds are inside `group` when one is given.
+struct ControlSpec {
+    Control* control;
+    Kind kind;
+    Bounds bounds;
+    const char* caption = "";
+    Control* group = nullptr;
+    std::vector<const char*> items = {};
+};
+
+enum class FormStyle {
+    Single,  // single border, system menu, minimise box
+    Dialog,  // dialog frame, close box only
+};
+
+struct FormSpec {
+    const char* caption;
+    int clientWidth;
+    int clientHeight;
+    FormStyle style;
+};
+
+enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+class Form {
+public:
+    Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    // Builds the native window and its controls (hidden). owner may be null.
+    void Create(const FormSpec& spec, std::initializer_list<ControlSpec> controls,
+                HWND owner = nullptr);
+
+    HWND Handle() const { return hwnd_.get(); }
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+
+    // Window rectangle in screen pixels.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetTop(int top);
+    void SetLeft(int left);
+    bool Visible() const;
+
+    // Shows the window, running FormShow first.
+    void Show(int showCommand = SW_SHOWNORMAL);
+    // Shows modally over the owner and returns the modal result.
+    int ShowModal();
+    bool IsModal() const { return modal_; }
+    // Ends a modal showing with a result.
+    void SetModalResult(int result) { modalResult_ = result; }
+    int ModalResultValue() const { return modalResult_; }
+
+    // Scales a 96-DPI length to the window's DPI.
+    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    int Dpi() const { return dpi_; }
+
+    // The form's font: the Japanese UI font, or a fallback when it is missing.
+    HFONT Font() const { return font_.get(); }
+
+    // Routes WM_TIMER of a timer id to its owner.
+    void AttachTimer(Timer* timer);
+    void DetachTimer(Timer* timer);
+
+protected:
+    // Runs each time the form is shown, before it becomes visible.
+    virtual void FormShow() {}
+    // The close box or system menu: return false to keep the window open.
+    virtual bool FormCloseQuery() { return true; }
+    // Every message; return true when handled (result in `result`).
+    virtual bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // A main form ends the application when its window is destroyed.
+    bool isMainForm_ = false;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    static void RegisterFormClass();
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControl(const ControlSpec& spec, const std::map<Control*, Bounds>& placed);
+    Control* FindControl(int id) const;
+
+    UniqueHwnd hwnd_;
+    UniqueFont font_;
+    std::map<int, Control*> controls_;
+    std::map<UINT_PTR, Timer*> timers_;
+    Button* defaultButton_ = nullptr;
+    Button* cancelButton_ = nullptr;
+    int nextId_ = 100;
+    int dpi_ = 96;
+    bool modal_ = false;
+    int modalResult_ = mrNone;
+    bool shownOnce_ = false;
+};
+
+// Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when
+// the system has it, else the system's message font at the same height.
+UniqueFont CreateUiFont(int pixelHeight, int dpi);
+
+// The DPI of a window (96 when the system cannot tell).
+int WindowDpi(HWND hwnd);
+
+}  // namespace ui
