@@ -1,12 +1,52 @@
 #include "browsers/FireFox.h"
 
-// Placeholder until the prefs.js adapter lands.
+#include "browsers/PrefsFile.h"
+#include "browsers/PrefsText.h"
+#include "settings/FirefoxProfile.h"
+#include "settings/IniFile.h"
+
 FireFox::FireFox(std::string settingsFile, std::string appDataFolder)
     : settingsFile_(std::move(settingsFile)), appDataFolder_(std::move(appDataFolder)) {
     FindPrefsFile();
 }
-void FireFox::FindPrefsFile() {}
-int FireFox::GetEnabled() { return 0; }
-void FireFox::SetEnabled(int) {}
-void FireFox::GetServer(std::string& buffer) { buffer.clear(); }
-void FireFox::SetServer(const std::string&) {}
+
+void FireFox::FindPrefsFile() {
+    IniFile settings(settingsFile_.empty() ? SettingsFilePath() : settingsFile_);
+    PrefsPath_ = settings.ReadString("FIREFOX", "INIFILE", "");
+    if (PrefsPath_.empty()) PrefsPath_ = FindProfilePrefsFile(appDataFolder_);
+}
+
+int FireFox::GetEnabled() {
+    std::string text;
+    if (ReadPrefsFile(PrefsPath_, text) != PrefsRead::Ok) return 0;
+    return prefs::ReadEnabled(text);
+}
+
+void FireFox::SetEnabled(int state) {
+    if (GetEnabled() == state) return;
+    RewriteProxyType(state);
+}
+
+void FireFox::RewriteProxyType(int state) {
+    std::string text;
+    // A prefs.js that exists but cannot be read must not be replaced by one
+    // holding only our line; a missing one is created, as Firefox would.
+    if (ReadPrefsFile(PrefsPath_, text) == PrefsRead::Failed) return;
+    std::string changed = prefs::RewriteProxyType(text, state);
+    if (changed != text) ReplacePrefsFile(PrefsPath_, changed);
+}
+
+void FireFox::GetServer(std::string& buffer) {
+    std::string text;
+    buffer.clear();
+    if (ReadPrefsFile(PrefsPath_, text) != PrefsRead::Ok) return;
+    buffer = prefs::ReadServer(text);
+}
+
+void FireFox::SetServer(const std::string& address) {
+    std::string text;
+    if (ReadPrefsFile(PrefsPath_, text) == PrefsRead::Failed) return;
+    if (auto changed = prefs::RewriteServer(text, address); changed && *changed != text) {
+        ReplacePrefsFile(PrefsPath_, *changed);
+    }
+}

@@ -10,8 +10,12 @@ public:
     // appDataFolder: the roaming application data folder (empty = the real one).
     FireFox(std::string settingsFile = {}, std::string appDataFolder = {});
 
+    // FIREFOX/INIFILE when set, else the first profile of Profiles.ini; empty
+    // when neither names a file, and then every call reads as direct and
+    // writes nothing.
     void FindPrefsFile() override;
     int GetEnabled() override;
+    // Writes nothing when the file already shows the requested state.
     void SetEnabled(int state) override;
     void GetServer(std::string& buffer) override;
     void SetServer(const std::string& address) override;
@@ -19,6 +23,8 @@ public:
     const std::string& PrefsPath() const { return PrefsPath_; }
 
 private:
+    void RewriteProxyType(int state);
+
     std::string settingsFile_;
     std::string appDataFolder_;
     std::string PrefsPath_;

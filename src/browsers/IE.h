@@ -6,13 +6,20 @@
 
 class IE : public BrowserAdapter {
 public:
-    static constexpr char kDefaultKey[] = "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static constexpr char kDefaultKey[] =
+        "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+    // key: under HKEY_CURRENT_USER.
     explicit IE(std::string key = kDefaultKey);
 
     int GetEnabled() override;
     void SetEnabled(int state) override;
+    // Reads "ProxyServer" and keeps what surrounds the HTTP address for the
+    // next SetServer.
     void GetServer(std::string& buffer) override;
+    // Stores ServerPrefix + address + ServerSuffix. Refuses (stores nothing)
+    // when the last read found a value it could not take apart, or when the
+    // result would be too long to be read back.
     void SetServer(const std::string& address) override;
 
     const std::string& ServerPrefix() const { return ServerPrefix_; }
@@ -22,4 +29,5 @@ private:
     std::string key_;
     std::string ServerPrefix_;
     std::string ServerSuffix_;
+    bool unreadableServer_ = false;
 };

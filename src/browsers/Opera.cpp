@@ -1,9 +1,38 @@
 #include "browsers/Opera.h"
 
-// Placeholder until the operaprefs.ini adapter lands.
-Opera::Opera(std::string settingsFile) : settingsFile_(std::move(settingsFile)) { FindPrefsFile(); }
-void Opera::FindPrefsFile() {}
-int Opera::GetEnabled() { return 0; }
-void Opera::SetEnabled(int) {}
-void Opera::GetServer(std::string& buffer) { buffer.clear(); }
-void Opera::SetServer(const std::string&) {}
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+
+namespace {
+constexpr char kSection[] = "Proxy";
+constexpr char kUseHttp[] = "Use HTTP";
+constexpr char kHttpServer[] = "HTTP Server";
+}  // namespace
+
+Opera::Opera(std::string settingsFile) : settingsFile_(std::move(settingsFile)) {
+    FindPrefsFile();
+}
+
+void Opera::FindPrefsFile() {
+    // Taken exactly as stored: a "%USER%" left in the path names no file, and
+    // only the settings dialog fills in the login name.
+    IniFile settings(settingsFile_.empty() ? SettingsFilePath() : settingsFile_);
+    PrefsPath_ = settings.ReadString("OPERA", "INIFILE", defaults::OperaIniTemplate);
+}
+
+int Opera::GetEnabled() {
+    return IniFile(PrefsPath_).ReadInteger(kSection, kUseHttp, 0);
+}
+
+// Written even when the file already holds the state.
+void Opera::SetEnabled(int state) {
+    IniFile(PrefsPath_).WriteInteger(kSection, kUseHttp, state);
+}
+
+void Opera::GetServer(std::string& buffer) {
+    buffer = IniFile(PrefsPath_).ReadString(kSection, kHttpServer, defaults::Missing);
+}
+
+void Opera::SetServer(const std::string& address) {
+    IniFile(PrefsPath_).WriteString(kSection, kHttpServer, address);
+}

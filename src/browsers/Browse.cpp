@@ -1,0 +1,49 @@
+#include "browsers/Browse.h"
+
+#include <windows.h>
+
+#include "browsers/CommandLine.h"
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+#include "ui/Handles.h"
+#include "ui/Text.h"
+
+std::string Browse::ProgramPath(int kind) const {
+    switch (kind) {
+        case 0:
+            return defaults::IEProgramPath;
+        case 1:
+            return settings_.ReadString("CHROME", "PATH", defaults::ChromePathTemplate);
+        case 2:
+            return settings_.ReadString("FIREFOX", "PATH", defaults::FirefoxProgramPath);
+        case 3:
+            return settings_.ReadString("OPERA", "PATH", defaults::OperaProgramPath);
+        default:
+            return {};
+    }
+}
+
+std::optional<std::string> Browse::CommandLine(int kind, const std::string& address) const {
+    return ComposeCommandLine(ProgramPath(kind), address);
+}
+
+bool Browse::Launch(int kind, const std::string& address) {
+    std::optional<std::string> line = CommandLine(kind, address);
+    if (!line) return false;
+    // CreateProcessW may write into the command line, so it needs its own copy.
+    std::wstring commandLine = ui::Widen(*line);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESIZE;
+    startup.dwXSize = 800;
+    startup.dwYSize = 600;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    // The browser runs on its own; nothing waits for it or watches it.
+    ui::UniqueHandle thread(process.hThread);
+    ui::UniqueHandle child(process.hProcess);
+    return true;
+}

@@ -1,0 +1,21 @@
+#include "browsers/CommandLine.h"
+
+namespace {
+// Characters, not bytes, of UTF-8 text: every byte but a continuation byte
+// starts one.
+size_t CharacterCount(std::string_view utf8) {
+    size_t n = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+}  // namespace
+
+std::optional<std::string> ComposeCommandLine(std::string_view programPath,
+                                              std::string_view address) {
+    if (programPath.empty()) return std::nullopt;
+    std::string line = std::string(programPath) + " " + std::string(address);
+    if (CharacterCount(line) > kMaxCommandLine) return std::nullopt;
+    return line;
+}

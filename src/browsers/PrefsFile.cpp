@@ -1,0 +1,97 @@
+#include "browsers/PrefsFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "ui/Handles.h"
+#include "ui/Text.h"
+
+namespace {
+
+// prefs.js is some hundred kilobytes; anything far beyond is not one.
+constexpr LONGLONG kMaxPrefsSize = 64LL * 1024 * 1024;
+
+ui::UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
+    HANDLE h =
+        CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ui::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+bool WriteAll(HANDLE file, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
+    if (slash == 0 || path[slash - 1] == L':') return path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
+}  // namespace
+
+PrefsRead ReadPrefsFile(const std::string& path, std::string& content) {
+    content.clear();
+    if (path.empty()) return PrefsRead::Missing;
+    // Firefox may hold the file open; share everything so the read still works.
+    ui::UniqueHandle file =
+        OpenFile(ui::Widen(path), GENERIC_READ,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (!file) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PrefsRead::Missing
+                                                                              : PrefsRead::Failed;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxPrefsSize)
+        return PrefsRead::Failed;
+    content.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < content.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
+                      &got, nullptr)) {
+            content.clear();
+            return PrefsRead::Failed;
+        }
+        if (got == 0) break;  // the file shrank under us
+        done += got;
+    }
+    content.resize(done);
+    return PrefsRead::Ok;
+}
+
+bool ReplacePrefsFile(const std::string& path, const std::string& content) {
+    if (path.empty()) return false;
+    std::wstring target = ui::Widen(path);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        return false;
+    }
+    // The scratch file must be in the same folder: a rename across volumes is
+    // a copy, and a copy can be cut short.
+    wchar_t scratch[MAX_PATH] = {};
+    if (!GetTempFileNameW(FolderOf(target).c_str(), L"qbp", 0, scratch)) return false;
+    bool written = false;
+    {
+        ui::UniqueHandle file = OpenFile(scratch, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+        written = file && WriteAll(file.get(), content) && FlushFileBuffers(file.get());
+    }
+    if (written &&
+        MoveFileExW(scratch, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileW(scratch);
+    return false;
+}

@@ -1,0 +1,190 @@
+#include "browsers/PrefsText.h"
+
+namespace prefs {
+
+namespace {
+
+struct Line {
+    std::string_view body;  // without the line end
+    std::string_view end;   // "\n", "\r\n" or empty for a last line without one
+};
+
+// Walks the text line by line; Next() returns false at the end.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+    bool Next(Line& line) {
+        if (pos_ >= text_.size()) return false;
+        size_t nl = text_.find('\n', pos_);
+        size_t stop = nl == text_.npos ? text_.size() : nl + 1;
+        std::string_view whole = text_.substr(pos_, stop - pos_);
+        pos_ = stop;
+        size_t endLength = 0;
+        if (!whole.empty() && whole.back() == '\n') {
+            endLength = whole.size() >= 2 && whole[whole.size() - 2] == '\r' ? 2 : 1;
+        }
+        line.body = whole.substr(0, whole.size() - endLength);
+        line.end = whole.substr(whole.size() - endLength);
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+bool Contains(std::string_view line, std::string_view what) {
+    return line.find(what) != line.npos;
+}
+
+// The line end the file itself uses; a file without one gets the Windows end.
+std::string_view FileLineEnd(std::string_view text) {
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (!line.end.empty()) return line.end;
+    }
+    return "\r\n";
+}
+
+// Appends one new line, first ending an unterminated last line.
+void AppendLine(std::string& out, std::string_view body, std::string_view end) {
+    if (!out.empty() && out.back() != '\n') out += end;
+    out += body;
+    out += end;
+}
+
+bool IsUsableHost(std::string_view host) {
+    for (unsigned char c : host) {
+        if (c == '"' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
+bool IsUsablePort(std::string_view port) {
+    if (port.empty() || port.size() > 5) return false;
+    for (char c : port) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// The text from `skip` characters after the first "," to `trim` characters
+// before the first ")", when the line has both in that order.
+std::optional<std::string> Between(std::string_view line, size_t skip, size_t trim) {
+    size_t comma = line.find(',');
+    size_t paren = line.find(')');
+    if (comma == line.npos || paren == line.npos) return std::nullopt;
+    size_t start = comma + skip;
+    if (paren < trim || start > paren - trim) return std::nullopt;
+    return std::string(line.substr(start, paren - trim - start));
+}
+
+}  // namespace
+
+bool IsProxyTypeLine(std::string_view line) {
+    return Contains(line, "network.proxy.type");
+}
+bool IsHostLine(std::string_view line) {
+    return Contains(line, "network.proxy.http\"");
+}
+bool IsPortLine(std::string_view line) {
+    return Contains(line, "http_port");
+}
+
+bool IsManualProxyLine(std::string_view line) {
+    if (!IsProxyTypeLine(line)) return false;
+    size_t paren = line.find(')');
+    return paren != line.npos && paren > 0 && line[paren - 1] == '1';
+}
+
+// Skips ", \"" and leaves out the closing quote.
+std::optional<std::string> HostValue(std::string_view line) {
+    return Between(line, 3, 1);
+}
+// Skips ", ".
+std::optional<std::string> PortValue(std::string_view line) {
+    return Between(line, 2, 0);
+}
+
+std::string HostLine(std::string_view host) {
+    return "user_pref(\"network.proxy.http\", \"" + std::string(host) + "\");";
+}
+
+std::string PortLine(std::string_view port) {
+    return "user_pref(\"network.proxy.http_port\", " + std::string(port) + ");";
+}
+
+int ReadEnabled(std::string_view text) {
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (IsManualProxyLine(line.body)) return 1;
+    }
+    return 0;
+}
+
+std::string ReadServer(std::string_view text) {
+    std::string server;
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (IsHostLine(line.body)) {
+            if (auto host = HostValue(line.body)) server = *host + ":";
+        }
+        if (IsPortLine(line.body)) {
+            if (auto port = PortValue(line.body)) {
+                server += *port;
+                break;
+            }
+        }
+    }
+    return server;
+}
+
+std::string RewriteProxyType(std::string_view text, int state) {
+    std::string out;
+    out.reserve(text.size() + kManualProxyLine.size() + 2);
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (state != 1 && IsProxyTypeLine(line.body)) continue;
+        out += line.body;
+        out += line.end;
+    }
+    if (state == 1) AppendLine(out, kManualProxyLine, FileLineEnd(text));
+    return out;
+}
+
+std::optional<std::string> RewriteServer(std::string_view text, std::string_view address) {
+    size_t colon = address.find(':');
+    if (colon == address.npos) return std::nullopt;
+    std::string_view host = address.substr(0, colon);
+    std::string_view port = address.substr(colon + 1);
+    if (!IsUsableHost(host) || !IsUsablePort(port)) return std::nullopt;
+
+    std::string out;
+    out.reserve(text.size() + 100);
+    bool hostWritten = false;
+    bool portWritten = false;
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (IsHostLine(line.body)) {
+            out += HostLine(host);
+            hostWritten = true;
+        } else if (IsPortLine(line.body)) {
+            out += PortLine(port);
+            portWritten = true;
+        } else {
+            out += line.body;
+        }
+        out += line.end;
+    }
+    std::string_view end = FileLineEnd(text);
+    if (!hostWritten) AppendLine(out, HostLine(host), end);
+    if (!portWritten) AppendLine(out, PortLine(port), end);
+    return out;
+}
+
+}  // namespace prefs

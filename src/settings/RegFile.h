@@ -1,0 +1,38 @@
+#pragma once
+// Single values under one key of HKEY_CURRENT_USER. No handle is kept: every
+// call opens the key, makes one access and closes it again, so a value changed
+// by a browser or another program between two calls is always seen.
+#include <cstdint>
+#include <string>
+
+class RegFile {
+public:
+    // Longest string value a read accepts (the registry value is read into a
+    // 250-character place, terminator included).
+    static constexpr size_t kMaxString = 249;
+
+    enum class ReadResult {
+        Ok,        // a string value was read
+        Missing,   // no key, no value, or the key could not be opened
+        Unusable,  // the value exists but is too long or not a string
+    };
+
+    explicit RegFile(std::string keyPath) : keyPath_(std::move(keyPath)) {}
+
+    const std::string& KeyPath() const { return keyPath_; }
+
+    // The REG_DWORD value; 0 when missing, unreadable or of another type.
+    uint32_t GetDword(const std::string& name) const;
+    // Creates the key when it is missing. Reports nothing on failure.
+    void SetDword(const std::string& name, uint32_t value);
+    // Copies a REG_SZ value into buffer. buffer keeps its old content unless
+    // the result is Ok; a value longer than kMaxString is never half-copied.
+    ReadResult GetString(const std::string& name, std::string& buffer) const;
+    // Whether text is short enough for GetString to read it back.
+    static bool Fits(const std::string& text);
+    // Stores REG_SZ with its terminating NUL; creates the key when missing.
+    void SetString(const std::string& name, const std::string& text);
+
+private:
+    std::string keyPath_;
+};
