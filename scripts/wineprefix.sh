@@ -18,5 +18,9 @@ fi
 # Japanese glyphs in system-drawn text.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
   /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+# The UI font's face name maps to the proportional IPA font, as on a Japanese
+# system where the proportional face is installed.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+  /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
 wineserver -w
 touch "$dir/.qb-ready"

@@ -79,7 +79,7 @@ Form::~Form() {
 
 void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> controls, HWND owner) {
     RegisterFormClass();
-    DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    DWORD style = WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = WS_EX_CONTROLPARENT;
     if (spec.style == FormStyle::Single) {
         style |= WS_OVERLAPPED | WS_MINIMIZEBOX;
@@ -361,16 +361,23 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             if (Control* c = FindControl(static_cast<int>(dis->CtlID))) c->OnDrawItem(*dis);
             return TRUE;
         }
-        case WM_CTLCOLORSTATIC: {
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Buttons, radio buttons and labels stand on the form's face colour.
+            HDC dc = reinterpret_cast<HDC>(wp);
             auto* c = reinterpret_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
             auto* label = dynamic_cast<Label*>(c);
-            if (label && label->color != CLR_INVALID) {
-                HDC dc = reinterpret_cast<HDC>(wp);
-                SetTextColor(dc, label->color);
-                SetBkMode(dc, TRANSPARENT);
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            return DefWindowProcW(hwnd, msg, wp, lp);
+            if (label && label->color != CLR_INVALID) SetTextColor(dc, label->color);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_PRINTCLIENT:
+        case WM_ERASEBKGND: {
+            // Themed controls ask the parent to paint what lies behind them.
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
         }
         case WM_TIMER: {
             auto it = timers_.find(wp);

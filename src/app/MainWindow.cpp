@@ -1,0 +1,335 @@
+#include "app/MainWindow.h"
+
+#include <cstdio>
+
+#include "app/AboutWindow.h"
+#include "app/Pictures.h"
+#include "browsers/Browse.h"
+#include "settings/Defaults.h"
+#include "ui/Error.h"
+#include "ui/Text.h"
+
+namespace {
+
+TfrmMain* g_mainForm = nullptr;
+
+constexpr size_t kMaxPathText = 199;
+
+// Puts a stored position back onto a monitor the user can see.
+POINT OntoVisibleMonitor(int left, int top, int width, int height) {
+    RECT r{left, top, left + width, top + height};
+    // The caption bar is what the user needs to reach.
+    RECT caption{left, top, left + width, top + GetSystemMetrics(SM_CYCAPTION) + 8};
+    if (MonitorFromRect(&caption, MONITOR_DEFAULTTONULL)) return {left, top};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
+    const RECT& w = mi.rcWork;
+    LONG x = std::max(w.left, std::min<LONG>(left, w.right - width));
+    LONG y = std::max(w.top, std::min<LONG>(top, w.bottom - height));
+    return {x, y};
+}
+
+bool CanOpenForReading(const std::string& path) {
+    if (path.empty()) return false;
+    FILE* f = _wfopen(ui::Widen(path).c_str(), L"rb");
+    if (!f) return false;
+    fclose(f);
+    return true;
+}
+
+}  // namespace
+
+TfrmMain* MainForm() { return g_mainForm; }
+
+TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
+    using ui::Kind;
+    isMainForm_ = true;
+    Create({"Quillbarrow2012", 440, 201, ui::FormStyle::Single},
+           {
+               {&GroupProxyType, Kind::GroupBox, {8, 8, 129, 89}, "ProxyType"},
+               {&RadioProxyType0, Kind::RadioButton, {8, 16, 113, 17}, "Anonymous", &GroupProxyType},
+               {&RadioProxyType1, Kind::RadioButton, {8, 40, 113, 17}, "Non-Anonymous", &GroupProxyType},
+               {&RadioProxyType2, Kind::RadioButton, {8, 64, 113, 17}, "Speed Ranking", &GroupProxyType},
+               {&GroupOption, Kind::GroupBox, {144, 8, 153, 89}, "Option"},
+               {&RadioOption0, Kind::RadioButton, {8, 16, 113, 17}, "All Proxy", &GroupOption},
+               {&RadioOption1, Kind::RadioButton, {8, 32, 137, 17}, "No Outputed Variables", &GroupOption},
+               {&RadioOption2, Kind::RadioButton, {8, 48, 129, 17}, "Outputed Variables", &GroupOption},
+               {&RadioOption3, Kind::RadioButton, {8, 64, 129, 17}, "Camouflaged Address", &GroupOption},
+               {&GrpBrowser, Kind::GroupBox, {304, 8, 129, 41}, "Browser"},
+               {&cmbBrowser, Kind::DropDownList, {8, 16, 113, 20}, "", &GrpBrowser,
+                {"Internet Explorer", "Google Chrome", "Mozilla Firefox", "Opera"}},
+               {&cmdSetting, Kind::Button, {328, 74, 97, 22}, "Setting (&S)"},
+               {&GrpProxy, Kind::GroupBox, {8, 100, 425, 72}, "ProxyInformation"},
+               {&cmbProxyList, Kind::DropDown, {8, 16, 305, 20}, "", &GrpProxy},
+               {&cmdGetList, Kind::Button, {320, 16, 97, 22}, "Get Proxy (&G)", &GrpProxy},
+               {&cmdSetDefault, Kind::Button, {8, 42, 97, 22}, "Set Default (&A)", &GrpProxy},
+               {&cmdUseDefault, Kind::Button, {112, 42, 97, 22}, "Use Default (&D)", &GrpProxy},
+               {&cmdCheck, Kind::Button, {216, 42, 97, 22}, "Test (&C)", &GrpProxy},
+               {&cmdUseProxy, Kind::Button, {320, 42, 97, 22}, "Use Proxy (&P)", &GrpProxy},
+               {&Image, Kind::Picture, {328, 52, 97, 17}},
+               {&stsBar, Kind::StatusBar, {0, 176, 440, 25}},
+           });
+    g_mainForm = this;
+
+    HICON big = nullptr;
+    {
+        ui::UniqueIcon small = MakeAppIcon(GetSystemMetrics(SM_CXSMICON));
+        ui::UniqueIcon large = MakeAppIcon(GetSystemMetrics(SM_CXICON));
+        big = large.get();
+        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.release()));
+        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.release()));
+    }
+    (void)big;
+
+    RadioProxyType0.onClick = [this] { ProxyType = 0; };
+    RadioProxyType1.onClick = [this] { ProxyType = 1; };
+    RadioProxyType2.onClick = [this] { ProxyType = 2; };
+    RadioOption0.onClick = [this] { ProxyOption = 0; };
+    RadioOption1.onClick = [this] { ProxyOption = 1; };
+    RadioOption2.onClick = [this] { ProxyOption = 2; };
+    RadioOption3.onClick = [this] { ProxyOption = 3; };
+    cmbBrowser.onClick = [this] { cmbBrowserClick(); };
+    cmdSetting.onClick = [this] { cmdSettingClick(); };
+    cmbProxyList.onChange = [this] { cmbProxyListChange(); };
+    cmdGetList.onClick = [this] { cmdGetListClick(); };
+    cmdSetDefault.onClick = [this] { cmdSetDefaultClick(); };
+    cmdUseDefault.onClick = [this] { cmdUseDefaultClick(); };
+    // Test acts on the press of any mouse button and has no click handler, so
+    // the keyboard does not start a browser.
+    cmdCheck.onMouseDown = [this](ui::MouseButton b, WPARAM, int, int) { cmdCheckMouseDown(b); };
+    cmdUseProxy.onClick = [this] { cmdUseProxyClick(); };
+    Image.onPaint = [](HDC dc, const RECT& r) { PaintTitle(dc, r); };
+    Image.onClick = [this] { ImageClick(); };
+
+    PM_Open = PopupMenu.AddItem("Open(&O)", [this] { PM_OpenClick(); });
+    PM_GetProxy = PopupMenu.AddItem("GetProxy(&G)", [this] { cmdGetListClick(); });
+    PM_UseProxy = PopupMenu.AddItem("UseProxy(&P)", [this] { cmdUseProxyClick(); });
+    PM_Direct = PopupMenu.AddItem("Direct(&P)", [this] { cmdUseProxyClick(); });
+    PM_Test = PopupMenu.AddItem("Test(&C)", [this] { PM_TestClick(); });
+    PM_Quit = PopupMenu.AddItem("Quit(&Q)", [this] { PM_QuitClick(); });
+    PopupMenu.SetItemEnabled(PM_Open, false);
+
+    for (int i = 0; i <= 6; ++i) {
+        ui::UniqueIcon icon = MakeStateIcon(i, IconList.Size());
+        IconList.AddIcon(icon.get());
+    }
+    Timer.SetInterval(400);
+    Timer.onTimer = [this] { TimerTimer(); };
+
+    Tray = std::make_unique<TTrayIcon>(Handle());
+    Tray->SetIcons(&IconList);
+    Tray->SetPopupMenu(&PopupMenu);
+    Tray->RestoreOn = imLeftClickUp;
+    Tray->PopupMenuOn = imRightClickUp;
+    Tray->OnMinimize = [this] { TrayMinimize(); };
+    Tray->OnRestore = [this] { TrayRestore(); };
+    // A missing taskbar (log-on, or a headless session) must not stop the
+    // program: the icon appears once the taskbar does.
+    Tray->ShowWhenPossible();
+
+    CyberUserId.clear();
+    CyberPassword.clear();
+    IdPassUrl.clear();
+    iniFile = std::make_unique<IniFile>(SettingsFilePath(options_.settingsFolder));
+    BrowserStores stores;
+    stores.ieKey = options_.ieKey;
+    stores.settingsFile = iniFile->FileName();
+    stores.appDataFolder = options_.appDataFolder;
+    Dispatcher = std::make_unique<Proxy>(stores);
+    Launcher = std::make_unique<Browse>(*iniFile);
+    AboutDialog = std::make_unique<TfrmAbout>(*this);
+    LoadSettings();
+}
+
+TfrmMain::~TfrmMain() {
+    AboutDialog.reset();
+    Launcher.reset();
+    Dispatcher.reset();
+    iniFile.reset();
+    Tray.reset();
+    if (g_mainForm == this) g_mainForm = nullptr;
+}
+
+void TfrmMain::LoadSettings() {
+    TimeOutSec = iniFile->ReadInteger("TIMEOUT", "PROXY", defaults::DefaultTimeOutSec);
+    IdPassUrl = iniFile->ReadString("URL", "IDPASS", defaults::DefaultIdPassUrl);
+}
+
+void TfrmMain::LoadPosition() {
+    int top = iniFile->ReadInteger("POSITION", "M_TOP", 300);
+    int left = iniFile->ReadInteger("POSITION", "M_LEFT", 300);
+    POINT p = OntoVisibleMonitor(left, top, Width(), Height());
+    SetWindowPos(Handle(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TfrmMain::SavePosition() {
+    // The normal position, also when the window is minimised or in the tray.
+    iniFile->WriteInteger("POSITION", "M_TOP", Top());
+    iniFile->WriteInteger("POSITION", "M_LEFT", Left());
+}
+
+void TfrmMain::FormShow() {
+    if (shown_) return;
+    shown_ = true;
+    LoadPosition();
+    BrowserIndex = iniFile->ReadInteger("BROWSER", "DEFAULT", 0);
+    cmbBrowser.SetItemIndex(BrowserIndex);
+    SetCaption(Dispatcher->SelectBrowser(BrowserIndex));
+    ProxyType = iniFile->ReadInteger("SERVER", "TYPE", 0);
+    ProxyOption = iniFile->ReadInteger("SERVER", "ANYOPTION", 1);
+    ui::RadioButton* types[] = {&RadioProxyType0, &RadioProxyType1, &RadioProxyType2};
+    ui::RadioButton* options[] = {&RadioOption0, &RadioOption1, &RadioOption2, &RadioOption3};
+    if (ProxyType >= 0 && ProxyType < 3) types[ProxyType]->SetChecked(true);
+    if (ProxyOption >= 0 && ProxyOption < 4) options[ProxyOption]->SetChecked(true);
+    stsBar.AddPanel(0);
+    stsBar.InsertPanel(0, 80);
+    stsBar.SetPanelText(0, "Not Obtained");
+    RefreshState();
+}
+
+void TfrmMain::RefreshState() {
+    UsingProxy = Dispatcher->GetEnabled();
+    Dispatcher->GetServer(ProxyText);
+    // Rewriting an unchanged text would put the caret back to the start while
+    // the user types into the box.
+    if (cmbProxyList.Text() != ProxyText) {
+        cmbProxyList.SetText(ProxyText);
+        SendMessageW(cmbProxyList.Handle(), CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+    }
+    if (UsingProxy == 1) {
+        cmdUseProxy.SetText("Direct (&P)");
+        stsBar.SetPanelText(1, "Using " + cmbProxyList.Text());
+        PopupMenu.SetItemEnabled(PM_UseProxy, false);
+        PopupMenu.SetItemEnabled(PM_Direct, true);
+        Timer.SetEnabled(true);
+        Tray->SetHint(std::string(defaults::AppTitle) + "\nUsing Proxy");
+    } else {
+        cmdUseProxy.SetText("Use Proxy (&P)");
+        stsBar.SetPanelText(1, "Direct Connection");
+        PopupMenu.SetItemEnabled(PM_UseProxy, true);
+        PopupMenu.SetItemEnabled(PM_Direct, false);
+        Timer.SetEnabled(false);
+        Tray->SetIconIndex(6);
+        Tray->SetHint(std::string(defaults::AppTitle) + "\nDirect");
+    }
+}
+
+void TfrmMain::ApplyTermination() {
+    switch (iniFile->ReadInteger("TERMINAL", "OPTION", 1)) {
+        case 1:
+            UsingProxy = 0;
+            Dispatcher->SetEnabled(0);
+            break;
+        case 2:
+            // The proxy is switched on before the default address is written.
+            UsingProxy = 1;
+            Dispatcher->SetEnabled(1);
+            ProxyText = iniFile->ReadString("URL", "DEFAULT", "").substr(0, kMaxProxyText);
+            Dispatcher->SetServer(ProxyText);
+            break;
+        default: break;  // 0 keeps the current state; other values do nothing
+    }
+}
+
+bool TfrmMain::FormCloseQuery() {
+    if (ended_) return true;
+    ended_ = true;
+    ApplyTermination();
+    SavePosition();
+    return true;
+}
+
+void TfrmMain::EndApplication() { DestroyWindow(Handle()); }
+
+bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (Tray && Tray->ApplicationHookProc(msg, wp, lp)) {
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+// --- Commands
+
+void TfrmMain::cmdUseProxyClick() {
+    UsingProxy = UsingProxy == 0 ? 1 : 0;
+    Dispatcher->SetEnabled(UsingProxy);
+    RefreshState();
+}
+
+void TfrmMain::cmbProxyListChange() {
+    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    Dispatcher->SetServer(ProxyText);
+    RefreshState();
+}
+
+void TfrmMain::cmdSetDefaultClick() { iniFile->WriteString("URL", "DEFAULT", cmbProxyList.Text()); }
+
+void TfrmMain::cmdUseDefaultClick() {
+    cmbProxyList.SetText(iniFile->ReadString("URL", "DEFAULT", ""));
+    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    Dispatcher->SetServer(ProxyText);
+    RefreshState();
+}
+
+void TfrmMain::cmdCheckMouseDown(ui::MouseButton button) {
+    std::string checker1 = iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url);
+    std::string checker2 = iniFile->ReadString("URL", "CHECKER2", defaults::DefaultChecker2Url);
+    Launcher->Launch(BrowserIndex, button == ui::MouseButton::Right ? checker2 : checker1);
+}
+
+void TfrmMain::PM_TestClick() {
+    Launcher->Launch(BrowserIndex, iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
+}
+
+void TfrmMain::CheckBrowserPath(const std::string& section) {
+    std::string path = iniFile->ReadString(section, "PATH", defaults::Missing);
+    // A path too long for the program's path field is refused, not cut into
+    // the name of some other file.
+    if (path.size() <= kMaxPathText && CanOpenForReading(path)) return;
+    cmbBrowser.SetItemIndex(0);
+}
+
+void TfrmMain::cmbBrowserClick() {
+    ApplyTermination();
+    switch (cmbBrowser.ItemIndex()) {
+        case 1: CheckBrowserPath("CHROME"); break;
+        case 2: CheckBrowserPath("FIREFOX"); break;
+        case 3: CheckBrowserPath("OPERA"); break;
+        default: break;
+    }
+    BrowserIndex = std::max(0, cmbBrowser.ItemIndex());
+    SetCaption(Dispatcher->SelectBrowser(BrowserIndex));
+    RefreshState();
+}
+
+void TfrmMain::cmdSettingClick() {
+    LoadSettings();
+    Dispatcher->PrepareBrowser();
+}
+
+void TfrmMain::ImageClick() { AboutDialog->ShowModal(); }
+
+void TfrmMain::PM_OpenClick() { Tray->Restore(); }
+
+void TfrmMain::PM_QuitClick() {
+    if (!ended_) {
+        ended_ = true;
+        ApplyTermination();
+        SavePosition();
+    }
+    EndApplication();
+}
+
+void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
+
+void TfrmMain::TrayRestore() { PopupMenu.SetItemEnabled(PM_Open, false); }
+
+void TfrmMain::TimerTimer() { Tray->SetIconIndex((Tray->IconIndex() + 1) % 6); }
+
+void TfrmMain::cmdGetListClick() {}
+
+void TfrmMain::InetSuccess(int cmd) {
+    if (cmd == 0 && ReportSuccess) stsBar.SetPanelText(0, "Obtained");
+}

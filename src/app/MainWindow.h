@@ -1,0 +1,118 @@
+#pragma once
+// The main window: the hub that owns the dispatcher, the launcher and the
+// credential lookup, and shows the selected browser's proxy state.
+#include <memory>
+#include <string>
+
+#include "browsers/Proxy.h"
+#include "settings/IniFile.h"
+#include "tray/TrayIcon.h"
+#include "ui/Form.h"
+
+class Browse;
+class IDChecker;
+class TfrmSetting;
+class TfrmAbout;
+class TNMHTTP;
+
+// Where the main window finds its settings and the browsers' stores. Empty
+// fields mean the real places; tests point them at scratch ones.
+struct MainWindowOptions {
+    std::string settingsFolder;  // holds Quillbarrow.ini; empty = the program's folder
+    std::string ieKey;           // under HKEY_CURRENT_USER; empty = the Internet Settings key
+    std::string appDataFolder;   // empty = the roaming application data folder
+};
+
+class TfrmMain : public ui::Form {
+public:
+    explicit TfrmMain(const MainWindowOptions& options = {});
+    ~TfrmMain() override;
+
+    // Controls, in tab order.
+    ui::GroupBox GroupProxyType;
+    ui::RadioButton RadioProxyType0, RadioProxyType1, RadioProxyType2;
+    ui::GroupBox GroupOption;
+    ui::RadioButton RadioOption0, RadioOption1, RadioOption2, RadioOption3;
+    ui::GroupBox GrpBrowser;
+    ui::ComboBox cmbBrowser;
+    ui::Button cmdSetting;
+    ui::GroupBox GrpProxy;
+    ui::ComboBox cmbProxyList;
+    ui::Button cmdGetList, cmdSetDefault, cmdUseDefault, cmdCheck, cmdUseProxy;
+    ui::Picture Image;
+    ui::StatusBar stsBar;
+
+    // Components without a window.
+    ui::PopupMenu PopupMenu;
+    int PM_Open, PM_GetProxy, PM_UseProxy, PM_Direct, PM_Test, PM_Quit;
+    ui::ImageList IconList{32};
+    ui::Timer Timer{*this};
+    std::unique_ptr<TTrayIcon> Tray;
+
+    // Owned objects, made in this order.
+    std::unique_ptr<IniFile> iniFile;
+    std::unique_ptr<Proxy> Dispatcher;
+    std::unique_ptr<Browse> Launcher;
+    std::unique_ptr<TfrmAbout> AboutDialog;
+
+    int32_t TimeOutSec = 0;
+    BrowserKind BrowserIndex = 0;
+    int32_t UsingProxy = 0;
+    std::string ProxyText;
+    std::string CyberUserId;
+    std::string CyberPassword;
+    std::string IdPassUrl;
+    int32_t ProxyType = 0;
+    int32_t ProxyOption = 1;
+    bool ReportSuccess = false;
+
+    IniFile& Settings() { return *iniFile; }
+
+    void LoadSettings();
+    void LoadPosition();
+    void SavePosition();
+    void RefreshState();
+    void ApplyTermination();
+
+    // Window commands.
+    void cmdUseProxyClick();
+    void cmbProxyListChange();
+    void cmdSetDefaultClick();
+    void cmdUseDefaultClick();
+    void cmdCheckMouseDown(ui::MouseButton button);
+    void cmbBrowserClick();
+    void cmdGetListClick();
+    void cmdSettingClick();
+    void ImageClick();
+    void PM_TestClick();
+    void PM_OpenClick();
+    void PM_QuitClick();
+    void TrayMinimize();
+    void TrayRestore();
+    void TimerTimer();
+    void InetSuccess(int cmd);
+
+    // Whether a list fetch is waiting right now.
+    bool Fetching() const { return fetching_; }
+
+protected:
+    void FormShow() override;
+    bool FormCloseQuery() override;
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void CheckBrowserPath(const std::string& section);
+    void EndApplication();
+    void ParseProxyList();
+    void FetchProxyList();
+
+    MainWindowOptions options_;
+    bool shown_ = false;
+    bool ended_ = false;
+    bool fetching_ = false;
+    bool quitAfterFetch_ = false;
+};
+
+// The application's one main window while it exists (the credential lookup
+// reaches the HTTP client and the success flag through it).
+TfrmMain* MainForm();
