@@ -1,0 +1,93 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "browsers/Browse.h"
+#include "browsers/CommandLine.h"
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+#include "support/Scratch.h"
+#include "ui/Text.h"
+
+namespace {
+
+// The stand-in browser is built beside the test executables.
+std::string StandInBrowser() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + L"StandInBrowser.exe");
+}
+
+// Waits for the stand-in's record; empty when it never came.
+std::string WaitForRecord(const std::string& path) {
+    for (int i = 0; i < 200; ++i) {
+        if (scratch::Exists(path)) return scratch::ReadBytes(path);
+        Sleep(50);
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(CommandLine, PathBlankAddressWithinTheLimit) {
+    EXPECT_EQ(ComposeCommandLine("C:\\Apps\\FF\\firefox.exe", "192.0.2.8/test"),
+              "C:\\Apps\\FF\\firefox.exe 192.0.2.8/test");
+    EXPECT_EQ(ComposeCommandLine(defaults::OperaProgramPath, "a"),
+              std::string(defaults::OperaProgramPath) + " a");
+    const std::string path = "C:\\b.exe";
+    EXPECT_NE(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size() - 1, 'x')),
+              std::nullopt);
+    EXPECT_EQ(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size(), 'x')),
+              std::nullopt);
+    EXPECT_EQ(ComposeCommandLine(std::string(250, 'p'), "a"), std::nullopt);
+    EXPECT_EQ(ComposeCommandLine("", "a"), std::nullopt);
+    // Counted in characters: 60 three-byte characters are 60, not 180.
+    std::string wide;
+    for (int i = 0; i < 60; ++i) wide += "あ";
+    EXPECT_NE(ComposeCommandLine("C:\\" + wide + ".exe", std::string(100, 'x')), std::nullopt);
+}
+
+TEST(Browse, ProgramPathsByKind) {
+    scratch::Folder folder;
+    IniFile settings(folder / "Quillbarrow.ini");
+    Browse browse(settings);
+    EXPECT_EQ(browse.ProgramPath(0), defaults::IEProgramPath);
+    EXPECT_EQ(browse.ProgramPath(1), defaults::ChromePathTemplate);  // "%USER%" left as it is
+    EXPECT_EQ(browse.ProgramPath(2), defaults::FirefoxProgramPath);
+    EXPECT_EQ(browse.ProgramPath(3), defaults::OperaProgramPath);
+    EXPECT_EQ(browse.ProgramPath(4), "");
+    EXPECT_EQ(browse.CommandLine(-1, "a"), std::nullopt);
+
+    settings.WriteString("FIREFOX", "PATH", "C:\\Apps\\FF\\firefox.exe");
+    settings.WriteString("CHROME", "PATH", "C:\\Apps\\chrome.exe");
+    EXPECT_EQ(browse.CommandLine(2, "192.0.2.8/test"), "C:\\Apps\\FF\\firefox.exe 192.0.2.8/test");
+    EXPECT_EQ(browse.CommandLine(1, "a"), "C:\\Apps\\chrome.exe a");
+    // Internet Explorer's path is fixed, whatever the settings file holds.
+    EXPECT_EQ(browse.CommandLine(0, "taruo.net/e/?"),
+              std::string(defaults::IEProgramPath) + " taruo.net/e/?");
+}
+
+TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
+    scratch::Folder folder;
+    const std::string record = folder / "record.txt";
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", ui::Widen(record).c_str());
+    IniFile settings(folder / "Quillbarrow.ini");
+    settings.WriteString("FIREFOX", "PATH", StandInBrowser());
+    Browse browse(settings);
+
+    ASSERT_TRUE(browse.Launch(2, "192.0.2.8/test"));
+    std::string recorded = WaitForRecord(record);
+    EXPECT_EQ(recorded, StandInBrowser() + " 192.0.2.8/test\n" + std::to_string(STARTF_USESIZE) +
+                            " 800 600\n");
+
+    // Refused launches start nothing.
+    DeleteFileW(ui::Widen(record).c_str());
+    EXPECT_FALSE(browse.Launch(2, std::string(kMaxCommandLine, 'x')));
+    settings.WriteString("OPERA", "PATH", folder / "missing\\opera.exe");
+    EXPECT_FALSE(browse.Launch(3, "192.0.2.8/test"));
+    EXPECT_FALSE(browse.Launch(7, "192.0.2.8/test"));
+    Sleep(300);
+    EXPECT_FALSE(scratch::Exists(record));
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
+}

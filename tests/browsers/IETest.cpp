@@ -1,0 +1,169 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "browsers/IE.h"
+#include "browsers/Proxy.h"
+#include "settings/RegFile.h"
+#include "support/Scratch.h"
+#include "ui/Text.h"
+
+namespace {
+
+std::string Stored(const scratch::RegistryKey& key) {
+    std::string value = "<none>";
+    RegFile(key.Path()).GetString("ProxyServer", value);
+    return value;
+}
+
+}  // namespace
+
+TEST(IE, SingleAddressIsReplacedWhole) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetDword("ProxyEnable", 1);
+    RegFile(key.Path()).SetString("ProxyServer", "192.0.2.7:80");
+    IE ie(key.Path());
+    EXPECT_EQ(ie.GetEnabled(), 1);
+    std::string server;
+    ie.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.7:80");
+    ie.SetServer("192.0.2.9:81");
+    EXPECT_EQ(Stored(key), "192.0.2.9:81");
+}
+
+TEST(IE, OtherProtocolsSurviveAChangeOfTheHttpProxy) {
+    struct Case {
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"http=192.0.2.2:80", "http=192.0.2.9:81"},
+        {"ftp=192.0.2.1:21;http=192.0.2.2:80", "ftp=192.0.2.1:21;http=192.0.2.9:81"},
+        {"ftp=192.0.2.1:21;http=192.0.2.2:80;https=192.0.2.3:443",
+         "ftp=192.0.2.1:21;http=192.0.2.9:81;https=192.0.2.3:443"},
+        {"https=192.0.2.3:443", "192.0.2.9:81"},
+    };
+    for (const Case& c : cases) {
+        scratch::RegistryKey key;
+        RegFile(key.Path()).SetString("ProxyServer", c.before);
+        IE ie(key.Path());
+        std::string server;
+        ie.GetServer(server);
+        ie.SetServer("192.0.2.9:81");
+        EXPECT_EQ(Stored(key), c.after) << c.before;
+    }
+}
+
+TEST(IE, MissingKeyAndValueReadAsDirect) {
+    scratch::RegistryKey key;
+    IE ie(key.Path());
+    std::string server = "stale";
+    EXPECT_EQ(ie.GetEnabled(), 0);
+    ie.GetServer(server);
+    EXPECT_EQ(server, "");
+    EXPECT_EQ(ie.ServerPrefix(), "");
+    EXPECT_EQ(ie.ServerSuffix(), "");
+
+    // A write creates the key; a server read left no stale parts behind.
+    ie.SetEnabled(1);
+    EXPECT_EQ(ie.GetEnabled(), 1);
+    ie.SetServer("192.0.2.4:8080");
+    EXPECT_EQ(Stored(key), "192.0.2.4:8080");
+}
+
+TEST(IE, SwitchingOffKeepsTheServer) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
+    IE ie(key.Path());
+    ie.SetEnabled(1);
+    ie.SetEnabled(0);
+    EXPECT_EQ(ie.GetEnabled(), 0);
+    EXPECT_EQ(Stored(key), "ftp=192.0.2.1:21;http=192.0.2.2:80");
+    ie.SetEnabled(1);
+    std::string server;
+    ie.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.2:80");
+}
+
+TEST(IE, UnreadableValuesReadAsDirectAndAreNotOverwritten) {
+    scratch::RegistryKey key;
+    const std::string longValue = "ftp=192.0.2.1:21;http=192.0.2.2:80;" + std::string(270, 'x');
+    RegFile(key.Path()).SetString("ProxyServer", longValue);
+    RegFile(key.Path()).SetString("ProxyEnable", "1");  // a string where a DWORD belongs
+    IE ie(key.Path());
+    EXPECT_EQ(ie.GetEnabled(), 0);
+    std::string server = "stale";
+    ie.GetServer(server);
+    EXPECT_EQ(server, "");
+    // Writing the new address alone would silently drop the other entries.
+    ie.SetServer("192.0.2.9:81");
+    HKEY h = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_READ, &h),
+              ERROR_SUCCESS);
+    wchar_t data[400] = {};
+    DWORD size = sizeof data;
+    RegQueryValueExW(h, L"ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(h);
+    EXPECT_EQ(ui::Narrow(data), longValue);
+
+    // Once a readable value is back, changes go through again.
+    RegFile(key.Path()).SetString("ProxyServer", "192.0.2.2:80");
+    ie.GetServer(server);
+    ie.SetServer("192.0.2.9:81");
+    EXPECT_EQ(Stored(key), "192.0.2.9:81");
+}
+
+TEST(IE, ValueThatWouldNotReadBackIsNotWritten) {
+    scratch::RegistryKey key;
+    const std::string prefix = "ftp=" + std::string(200, 'f') + ":21;http=";
+    RegFile(key.Path()).SetString("ProxyServer", prefix + "192.0.2.2:80");
+    IE ie(key.Path());
+    std::string server;
+    ie.GetServer(server);
+    ie.SetServer(std::string(60, 'h') + ":80");
+    EXPECT_EQ(Stored(key), prefix + "192.0.2.2:80");
+}
+
+TEST(Proxy, InternetExplorerAndChromeShareOneStore) {
+    scratch::RegistryKey key;
+    scratch::Folder folder;
+    Proxy proxy({key.Path(), folder / "Quillbarrow.ini", folder.Path()});
+    EXPECT_EQ(proxy.SelectBrowser(0), "Quillbarrow2012 for Internet Explorer");
+    proxy.SetServer("192.0.2.5:80");
+    proxy.SetEnabled(1);
+    EXPECT_EQ(proxy.SelectBrowser(1), "Quillbarrow2012 for Google Chrome");
+    std::string server;
+    proxy.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.5:80");
+    EXPECT_EQ(proxy.GetEnabled(), 1);
+    proxy.SetEnabled(0);
+    proxy.SelectBrowser(0);
+    EXPECT_EQ(proxy.GetEnabled(), 0);
+}
+
+TEST(Proxy, UnknownKindReadsDirectAndWritesNothing) {
+    scratch::RegistryKey key;
+    scratch::Folder folder;
+    Proxy proxy({key.Path(), folder / "Quillbarrow.ini", folder.Path()});
+    for (int kind : {4, -1}) {
+        EXPECT_EQ(proxy.SelectBrowser(kind), "Quillbarrow2012 ");
+        EXPECT_EQ(proxy.GetEnabled(), 0);
+        std::string server = "unchanged";
+        proxy.GetServer(server);
+        EXPECT_EQ(server, "unchanged");
+        proxy.SetEnabled(1);
+        proxy.SetServer("192.0.2.5:80");
+    }
+    EXPECT_EQ(Stored(key), "<none>");
+    EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 0u);
+}
+
+TEST(Proxy, LongAddressIsCutToTheProxyField) {
+    scratch::RegistryKey key;
+    scratch::Folder folder;
+    Proxy proxy({key.Path(), folder / "Quillbarrow.ini", folder.Path()});
+    proxy.SelectBrowser(0);
+    std::string server;
+    proxy.GetServer(server);
+    proxy.SetServer(std::string(120, 'a'));
+    EXPECT_EQ(Stored(key), std::string(kMaxProxyText, 'a'));
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "browsers/Opera.h"
+#include "browsers/Proxy.h"
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+#include "support/Scratch.h"
+#include "ui/Error.h"
+
+namespace {
+
+std::string g_shown;
+void RecordErrorBox(const std::string& message) {
+    g_shown = message;
+}
+
+class OperaFixture : public ::testing::Test {
+protected:
+    void UsePrefs(const std::string& path) {
+        scratch::WriteBytes(folder_ / "Quillbarrow.ini", "[OPERA]\r\nINIFILE=" + path + "\r\n");
+    }
+    Opera Make() { return Opera(folder_ / "Quillbarrow.ini"); }
+
+    scratch::Folder folder_;
+};
+
+}  // namespace
+
+TEST_F(OperaFixture, DefaultPathKeepsUserPlaceholderAndRefusesWrites) {
+    Opera opera = Make();
+    EXPECT_EQ(opera.PrefsPath(), defaults::OperaIniTemplate);
+    EXPECT_EQ(opera.GetEnabled(), 0);
+    std::string server;
+    opera.GetServer(server);
+    EXPECT_EQ(server, "0");
+
+    const std::string expected = std::string(defaults::OperaIniTemplate) + " に書き込めません";
+    try {
+        opera.SetServer("192.0.2.4:80");
+        FAIL() << "no write error";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(std::string(e.what()), expected);
+    }
+    // Uncaught on its way, the error ends up in the standard error box.
+    ui::SetErrorBoxHook(RecordErrorBox);
+    g_shown.clear();
+    Proxy proxy({"", folder_ / "Quillbarrow.ini", folder_.Path()});
+    proxy.SelectBrowser(3);
+    ui::Guarded([&] { proxy.SetEnabled(1); });
+    ui::SetErrorBoxHook(nullptr);
+    EXPECT_EQ(g_shown, expected);
+}
+
+TEST_F(OperaFixture, ReadsAndWritesTheProxySection) {
+    const std::string prefs = folder_ / "operaprefs.ini";
+    scratch::WriteBytes(prefs,
+                        "[User Prefs]\r\nLanguage=ja\r\n[Proxy]\r\nUse HTTP=1\r\n"
+                        "HTTP Server=192.0.2.4:80\r\n");
+    UsePrefs(prefs);
+    Opera opera = Make();
+    EXPECT_EQ(opera.GetEnabled(), 1);
+    std::string server;
+    opera.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.4:80");
+
+    opera.SetEnabled(0);
+    EXPECT_EQ(opera.GetEnabled(), 0);
+    opera.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.4:80");
+    opera.SetServer("192.0.2.5:81");
+    opera.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.5:81");
+    EXPECT_EQ(IniFile(prefs).ReadString("User Prefs", "Language", ""), "ja");
+}
+
+TEST_F(OperaFixture, MissingProxySectionIsAddedBesideTheOthers) {
+    const std::string prefs = folder_ / "operaprefs.ini";
+    scratch::WriteBytes(prefs, "[User Prefs]\r\nLanguage=ja\r\n[Network]\r\nMax Connections=8\r\n");
+    UsePrefs(prefs);
+    Opera opera = Make();
+    opera.SetServer("192.0.2.5:81");
+    opera.SetEnabled(1);
+    IniFile ini(prefs);
+    EXPECT_EQ(ini.ReadString("Proxy", "HTTP Server", ""), "192.0.2.5:81");
+    EXPECT_EQ(ini.ReadString("Proxy", "Use HTTP", ""), "1");
+    EXPECT_EQ(ini.ReadString("User Prefs", "Language", ""), "ja");
+    EXPECT_EQ(ini.ReadString("Network", "Max Connections", ""), "8");
+}
+
+TEST_F(OperaFixture, PathIsReadAgainOnSelection) {
+    const std::string first = folder_ / "first.ini";
+    const std::string second = folder_ / "second.ini";
+    scratch::WriteBytes(first, "[Proxy]\r\nUse HTTP=1\r\n");
+    scratch::WriteBytes(second, "[Proxy]\r\nUse HTTP=0x0\r\n");
+    UsePrefs(first);
+    Proxy proxy({"", folder_ / "Quillbarrow.ini", folder_.Path()});
+    proxy.SelectBrowser(3);
+    EXPECT_EQ(proxy.GetEnabled(), 1);
+    UsePrefs(second);
+    EXPECT_EQ(proxy.GetEnabled(), 1);  // taken only on selection
+    proxy.PrepareBrowser();
+    EXPECT_EQ(proxy.GetEnabled(), 0);
+}
