@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include "app/AppFixture.h"
+#include "browsers/Proxy.h"
+#include "settings/Defaults.h"
+
+using MainWindow = AppTest;
+
+TEST_F(MainWindow, FirstStartWithoutSettingsFile) {
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Left(), 300);
+    EXPECT_EQ(f.Top(), 300);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_TRUE(f.RadioProxyType0.Checked());
+    EXPECT_FALSE(f.RadioProxyType1.Checked());
+    EXPECT_TRUE(f.RadioOption1.Checked());
+    EXPECT_FALSE(f.RadioOption0.Checked());
+    EXPECT_EQ(f.ProxyType, 0);
+    EXPECT_EQ(f.ProxyOption, 1);
+    EXPECT_EQ(f.TimeOutSec, 10);
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
+    ASSERT_EQ(f.stsBar.PanelCount(), 2);
+    EXPECT_EQ(f.stsBar.PanelText(0), "Not Obtained");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    EXPECT_EQ(f.cmdUseProxy.Text(), "Use Proxy (&P)");
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_Open));
+    EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_UseProxy));
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_Direct));
+    EXPECT_EQ(f.Tray->Hint(), "Quillbarrow2012 \nDirect");
+    EXPECT_EQ(f.Tray->IconIndex(), 6);
+    EXPECT_FALSE(scratch::Exists(IniPath()));
+
+    CloseByCloseBox();
+    // Closing creates the file with the window position only.
+    EXPECT_EQ(scratch::ReadBytes(IniPath()), "[POSITION]\r\nM_TOP=300\r\nM_LEFT=300\r\n");
+    // ...and, with the termination choice absent, switched the browser to direct.
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+}
+
+TEST_F(MainWindow, StoredSelectionsOutOfRangeTurnNoRadioButtonOn) {
+    IniFile ini = Ini();
+    ini.WriteInteger("SERVER", "TYPE", 5);
+    ini.WriteInteger("SERVER", "ANYOPTION", 7);
+    TfrmMain& f = Start();
+    EXPECT_FALSE(f.RadioProxyType0.Checked() || f.RadioProxyType1.Checked() ||
+                 f.RadioProxyType2.Checked());
+    EXPECT_FALSE(f.RadioOption0.Checked() || f.RadioOption1.Checked() || f.RadioOption2.Checked() ||
+                 f.RadioOption3.Checked());
+    EXPECT_EQ(f.ProxyType, 5);
+    EXPECT_EQ(f.ProxyOption, 7);
+    // Picking a radio button replaces the stored number.
+    SendMessageW(f.RadioProxyType2.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(f.RadioOption3.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.ProxyType, 2);
+    EXPECT_EQ(f.ProxyOption, 3);
+}
+
+TEST_F(MainWindow, StoredSelectionsAndPosition) {
+    IniFile ini = Ini();
+    ini.WriteInteger("SERVER", "TYPE", 2);
+    ini.WriteInteger("SERVER", "ANYOPTION", 0);
+    ini.WriteInteger("BROWSER", "DEFAULT", 1);
+    ini.WriteInteger("POSITION", "M_TOP", 120);
+    ini.WriteInteger("POSITION", "M_LEFT", 140);
+    ini.WriteString("TIMEOUT", "PROXY", "0x1E");
+    TfrmMain& f = Start();
+    EXPECT_TRUE(f.RadioProxyType2.Checked());
+    EXPECT_TRUE(f.RadioOption0.Checked());
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 1);
+    EXPECT_EQ(f.Top(), 120);
+    EXPECT_EQ(f.Left(), 140);
+    EXPECT_EQ(f.TimeOutSec, 30);
+}
+
+TEST_F(MainWindow, PositionNoMonitorShowsIsBroughtBack) {
+    IniFile ini = Ini();
+    ini.WriteInteger("POSITION", "M_TOP", -30000);
+    ini.WriteInteger("POSITION", "M_LEFT", 50000);
+    TfrmMain& f = Start();
+    RECT r{f.Left(), f.Top(), f.Left() + f.Width(), f.Top() + 20};
+    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+}
+
+TEST_F(MainWindow, ClosedWhileMinimisedStoresTheNormalPosition) {
+    TfrmMain& f = Start();
+    SetWindowPos(f.Handle(), nullptr, 210, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(f.Handle(), SW_MINIMIZE);
+    CloseByCloseBox();
+    IniFile ini = Ini();
+    EXPECT_EQ(ini.ReadInteger("POSITION", "M_LEFT", 0), 210);
+    EXPECT_EQ(ini.ReadInteger("POSITION", "M_TOP", 0), 220);
+}
+
+TEST_F(MainWindow, GarbageSettingsFileLoadsDefaults) {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+    garbage += "\r\n[SERVER]\r\nTYPE=" + std::string(10000, '9') + "\r\nANYOPTION=\x01\x02\r\n";
+    scratch::WriteBytes(IniPath(), garbage);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.ProxyType, 0);
+    EXPECT_EQ(f.ProxyOption, 1);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+}
+
+TEST_F(MainWindow, ApplyTerminationByChoice) {
+    TfrmMain& f = Start();
+    IniFile ini = Ini();
+    RegFile reg = Reg();
+    ini.WriteString("URL", "DEFAULT", "192.0.2.50:8080");
+
+    // 0 keeps what the browser has.
+    reg.SetDword("ProxyEnable", 1);
+    reg.SetString("ProxyServer", "192.0.2.1:80");
+    ini.WriteInteger("TERMINAL", "OPTION", 0);
+    f.ApplyTermination();
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 1u);
+
+    // 1 switches to a direct connection and keeps the address.
+    ini.WriteInteger("TERMINAL", "OPTION", 1);
+    f.ApplyTermination();
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 0u);
+    EXPECT_EQ(f.UsingProxy, 0);
+    std::string server;
+    reg.GetString("ProxyServer", server);
+    EXPECT_EQ(server, "192.0.2.1:80");
+
+    // 2 switches the proxy on with the default address.
+    ini.WriteInteger("TERMINAL", "OPTION", 2);
+    f.RefreshState();
+    f.ApplyTermination();
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 1u);
+    reg.GetString("ProxyServer", server);
+    EXPECT_EQ(server, "192.0.2.50:8080");
+    EXPECT_EQ(f.UsingProxy, 1);
+
+    // Any other value does nothing.
+    reg.SetDword("ProxyEnable", 0);
+    ini.WriteInteger("TERMINAL", "OPTION", 3);
+    f.ApplyTermination();
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 0u);
+}
+
+TEST_F(MainWindow, DefaultProxyChoiceWithEmptyDefaultWritesEmptyAddress) {
+    TfrmMain& f = Start();
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    f.RefreshState();
+    f.ApplyTermination();
+    std::string server = "unchanged";
+    Reg().GetString("ProxyServer", server);
+    EXPECT_EQ(server, "");
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+}
+
+TEST_F(MainWindow, ShowsTheRegistryStateOfTheBrowser) {
+    Reg().SetDword("ProxyEnable", 1);
+    Reg().SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.cmdUseProxy.Text(), "Direct (&P)");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.2:80");
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:80");
+    EXPECT_EQ(f.Tray->Hint(), "Quillbarrow2012 \nUsing Proxy");
+    EXPECT_TRUE(f.Timer.Enabled());
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_UseProxy));
+    EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_Direct));
+}
+
+TEST(Dispatcher, CaptionByKind) {
+    EXPECT_EQ(Proxy::Caption(0), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_EQ(Proxy::Caption(1), "Quillbarrow2012 for Google Chrome");
+    EXPECT_EQ(Proxy::Caption(2), "Quillbarrow2012 for Mozilla Firefox");
+    EXPECT_EQ(Proxy::Caption(3), "Quillbarrow2012 for Opera");
+    EXPECT_EQ(Proxy::Caption(4), "Quillbarrow2012 ");
+    EXPECT_EQ(Proxy::Caption(-1), "Quillbarrow2012 ");
+}
+
+TEST_F(MainWindow, UnknownBrowserKindReadsDirectAndWritesNothing) {
+    Reg().SetDword("ProxyEnable", 1);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 4);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 ");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    f.cmdUseProxyClick();
+    f.ApplyTermination();
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+}

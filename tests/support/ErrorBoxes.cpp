@@ -1,0 +1,16 @@
+#include "support/ErrorBoxes.h"
+
+#include "ui/Error.h"
+
+namespace testing_support {
+
+std::vector<std::string>& ErrorBoxes() {
+    static std::vector<std::string> boxes;
+    return boxes;
+}
+
+void InstallErrorBoxRecorder() {
+    ui::SetErrorBoxHook([](const std::string& message) { ErrorBoxes().push_back(message); });
+}
+
+}  // namespace testing_support
