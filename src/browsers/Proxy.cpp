@@ -48,6 +48,16 @@ void Proxy::PrepareBrowser() {
     if (kind_ == 2 || kind_ == 3) Adapter()->FindPrefsFile();
 }
 
+namespace {
+// At most kMaxProxyText bytes, never ending inside a UTF-8 character.
+std::string CutProxyText(const std::string& text) {
+    if (text.size() <= kMaxProxyText) return text;
+    size_t cut = kMaxProxyText;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut);
+}
+}  // namespace
+
 int Proxy::GetEnabled() {
     BrowserAdapter* a = Adapter();
     return a ? a->GetEnabled() : 0;
@@ -60,10 +70,10 @@ void Proxy::SetEnabled(int state) {
 void Proxy::GetServer(std::string& buffer) {
     if (BrowserAdapter* a = Adapter()) {
         a->GetServer(buffer);
-        if (buffer.size() > kMaxProxyText) buffer.resize(kMaxProxyText);
+        buffer = CutProxyText(buffer);
     }
 }
 
 void Proxy::SetServer(const std::string& address) {
-    if (BrowserAdapter* a = Adapter()) a->SetServer(address.substr(0, kMaxProxyText));
+    if (BrowserAdapter* a = Adapter()) a->SetServer(CutProxyText(address));
 }

@@ -166,4 +166,11 @@ TEST(Proxy, LongAddressIsCutToTheProxyField) {
     proxy.GetServer(server);
     proxy.SetServer(std::string(120, 'a'));
     EXPECT_EQ(Stored(key), std::string(kMaxProxyText, 'a'));
+    // Never cut inside a character: 33 three-byte characters are 99 bytes.
+    std::string wide;
+    for (int i = 0; i < 34; ++i) wide += "あ";
+    proxy.SetServer("x" + wide);
+    EXPECT_EQ(Stored(key), "x" + wide.substr(0, 96));
+    proxy.GetServer(server);
+    EXPECT_EQ(server, "x" + wide.substr(0, 96));
 }

@@ -91,7 +91,8 @@ TEST(PrefsText, ServerRewriteRefusesAddressesThatWouldBreakTheFile) {
 }
 
 TEST(PrefsText, LongLinesAreHandledWhole) {
-    const std::string longPlain = "user_pref(\"x\", \"" + std::string(5000, 'p') + "\");";
+    const std::string longPlain =
+        std::string("user_pref(\"x\", \"") + std::string(5000, 'p') + "\");";
     // A long line holding the key far beyond 254 characters goes as one line.
     const std::string longType = "user_pref(\"" + std::string(600, 'q') +
                                  "network.proxy.type\", 1);" + std::string(4400, 'r');
