@@ -1,0 +1,163 @@
+#include "net/HttpClient.h"
+
+#include "net/HttpText.h"
+#include "net/Url.h"
+
+namespace net {
+
+namespace {
+// Ends the request state even when Get leaves by an exception, unless a
+// handler inside a wait destroyed the component.
+class RequestScope {
+public:
+    RequestScope(std::shared_ptr<bool> alive, bool& flag) : alive_(std::move(alive)), flag_(flag) {
+        flag_ = true;
+    }
+    ~RequestScope() {
+        if (*alive_) flag_ = false;
+    }
+    RequestScope(const RequestScope&) = delete;
+    RequestScope& operator=(const RequestScope&) = delete;
+
+private:
+    std::shared_ptr<bool> alive_;
+    bool& flag_;
+};
+}  // namespace
+
+TNMHTTP::TNMHTTP() = default;
+TNMHTTP::~TNMHTTP() = default;
+
+void TNMHTTP::Abort() {
+    LookupDone = true;
+    Cancel();
+}
+
+void TNMHTTP::Get(const std::string& address) {
+    // Checked before anything is touched: the request under way still needs
+    // Url, Host, Path and the socket as they are.
+    if (inRequest_) throw ESockError("Already connected");
+    RequestScope scope(Alive(), inRequest_);
+    CurrentCmd = kCmdGet;
+    Url = address;
+    RunRequest();
+}
+
+void TNMHTTP::RunRequest() {
+    auto alive = Alive();
+    for (int pass = 1;; ++pass) {
+        if (pass > kMaxPasses) throw ESockError("Too many redirections");
+        ParseUrl();
+        if (pass == 1) {
+            originHost_ = Host;
+            originPort_ = Port;
+            if (HeaderInfo.Cookie != carriedCookie_) cookieHost_ = Host;
+        }
+        BuildRequestHeader();
+        if (OnAboutToSend) OnAboutToSend();
+        try {
+            Connect();
+            SendRequest();
+            StatusCode = 0;
+            ReadResponseHeader();
+            CaptureString(Body, -1);
+            if (StatusCode < 299) {
+                if (OnSuccess) OnSuccess(CurrentCmd);
+                ReportStatus(2, "Transaction Completed");
+            } else if (StatusCode > 399) {
+                if (OnFailure) OnFailure(CurrentCmd);
+            } else if (StatusCode <= 302 && locationSeen_) {
+                Url = Location;
+            }
+        } catch (...) {
+            // A second error from closing would hide the first, which is the
+            // one worth reporting.
+            if (*alive) {
+                try {
+                    Disconnect();
+                } catch (...) {
+                }
+            }
+            throw;
+        }
+        Disconnect();
+
+        bool follow = false;
+        if (StatusCode >= 300 && StatusCode <= 398) {
+            bool handled = false;
+            if (!SetCookieValue.empty()) {
+                HeaderInfo.Cookie = SetCookieValue;
+                carriedCookie_ = SetCookieValue;
+                cookieHost_ = Host;
+            }
+            if (OnRedirect) OnRedirect(handled);
+            if (handled) return;
+            if (StatusCode <= 302 && locationSeen_) {
+                if (Url.find('/') == std::string::npos) {
+                    // Relative to the current host, on the current port.
+                    std::string port = Port == 80 ? "" : ":" + std::to_string(Port);
+                    Url = "http://" + Host + port + "/" + Url;
+                }
+                follow = true;
+            }
+        }
+        if (StatusCode == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
+        // 299 and 303-399, or 300-302 without a new address: the request ends
+        // here rather than asking the same address again.
+        if (!follow) return;
+    }
+}
+
+void TNMHTTP::ParseUrl() {
+    UrlParts parts = SplitUrl(Url, Host, Port);
+    Host = parts.host;
+    Port = parts.port;
+    Path = parts.path;
+    Url = parts.url;
+}
+
+void TNMHTTP::BuildRequestHeader() {
+    RequestTarget target;
+    target.method = "GET";
+    target.path = Path;
+    target.host = Host;
+    target.withAuthorization = SameTextIgnoringCase(Host, originHost_) && Port == originPort_;
+    target.withCookie = SameTextIgnoringCase(Host, cookieHost_);
+    BuildRequestLines(target, HeaderInfo, HeaderLines);
+}
+
+void TNMHTTP::SendRequest() {
+    Write(HeaderLines.Text());
+    Writeln("");
+}
+
+void TNMHTTP::ReadResponseHeader() {
+    ExpectedLength = 0;
+    SetCookieValue.clear();
+    Header.clear();
+    locationSeen_ = false;
+    std::string line = ReadLn();
+    if (!line.empty()) StatusCode = StatusCodeOf(line);
+    Header += line;
+    do {
+        line = ReadLn();
+        HeaderLineInfo info = ClassifyHeaderLine(line);
+        switch (info.kind) {
+            case HeaderLineInfo::SetCookie:
+                SetCookieValue = info.value;
+                break;
+            case HeaderLineInfo::Location:
+                Location = info.value;
+                locationSeen_ = true;
+                break;
+            case HeaderLineInfo::ContentLength:
+                ExpectedLength = info.contentLength;
+                break;
+            default:
+                break;
+        }
+        Header += line;
+    } while (!IsHeaderEnd(line));
+}
+
+}  // namespace net

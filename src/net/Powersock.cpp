@@ -1,0 +1,524 @@
+#include "net/Powersock.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "net/ErrorText.h"
+#include "net/HiddenWindow.h"
+#include "ui/MessageLoop.h"
+
+namespace net {
+
+namespace {
+int g_winsockUsers = 0;
+
+constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;  // 61
+
+// Runs fn when the scope ends, unless a handler inside a wait destroyed the
+// component that fn would touch.
+template <typename Fn>
+class OnExit {
+public:
+    OnExit(std::shared_ptr<bool> alive, Fn fn) : alive_(std::move(alive)), fn_(std::move(fn)) {}
+    ~OnExit() {
+        if (*alive_) fn_();
+    }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::shared_ptr<bool> alive_;
+    Fn fn_;
+};
+}  // namespace
+
+struct TPowersock::LookupRecord {
+    HANDLE task = nullptr;
+    alignas(8) char hostEntry[MAXGETHOSTSTRUCT];
+};
+
+int TPowersock::WinsockUsers() {
+    return g_winsockUsers;
+}
+
+TPowersock::TPowersock()
+    : IoBuffer(new char[kIoBufferSize + 4]),
+      TimeoutTimer(std::make_unique<TThreadTimer>()),
+      NotifyWindow(CreateHiddenWindow(L"PsockWindowClass", NotifyProc, this)) {
+    TimeoutTimer->SetEnabled(false);
+    TimeoutTimer->SetOnTimer([this] { TimerTriggered(); });
+    ReportStatus(8, "Create");
+    InitWinsock();
+}
+
+TPowersock::~TPowersock() {
+    ReportStatus(8, "Destroy");
+    *alive_ = false;
+    Cancel();
+    Destroying = true;
+    TimeoutTimer.reset();
+    try {
+        CloseSocket();
+    } catch (...) {
+        // A destructor cannot report; the handle is gone either way.
+    }
+    NotifyWindow.reset();
+    // A lookup still in flight may write its buffer after this point; the
+    // buffer is left to it on purpose (1 KiB, only for lookups cut short).
+    if (lookup_) (void)lookup_.release();
+    for (auto& record : abandoned_) (void)record.release();
+    if (startedWinsock_ && --g_winsockUsers == 0) WSACleanup();
+}
+
+void TPowersock::InitWinsock() {
+    ReportStatus(8, "Initializing Winsock");
+    if (g_winsockUsers++ == 0) {
+        WSADATA data{};
+        WSAStartup(0x0101, &data);
+        auto versionText = [](WORD v) {
+            return std::to_string(HIBYTE(v)) + "." + std::to_string(LOBYTE(v));
+        };
+        winsockInfo_ = {
+            "Version= " + versionText(data.wVersion),
+            "High Version= " + versionText(data.wHighVersion),
+            std::string("Description= ") + data.szDescription,
+            std::string("System= ") + data.szSystemStatus,
+            "Max Sockets= " + std::to_string(data.iMaxSockets),
+            "Max Udp pack size= " + std::to_string(data.iMaxUdpDg),
+        };
+    }
+    startedWinsock_ = true;
+    try {
+        // The first socket resets its connection on close (linger 0).
+        MakeSocket(IPPROTO_TCP, true);
+    } catch (...) {
+        startedWinsock_ = false;
+        if (--g_winsockUsers == 0) WSACleanup();
+        throw ESockError("Initializaton of windows sockets failed");
+    }
+}
+
+void TPowersock::MakeSocket(int protocol, bool linger) {
+    SocketHandle.reset(socket(AF_INET, SOCK_STREAM, protocol));
+    if (!SocketHandle) {
+        CheckSocketError(WSAEWOULDBLOCK);
+        throw ESockError(ErrorText(LastError));
+    }
+    if (linger) {
+        LINGER option{1, 0};
+        setsockopt(SocketHandle.get(), SOL_SOCKET, SO_LINGER,
+                   reinterpret_cast<const char*>(&option), sizeof option);
+    }
+    // Also makes the socket non-blocking.
+    if (WSAAsyncSelect(SocketHandle.get(), NotifyWindow.get(), SocketEventMessage, kSocketEvents) ==
+        SOCKET_ERROR)
+        CheckSocketError(WSAEWOULDBLOCK);
+}
+
+LRESULT CALLBACK TPowersock::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == SocketEventMessage || msg == LookupDoneMessage) {
+        auto* self = reinterpret_cast<TPowersock*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self) {
+            try {
+                self->HandleSocketMessage(msg, wp, lp);
+            } catch (...) {
+                // The waits see the outcome through the flags; nothing may
+                // cross the window procedure.
+            }
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const bool ok = WSAGETSELECTERROR(lp) == 0;
+    if (msg == LookupDoneMessage) {
+        HANDLE task = reinterpret_cast<HANDLE>(wp);
+        if (lookup_ && lookup_->task == task) {
+            EventOk = ok;
+            LookupDone = true;
+            lookupCompleted_ = true;
+            return;
+        }
+        // The late answer of a lookup given up earlier: its buffer is free now.
+        auto it = std::find_if(abandoned_.begin(), abandoned_.end(),
+                               [task](const auto& r) { return r->task == task; });
+        if (it != abandoned_.end()) abandoned_.erase(it);
+        return;
+    }
+    // Events of a socket closed since they were posted belong to no one (the
+    // handle value may even have been reused by the fresh socket).
+    if (static_cast<SOCKET>(wp) != SocketHandle.get()) return;
+    EventOk = ok;
+    switch (WSAGETSELECTEVENT(lp)) {
+        case FD_CONNECT:
+            if (EventOk) {
+                Connected = true;
+                if (OnConnect) OnConnect();
+            }
+            break;
+        case FD_CLOSE:
+            // With bytes still waiting, the reader takes them and meets the
+            // end of the stream itself.
+            if (!DataAvailable()) CloseSocket();
+            break;
+        case FD_ACCEPT:
+            Connected = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void TPowersock::ReportStatus(int level, const std::string& text) {
+    if (level > ReportLevel) return;
+    statusText_ = text;
+    if (!Destroying && OnStatus) {
+        try {
+            OnStatus(text);
+        } catch (...) {
+        }
+    }
+}
+
+std::string TPowersock::ErrorText(int code) {
+    return net::ErrorText(code);
+}
+
+std::string TPowersock::CheckSocketError(int ignored) {
+    int code = WSAGetLastError();
+    LastError = code;
+    if (code != ignored && code > 10000) {
+        std::string text = ErrorText(code);
+        ReportStatus(8, "Looking Up Error Message");
+        throw ESockError(text);
+    }
+    return {};
+}
+
+void TPowersock::ThrowDestroyed() {
+    throw EAbortError("Socket component destroyed during a wait");
+}
+
+// ---- time-out -------------------------------------------------------------
+
+void TPowersock::TimerOn() {
+    ReportStatus(8, "Timer On");
+    TimedOut = false;
+    if (TimeOut < 0) throw ERangeError();
+    // A running timer is not restarted: each bound counts from the first
+    // TimerOn after the last TimerOff.
+    if (!TimeoutTimer->Enabled()) timerStart_ = GetTickCount64();
+    TimeoutTimer->SetInterval(static_cast<UINT>(TimeOut));
+    TimeoutTimer->SetEnabled(true);
+}
+
+void TPowersock::TimerOff() {
+    ReportStatus(8, "Timer Off");
+    if (TimeoutTimer) TimeoutTimer->SetEnabled(false);
+}
+
+void TPowersock::TimerTriggered() {
+    ReportStatus(8, "Timer Triggered");
+    TimerOff();
+    TimedOut = true;
+    LookupDone = true;
+    Abort();
+}
+
+DWORD TPowersock::RemainingMs() const {
+    if (TimeOut <= 0 || !TimeoutTimer || !TimeoutTimer->Enabled()) return INFINITE;
+    ULONGLONG deadline = timerStart_ + static_cast<ULONGLONG>(TimeOut);
+    ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
+void TPowersock::CheckDeadline() {
+    // WM_TIMER is the time-out; this only covers a timer message that comes
+    // late (it is generated only when the queue holds nothing else).
+    if (RemainingMs() == 0 && !TimedOut) TimerTriggered();
+}
+
+void TPowersock::WaitForEvent(bool block) {
+    auto alive = alive_;
+    if (block) {
+        DWORD ms = RemainingMs();
+        // MWMO_INPUTAVAILABLE: messages already seen by an earlier peek but
+        // left in the queue also end the wait.
+        if (ms != 0) MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    bool quit = !ui::ProcessMessages();
+    if (!*alive) ThrowDestroyed();
+    // The application is ending: a wait would otherwise wake at once for the
+    // quit message again and again.
+    if (quit) Abort();
+    CheckDeadline();
+}
+
+// ---- operations -----------------------------------------------------------
+
+void TPowersock::Abort() {
+    ReportStatus(8, "Abort");
+    Cancel();
+}
+
+void TPowersock::Cancel() {
+    ReportStatus(8, "Canceling");
+    Canceled = true;
+}
+
+void TPowersock::AbandonLookup() {
+    if (!lookup_) return;
+    if (!lookupCompleted_) {
+        // Best effort: some implementations cannot cancel, so the record stays
+        // alive until the completion message anyway.
+        WSACancelAsyncRequest(lookup_->task);
+        abandoned_.push_back(std::move(lookup_));
+    }
+    lookup_.reset();
+}
+
+void TPowersock::ResolveHost() {
+    ReportStatus(8, "Resolve Host");
+    const std::string& name = Proxy.empty() ? Host : Proxy;
+    unsigned long address = inet_addr(name.c_str());
+    if (address != INADDR_NONE) {
+        RemoteAddress.sin_addr.s_addr = address;
+        return;
+    }
+    RemoteAddress.sin_addr.s_addr = 0;
+    TimerOn();
+    auto alive = alive_;
+    OnExit off(alive, [this] { TimerOff(); });
+    LookupDone = false;
+    lookupCompleted_ = false;
+    auto record = std::make_unique<LookupRecord>();
+    record->task = WSAAsyncGetHostByName(NotifyWindow.get(), LookupDoneMessage, name.c_str(),
+                                         record->hostEntry, sizeof record->hostEntry);
+    if (!record->task) {
+        CheckSocketError(WSAEWOULDBLOCK);
+        throw ESockError("Host Lookup Failed");
+    }
+    lookup_ = std::move(record);
+    OnExit abandon(alive, [this] { AbandonLookup(); });
+    while (!LookupDone && !TimedOut && !Canceled) WaitForEvent(true);
+    if (TimedOut) throw ESockError("Host Lookup Timed Out");
+    if (Canceled) throw ESockError("Host Lookup Canceled");
+    if (!EventOk) throw ESockError("Host Lookup Failed");
+    const auto* entry = reinterpret_cast<const hostent*>(lookup_->hostEntry);
+    if (!entry->h_addr_list || !entry->h_addr_list[0]) throw ESockError("Host Lookup Failed");
+    std::memcpy(&RemoteAddress.sin_addr, entry->h_addr_list[0], 4);
+    if (OnHostResolved) OnHostResolved();
+}
+
+void TPowersock::Connect() {
+    ReportStatus(8, "Connecting");
+    // Refused also while a lookup or connection attempt is still waiting:
+    // a second Connect then would overwrite the first one's address.
+    if (Connected || connecting_) throw ESockError("Already connected");
+    Canceled = false;
+    connecting_ = true;
+    auto alive = alive_;
+    OnExit done(alive, [this] { connecting_ = false; });
+
+    for (int attempts = 0;; ++attempts) {
+        try {
+            ResolveHost();
+        } catch (const EAbortError&) {
+            throw;
+        } catch (const ESockError& e) {
+            std::string text = e.what();
+            if (text == "Host Lookup Timed Out" || text == "Host Lookup Canceled") throw;
+            RemoteAddress.sin_addr.s_addr = 0;
+        }
+        if (RemoteAddress.sin_addr.s_addr != 0) break;
+        if (attempts > 0 || !OnInvalidHost) throw ESockError("Null Remote Address");
+        bool handled = false;
+        OnInvalidHost(handled);
+        if (!handled) throw ESockError("Null Remote Address");
+    }
+
+    RemoteAddress.sin_family = AF_INET;
+    RemoteAddress.sin_port =
+        htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
+    LookupDone = false;
+    EventOk = true;
+    if (connect(SocketHandle.get(), reinterpret_cast<const sockaddr*>(&RemoteAddress),
+                sizeof RemoteAddress) == SOCKET_ERROR)
+        CheckSocketError(WSAEWOULDBLOCK);
+    TimerOn();
+    {
+        OnExit off(alive, [this] { TimerOff(); });
+        while (!Connected && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
+    }
+    if (!TimedOut && !Canceled && EventOk) return;
+    if (OnConnectionFailed) OnConnectionFailed();
+    if (TimedOut) throw ESockError("Connection Timed out");
+    if (Canceled) throw ESockError("Connection Canceled");
+    throw ESockError("Connection Failed");
+}
+
+void TPowersock::SendBuffer(const char* bytes, int length) {
+    ReportStatus(4, "Sending Buffer");
+    TimerOn();
+    OnExit off(alive_, [this] { TimerOff(); });
+    if (!Canceled) {
+        if (length == 0) length = static_cast<int>(std::strlen(bytes));
+        if (length < 0 || length > 65535) throw ERangeError();
+        int remaining = length;
+        while (remaining > 0 && !Canceled) {
+            int n = send(SocketHandle.get(), bytes, remaining, 0);
+            if (n == 0) break;
+            if (n < 0) {
+                CheckSocketError(WSAEWOULDBLOCK);
+                // The network takes no more for now. Sending does not pump
+                // (FD_WRITE is not among the events), so wait for room here,
+                // bounded by the time-out.
+                fd_set writable;
+                FD_ZERO(&writable);
+                FD_SET(SocketHandle.get(), &writable);
+                DWORD ms = std::min<DWORD>(RemainingMs(), 100);
+                timeval tv{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
+                select(0, nullptr, &writable, nullptr, &tv);
+                CheckDeadline();
+                continue;
+            }
+            bytes += n;
+            remaining -= n;
+            if (OnPacketSent) OnPacketSent();
+        }
+    }
+    if (Canceled) {
+        Canceled = false;
+        throw EAbortError("Socket send aborted");
+    }
+}
+
+void TPowersock::Write(std::string_view text) {
+    ReportStatus(8, "Write");
+    size_t n = std::min<size_t>(text.size(), kIoBufferSize);
+    std::memcpy(IoBuffer.get(), text.data(), n);
+    IoBuffer[n] = '\0';
+    SendBuffer(IoBuffer.get(), 0);
+}
+
+void TPowersock::Writeln(std::string_view text) {
+    ReportStatus(8, "Writeln");
+    std::string line(text);
+    line += "\r\n";
+    Write(line);
+}
+
+std::string TPowersock::ReadLn() {
+    ReportStatus(8, "ReadLn");
+    TimerOn();
+    auto alive = alive_;
+    OnExit off(alive, [this] { TimerOff(); });
+    char* buffer = IoBuffer.get();
+    int consumed = 0;
+    int lineEnd = -1;
+    while (!Canceled) {
+        int room = kIoBufferSize - consumed;
+        if (room == 0) throw ESockError("Line longer than the receive buffer");
+        int n = recv(SocketHandle.get(), buffer + consumed, room, MSG_PEEK);
+        if (n == 0) return {};
+        if (n > 0) {
+            // The bytes before `consumed` hold no LF: they were searched
+            // before being taken in.
+            const void* lf = std::memchr(buffer + consumed, '\n', static_cast<size_t>(n));
+            if (lf) {
+                lineEnd = static_cast<int>(static_cast<const char*>(lf) - buffer);
+                break;
+            }
+            int got = recv(SocketHandle.get(), buffer + consumed, n, 0);
+            if (got > 0) consumed += got;
+            // More may already be waiting; the next peek tells.
+            WaitForEvent(false);
+            continue;
+        }
+        LastError = WSAGetLastError();
+        // The peer's close was handled and the socket replaced: end of stream.
+        if (LastError == WSAENOTCONN) return {};
+        CheckSocketError(WSAEWOULDBLOCK);
+        // A peek or recv that finds nothing re-enables FD_READ, so the next
+        // byte to arrive posts a message that ends this sleep.
+        WaitForEvent(true);
+    }
+    if (Canceled) {
+        Canceled = false;
+        throw EAbortError("Socket readln aborted");
+    }
+    int want = lineEnd + 1 - consumed;
+    while (want > 0) {
+        int got = recv(SocketHandle.get(), buffer + consumed, want, 0);
+        if (got <= 0) {
+            CheckSocketError(WSAEWOULDBLOCK);
+            return {};
+        }
+        consumed += got;
+        want -= got;
+    }
+    return std::string(buffer, static_cast<size_t>(lineEnd + 1));
+}
+
+void TPowersock::CaptureString(std::string& text, int32_t maximum) {
+    ReportStatus(8, "Capture String");
+    text.clear();
+    BytesReceived = 0;
+    TimerOn();
+    auto alive = alive_;
+    OnExit off(alive, [this] { TimerOff(); });
+    char* buffer = IoBuffer.get();
+    while (!Canceled && (maximum == -1 || text.size() < static_cast<size_t>(maximum))) {
+        int n = recv(SocketHandle.get(), buffer, kIoBufferSize, 0);
+        if (n == 0) break;
+        if (n > 0) {
+            if (text.size() + static_cast<size_t>(n) > kCaptureLimit)
+                throw ESockError("Received data exceed 32 MiB");
+            text.append(buffer, static_cast<size_t>(n));
+            BytesReceived += n;
+            if (OnPacketRecvd) OnPacketRecvd();
+            TimerOn();
+            WaitForEvent(false);
+            continue;
+        }
+        LastError = WSAGetLastError();
+        if (LastError == WSAENOTCONN) break;
+        CheckSocketError(WSAEWOULDBLOCK);
+        WaitForEvent(true);
+    }
+    if (Canceled) {
+        Canceled = false;
+        throw EAbortError("Socket capture aborted");
+    }
+}
+
+bool TPowersock::DataAvailable() {
+    ReportStatus(8, "Data Available");
+    return recv(SocketHandle.get(), IoBuffer.get(), 1, MSG_PEEK) >= 1;
+}
+
+void TPowersock::Disconnect() {
+    ReportStatus(8, "Disconnecting");
+    CloseSocket();
+}
+
+void TPowersock::CloseSocket() {
+    ReportStatus(4, "Request Close Socket");
+    Connected = false;
+    if (!SocketHandle) return;
+    SOCKET s = SocketHandle.release();
+    if (closesocket(s) == SOCKET_ERROR) CheckSocketError(WSAEWOULDBLOCK);
+    if (Destroying) return;
+    // Events of the closed socket still queued would otherwise be taken for
+    // events of the next connection.
+    MSG stale;
+    while (PeekMessageW(&stale, NotifyWindow.get(), SocketEventMessage, SocketEventMessage,
+                        PM_REMOVE)) {
+    }
+    if (OnDisconnect) OnDisconnect();
+    MakeSocket(0, false);
+}
+
+}  // namespace net

@@ -1,0 +1,154 @@
+#pragma once
+// TPowersock: one TCP connection over Winsock with blocking-style operations
+// (connect, send, read a line, read until the peer closes) whose waits keep
+// the user interface alive. Socket events, name-lookup results and the
+// time-out all arrive as window messages on the user-interface thread; every
+// wait sleeps in MsgWaitForMultipleObjectsEx until one of them (or its own
+// deadline) comes, pumps the queue, then tests its flags.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/SockErrors.h"
+#include "net/ThreadTimer.h"
+#include "ui/Handles.h"
+
+namespace net {
+
+namespace detail {
+inline void CloseSocketHandle(SOCKET s) {
+    closesocket(s);
+}
+}  // namespace detail
+using UniqueSocket = ui::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
+
+class TPowersock {
+public:
+    static constexpr UINT SocketEventMessage = WM_USER + 101;
+    static constexpr UINT LookupDoneMessage = WM_USER + 102;
+    static constexpr int kIoBufferSize = 65536;
+    // A capture (and so a response body) larger than this raises instead of
+    // exhausting memory.
+    static constexpr size_t kCaptureLimit = size_t{32} << 20;
+
+    // Starts Winsock for the first live instance and makes the first socket;
+    // throws ESockError "Initializaton of windows sockets failed".
+    TPowersock();
+    virtual ~TPowersock();
+    TPowersock(const TPowersock&) = delete;
+    TPowersock& operator=(const TPowersock&) = delete;
+
+    // Published properties.
+    std::string Host;
+    int32_t Port = 0;
+    int32_t TimeOut = 0;  // ms; bounds each wait separately; 0 = no bound
+    int ReportLevel = 0;
+    std::string Proxy;
+    int32_t ProxyPort = 0;
+    int16_t StatusCode = 0;
+    int32_t ExpectedLength = 0;
+    int32_t BytesReceived = 0;
+
+    // Events. They run inside the waits, from the message pump.
+    std::function<void()> OnConnect;
+    std::function<void()> OnDisconnect;
+    std::function<void()> OnConnectionFailed;
+    std::function<void()> OnHostResolved;
+    std::function<void()> OnPacketRecvd;
+    std::function<void()> OnPacketSent;
+    std::function<void(bool& handled)> OnInvalidHost;
+    std::function<void(const std::string& status)> OnStatus;
+
+    // State.
+    bool IsConnected() const { return Connected; }
+    bool IsTimedOut() const { return TimedOut; }
+    bool IsCanceled() const { return Canceled; }
+    int LastErrorCode() const { return LastError; }
+    const std::string& StatusText() const { return statusText_; }
+    const std::vector<std::string>& WinsockInfo() const { return winsockInfo_; }
+    // Live instances that hold a Winsock start-up.
+    static int WinsockUsers();
+
+    virtual void Connect();
+    virtual void Disconnect();
+    virtual void Abort();
+    void Cancel();
+
+    void Write(std::string_view text);
+    void Writeln(std::string_view text);
+    // length 0: up to the first zero byte. Above 65,535 bytes: ERangeError.
+    void SendBuffer(const char* bytes, int length);
+    // The next line with its LF (and CR), consuming nothing after it; "" when
+    // the peer closed first.
+    std::string ReadLn();
+    // Everything until the peer closes (maximum -1) or at least maximum bytes.
+    void CaptureString(std::string& text, int32_t maximum);
+    bool DataAvailable();
+    void CloseSocket();
+    void ResolveHost();
+
+    // Raises ESockError with ErrorText for the last Winsock error unless it is
+    // `ignored` or not above 10000; returns "" otherwise.
+    std::string CheckSocketError(int ignored);
+    static std::string ErrorText(int code);
+    void ReportStatus(int level, const std::string& text);
+
+protected:
+    void TimerOn();
+    void TimerOff();
+    void TimerTriggered();
+
+    // An abort-class wait that ended because the component was destroyed by a
+    // handler inside it. Nothing of the component may be touched afterwards.
+    [[noreturn]] static void ThrowDestroyed();
+    // True while the component exists; a wait keeps a copy to find out
+    // whether a handler it pumped destroyed the component.
+    std::shared_ptr<bool> Alive() const { return alive_; }
+
+    bool Canceled = false;
+    bool Destroying = false;
+    int LastError = 0;
+    bool EventOk = true;
+    bool TimedOut = false;
+    bool LookupDone = false;
+    bool Connected = false;
+
+private:
+    struct LookupRecord;
+
+    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void InitWinsock();
+    void MakeSocket(int protocol, bool linger);
+    // Sleeps until a message arrives or the time-out's deadline, then pumps.
+    // Throws when a handler destroyed the component meanwhile.
+    void WaitForEvent(bool block);
+    DWORD RemainingMs() const;
+    void CheckDeadline();
+    void AbandonLookup();
+
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::unique_ptr<char[]> IoBuffer;
+    std::vector<std::string> winsockInfo_;
+    std::string statusText_;
+    std::unique_ptr<TThreadTimer> TimeoutTimer;
+    ULONGLONG timerStart_ = 0;
+    bool startedWinsock_ = false;
+    bool connecting_ = false;
+    bool lookupCompleted_ = false;
+    sockaddr_in RemoteAddress{};
+    std::unique_ptr<LookupRecord> lookup_;
+    // Lookups given up by a time-out or abort: the system may still write
+    // their buffers, so they live until their completion message arrives.
+    std::vector<std::unique_ptr<LookupRecord>> abandoned_;
+    UniqueSocket SocketHandle;
+    ui::UniqueHwnd NotifyWindow;
+};
+
+}  // namespace net

@@ -1,0 +1,55 @@
+#include "net/ThreadTimer.h"
+
+#include "net/HiddenWindow.h"
+#include "ui/Error.h"
+
+namespace net {
+
+namespace {
+constexpr UINT_PTR kTimerId = 1;
+}
+
+TThreadTimer::TThreadTimer() : window_(CreateHiddenWindow(L"TmrWindowClass", WindowProc, this)) {}
+
+TThreadTimer::~TThreadTimer() {
+    if (window_) KillTimer(window_.get(), kTimerId);
+}
+
+void TThreadTimer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    UpdateTimer();
+}
+
+void TThreadTimer::SetInterval(UINT ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    UpdateTimer();
+}
+
+void TThreadTimer::SetOnTimer(std::function<void()> handler) {
+    onTimer_ = std::move(handler);
+    UpdateTimer();
+}
+
+void TThreadTimer::UpdateTimer() {
+    KillTimer(window_.get(), kTimerId);
+    if (interval_ != 0 && enabled_ && onTimer_) {
+        if (!SetTimer(window_.get(), kTimerId, interval_, nullptr)) throw Exception("No Timer");
+    }
+}
+
+LRESULT CALLBACK TThreadTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kTimerId) {
+        auto* self = reinterpret_cast<TThreadTimer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && self->onTimer_) {
+            // Copied: the handler may replace OnTimer or destroy the timer.
+            auto handler = self->onTimer_;
+            ui::Guarded([&] { handler(); });
+        }
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace net
