@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -152,4 +153,37 @@ TEST(RegFile, WrongTypesReadAsNothing) {
     EXPECT_EQ(reg.GetDword("Text"), 0u);
     EXPECT_EQ(reg.GetDword("Short"), 0u);
     EXPECT_EQ(reg.GetDword("Binary"), 0u);
+}
+
+TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
+    scratch::RegistryKey key;
+    RegFile reg(key.Path());
+    reg.SetDword("ProxyEnable", 1);
+    reg.SetString("ProxyServer", "192.0.2.2:80");
+    HKEY h = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
+        ERROR_SUCCESS);
+    // Everyone may read the key, nobody may change it.
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+    LocalFree(readOnly);
+
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 0u);
+    std::string buffer = "kept";
+    EXPECT_NE(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
+    EXPECT_EQ(buffer, "kept");
+    reg.SetString("ProxyServer", "192.0.2.9:81");
+
+    // Give the access back so that the scratch key can be deleted.
+    PSECURITY_DESCRIPTOR full = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &full, nullptr));
+    RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, full);
+    LocalFree(full);
+    RegCloseKey(h);
+    EXPECT_EQ(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
+    EXPECT_EQ(buffer, "192.0.2.2:80");
 }
