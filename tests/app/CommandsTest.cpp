@@ -1,0 +1,240 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/AppFixture.h"
+#include "settings/Defaults.h"
+#include "ui/Text.h"
+
+namespace {
+
+using Commands = AppTest;
+
+void Click(const ui::Control& c) { SendMessageW(c.Handle(), BM_CLICK, 0, 0); }
+
+// What a user's pick in a drop-down list sends.
+void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
+    SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo.Handle()));
+}
+
+HWND EditOf(const ui::ComboBox& combo) {
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(combo.Handle(), &info);
+    return info.hwndItem;
+}
+
+std::string ProxyServer(const RegFile& reg) {
+    std::string s;
+    reg.GetString("ProxyServer", s);
+    return s;
+}
+
+std::string HelperPath(const wchar_t* name) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + name);
+}
+
+std::string WaitForRecord(const std::string& path, DWORD ms = 10000) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (scratch::Exists(path)) return scratch::ReadBytes(path);
+        Sleep(50);
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
+    Reg().SetString("ProxyServer", "192.0.2.7:80");
+    Reg().SetDword("ProxyEnable", 0);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Tray->IconIndex(), 6);
+    Click(f.cmdUseProxy);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(f.cmdUseProxy.Text(), "Direct (&P)");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.7:80");
+    EXPECT_TRUE(f.Timer.Enabled());
+    // The first frame after the direct picture is image 1.
+    DWORD start = GetTickCount();
+    while (f.Tray->IconIndex() == 6 && GetTickCount() - start < 2000) Pump(50);
+    EXPECT_EQ(f.Tray->IconIndex(), 1);
+
+    Click(f.cmdUseProxy);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    EXPECT_EQ(f.cmdUseProxy.Text(), "Use Proxy (&P)");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    EXPECT_FALSE(f.Timer.Enabled());
+    EXPECT_EQ(f.Tray->IconIndex(), 6);
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.7:80");
+}
+
+TEST_F(Commands, TrayMenuTogglesOnlyTheMeaningfulItem) {
+    TfrmMain& f = Start();
+    f.PopupMenu.ClickItem(f.PM_Direct);  // disabled while direct: nothing happens
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    f.PopupMenu.ClickItem(f.PM_UseProxy);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    f.PopupMenu.ClickItem(f.PM_UseProxy);  // now disabled
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    f.PopupMenu.ClickItem(f.PM_Direct);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+}
+
+TEST_F(Commands, SetAndUseDefault) {
+    Reg().SetDword("ProxyEnable", 1);
+    Reg().SetString("ProxyServer", "192.0.2.7:80");
+    TfrmMain& f = Start();
+
+    // Use Default with no default stored writes an empty address and leaves the switch.
+    Click(f.cmdUseDefault);
+    EXPECT_EQ(ProxyServer(Reg()), "");
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+
+    // Set Default stores the list text and leaves the browser alone.
+    f.cmbProxyList.SetText("192.0.2.9:3128");
+    Click(f.cmdSetDefault);
+    EXPECT_EQ(Ini().ReadString("URL", "DEFAULT", "?"), "192.0.2.9:3128");
+    EXPECT_EQ(ProxyServer(Reg()), "");
+
+    Click(f.cmdUseDefault);
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.9:3128");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.9:3128");
+}
+
+TEST_F(Commands, TypingWritesEveryIntermediateText) {
+    TfrmMain& f = Start();
+    HWND edit = EditOf(f.cmbProxyList);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    const char* expected[] = {"1", "1.", "1.2"};
+    const wchar_t typed[] = L"1.2";
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(edit, WM_CHAR, typed[i], 1);
+        EXPECT_EQ(ProxyServer(Reg()), expected[i]) << "after character " << i;
+    }
+    EXPECT_EQ(f.cmbProxyList.Text(), "1.2");
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);  // the switch is not touched
+}
+
+TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
+    TfrmMain& f = Start();
+    f.cmbProxyList.AddItem("192.0.2.1:8080");
+    f.cmbProxyList.AddItem("192.0.2.2:3128");
+    Pick(f, f.cmbProxyList, 1);
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:3128");
+
+    f.cmbProxyList.AddItem(std::string(150, 'h') + ":80");
+    Pick(f, f.cmbProxyList, 2);
+    EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
+    EXPECT_EQ(f.ProxyText.size(), 99u);
+}
+
+TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
+    Reg().SetDword("ProxyEnable", 1);
+    Ini().WriteString("FIREFOX", "PATH", folder / "no-such-firefox.exe");
+    TfrmMain& f = Start();
+    ASSERT_EQ(f.stsBar.PanelText(1).rfind("Using ", 0), 0u);
+    Pick(f, f.cmbBrowser, 2);
+    // The browser being left got the termination choice (direct by default)...
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    // ...and the choice fell back to Internet Explorer.
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
+    EXPECT_EQ(f.BrowserIndex, 0);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+}
+
+TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) {
+    Reg().SetDword("ProxyEnable", 1);
+    Reg().SetString("ProxyServer", "192.0.2.3:80");
+    Ini().WriteString("CHROME", "PATH", HelperPath(L"StandInBrowser.exe"));
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.4:81");
+    TfrmMain& f = Start();
+    Pick(f, f.cmbBrowser, 1);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.4:81");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.4:81");
+}
+
+TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
+    std::string browser = HelperPath(L"StandInBrowser.exe");
+    ASSERT_TRUE(scratch::Exists(browser));
+    Ini().WriteString("CHROME", "PATH", browser);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 1);
+    std::string record = folder / "record.txt";
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", ui::Widen(record).c_str());
+    TfrmMain& f = Start();
+
+    auto pressAndRead = [&](UINT message) {
+        DeleteFileW(ui::Widen(record).c_str());
+        SendMessageW(f.cmdCheck.Handle(), message, 0, MAKELPARAM(5, 5));
+        SendMessageW(f.cmdCheck.Handle(), message + 1, 0, MAKELPARAM(5, 5));
+        std::string r = WaitForRecord(record);
+        return r.substr(0, r.find('\n'));
+    };
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_MBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
+
+    // The tray's Test always opens the first tester page.
+    Ini().WriteString("URL", "CHECKER1", "192.0.2.8/test");
+    DeleteFileW(ui::Widen(record).c_str());
+    f.PopupMenu.ClickItem(f.PM_Test);
+    std::string r = WaitForRecord(record);
+    EXPECT_EQ(r.substr(0, r.find('\n')), browser + " 192.0.2.8/test");
+
+    // The keyboard's click does nothing.
+    DeleteFileW(ui::Widen(record).c_str());
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmdCheck.Id(), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(f.cmdCheck.Handle()));
+    EXPECT_EQ(WaitForRecord(record, 1000), "");
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
+}
+
+TEST_F(Commands, ListTypeAndOptionAreOnlyRemembered) {
+    TfrmMain& f = Start();
+    Click(f.RadioProxyType1);
+    Click(f.RadioOption2);
+    EXPECT_EQ(f.ProxyType, 1);
+    EXPECT_EQ(f.ProxyOption, 2);
+    EXPECT_TRUE(f.RadioProxyType1.Checked());
+    EXPECT_FALSE(f.RadioProxyType0.Checked());
+    EXPECT_FALSE(scratch::Exists(IniPath()));
+}
+
+TEST_F(Commands, MinimiseAndRestoreThroughTheTray) {
+    TfrmMain& f = Start();
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(f.Handle()));
+    EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_Open));
+    // Without an icon in the notification area the window keeps its taskbar
+    // button, so it can always be reached.
+    if (!f.Tray->InShell()) EXPECT_TRUE(IsWindowVisible(f.Handle()));
+    f.PopupMenu.ClickItem(f.PM_Open);
+    EXPECT_FALSE(IsIconic(f.Handle()));
+    EXPECT_TRUE(IsWindowVisible(f.Handle()));
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_Open));
+}
+
+TEST_F(Commands, QuitRunsTerminationOnceAndEnds) {
+    Reg().SetDword("ProxyEnable", 1);
+    TfrmMain& f = Start();
+    HWND hwnd = f.Handle();
+    f.PopupMenu.ClickItem(f.PM_Quit);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    EXPECT_EQ(Ini().ReadInteger("POSITION", "M_TOP", -1), 300);
+    // A quit message is waiting for the loop.
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    // The termination choice is not carried out a second time.
+    Reg().SetDword("ProxyEnable", 1);
+    form.reset();
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+}
