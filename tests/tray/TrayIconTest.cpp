@@ -1,0 +1,120 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tray/TrayIcon.h"
+#include "ui/Error.h"
+#include "ui/Form.h"
+#include "ui/MessageLoop.h"
+
+namespace {
+
+class Window : public ui::Form {
+public:
+    Window() { Create({"Tray test", 200, 100, ui::FormStyle::Single}, {}); }
+};
+
+struct TrayTest : ::testing::Test {
+    Window window;
+    TTrayIcon tray{window.Handle()};
+    ui::PopupMenu menu;
+    int restored = 0, minimized = 0, popups = 0;
+
+    void SetUp() override {
+        tray.RestoreOn = imLeftClickUp;
+        tray.PopupMenuOn = imRightClickUp;
+        tray.SetPopupMenu(&menu);
+        menu.AddItem("Item", [] {});
+        tray.OnRestore = [this] { ++restored; };
+        tray.OnMinimize = [this] { ++minimized; };
+        // The menu's own loop would wait for the user: close it from inside.
+        menu.onPopup = [this] {
+            ++popups;
+            SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+                KillTimer(nullptr, id);
+                EndMenu();
+            });
+        };
+        window.Show();
+    }
+
+    void Callback(UINT mouseMessage) {
+        SendMessageW(tray.Handle(), TTrayIcon::kCallbackMessage, 1, mouseMessage);
+    }
+};
+
+}  // namespace
+
+TEST_F(TrayTest, LeftButtonReleaseRestores) {
+    ShowWindow(window.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window.Handle()));
+    Callback(WM_LBUTTONUP);
+    EXPECT_FALSE(IsIconic(window.Handle()));
+    EXPECT_EQ(restored, 1);
+    EXPECT_EQ(popups, 0);
+    // Presses and double clicks do nothing in this configuration.
+    Callback(WM_LBUTTONDOWN);
+    Callback(WM_LBUTTONDBLCLK);
+    Callback(WM_RBUTTONDOWN);
+    EXPECT_EQ(restored, 1);
+    EXPECT_EQ(popups, 0);
+}
+
+TEST_F(TrayTest, RightButtonReleaseOpensTheMenu) {
+    Callback(WM_RBUTTONUP);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(restored, 0);
+}
+
+TEST_F(TrayTest, HintsOfSixtyFourCharactersOrMoreAreIgnored) {
+    std::string h63(63, 'a'), h64(64, 'b');
+    tray.SetHint(h63);
+    EXPECT_EQ(tray.Hint(), h63);
+    tray.SetHint(h64);
+    EXPECT_EQ(tray.Hint(), h63);
+    tray.SetHint("Quillbarrow2012 \nDirect");
+    EXPECT_EQ(tray.Hint(), "Quillbarrow2012 \nDirect");
+}
+
+TEST_F(TrayTest, MinimiseGoesThroughTheHook) {
+    SendMessageW(window.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);  // not hooked: plain window
+    ShowWindow(window.Handle(), SW_RESTORE);
+    EXPECT_TRUE(tray.ApplicationHookProc(WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    EXPECT_EQ(minimized, 1);
+    EXPECT_TRUE(IsIconic(window.Handle()));
+    // Only while the icon is in the notification area does the window leave the taskbar.
+    EXPECT_EQ(IsWindowVisible(window.Handle()) != FALSE, !tray.InShell());
+    EXPECT_TRUE(tray.ApplicationHookProc(WM_SYSCOMMAND, SC_RESTORE, 0));
+    EXPECT_EQ(restored, 1);
+    EXPECT_FALSE(IsIconic(window.Handle()));
+    EXPECT_FALSE(tray.ApplicationHookProc(WM_SYSCOMMAND, SC_CLOSE, 0));
+    EXPECT_FALSE(tray.ApplicationHookProc(WM_COMMAND, SC_MINIMIZE, 0));
+}
+
+TEST_F(TrayTest, IconIndexPicksTheImage) {
+    ui::ImageList list(32);
+    for (int i = 0; i < 3; ++i) list.AddIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    tray.SetIcons(&list);
+    tray.SetIconIndex(2);
+    EXPECT_EQ(tray.IconIndex(), 2);
+    tray.SetIconIndex(7);  // no such image: the index is kept, the picture stays
+    EXPECT_EQ(tray.IconIndex(), 7);
+}
+
+TEST_F(TrayTest, AddFailureIsAnErrorButShowWhenPossibleNeverThrows) {
+    tray.ShowWhenPossible();
+    EXPECT_TRUE(tray.Visible());
+    if (!tray.InShell()) {
+        // Headless: the shell refuses the icon.
+        try {
+            tray.SetVisible(true);
+            FAIL() << "expected an error";
+        } catch (const EOutOfResources& e) {
+            EXPECT_STREQ(e.what(), "Cannot Create System Shell Notification Icon");
+        }
+    }
+    // The session's end is always allowed and removes the icon.
+    EXPECT_EQ(SendMessageW(tray.Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+    SendMessageW(tray.Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(tray.InShell());
+}
