@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "app/AppFixture.h"
+#include "support/ErrorBoxes.h"
+#include "ui/Text.h"
+
+using BrowsersInWindow = AppTest;
+
+namespace {
+std::string HelperPath(const wchar_t* name) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + name);
+}
+}  // namespace
+
+TEST_F(BrowsersInWindow, FirefoxProfileStateIsShownAndChanged) {
+    std::string ff = folder / "AppData\\Mozilla\\Firefox";
+    scratch::MakeFolders(ff + "\\Profiles\\x.default");
+    scratch::WriteBytes(ff + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/x.default\r\n");
+    std::string prefs = ff + "\\Profiles\\x.default\\prefs.js";
+    scratch::WriteBytes(prefs,
+                        "user_pref(\"browser.startup.page\", 3);\n"
+                        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\n"
+                        "user_pref(\"network.proxy.http_port\", 3128);\n"
+                        "user_pref(\"network.proxy.type\", 1);\n");
+    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Mozilla Firefox");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+    EXPECT_EQ(f.cmdUseProxy.Text(), "Direct (&P)");
+
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    EXPECT_EQ(scratch::ReadBytes(prefs),
+              "user_pref(\"browser.startup.page\", 3);\n"
+              "user_pref(\"network.proxy.http\", \"192.0.2.11\");\n"
+              "user_pref(\"network.proxy.http_port\", 3128);\n");
+}
+
+TEST_F(BrowsersInWindow, SwitchingToFirefoxAppliesTerminationToInternetExplorer) {
+    std::string ff = folder / "AppData\\Mozilla\\Firefox";
+    scratch::MakeFolders(ff + "\\Profiles\\y.default");
+    scratch::WriteBytes(ff + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/y.default\r\n");
+    scratch::WriteBytes(ff + "\\Profiles\\y.default\\prefs.js", "");
+    Ini().WriteString("FIREFOX", "PATH", HelperPath(L"StandInBrowser.exe"));
+    Reg().SetDword("ProxyEnable", 1);
+    TfrmMain& f = Start();
+    SendMessageW(f.cmbBrowser.Handle(), CB_SETCURSEL, 2, 0);
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Mozilla Firefox");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+}
+
+TEST_F(BrowsersInWindow, OperaWriteErrorIsShownAndTheProgramGoesOn) {
+    // The default Opera path still holds the user-name placeholder: no such folder.
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.cmbProxyList.Text(), "0");  // a missing server reads "0"
+    testing_support::ErrorBoxes().clear();
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(testing_support::ErrorBoxes().size(), 1u);
+    const std::string& box = testing_support::ErrorBoxes()[0];
+    EXPECT_NE(box.find("%USER%"), std::string::npos);
+    EXPECT_NE(box.find(" に書き込めません"), std::string::npos);
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+}
