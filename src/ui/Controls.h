@@ -127,6 +127,7 @@ public:
     std::string PanelText(int index) const;
 
 private:
+    friend class Form;
     void ApplyParts();
     std::vector<int> widths_;
     std::vector<std::string> texts_;

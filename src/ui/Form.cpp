@@ -87,6 +87,8 @@ void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> contr
         style |= WS_POPUP;
         exStyle |= WS_EX_DLGMODALFRAME;
     }
+    clientWidth_ = spec.clientWidth;
+    clientHeight_ = spec.clientHeight;
     dpi_ = WindowDpi(nullptr);
     RECT r{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -180,6 +182,7 @@ void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bound
     c->form_ = this;
     SetPropW(hwnd, kControlProp, c);
     controls_[id] = c;
+    layout_[id] = {b.left, b.top, b.width, height};
 
     HFONT font = font_.get();
     if (auto* label = dynamic_cast<Label*>(c); label && label->fontHeight > 0) {
@@ -205,6 +208,34 @@ void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bound
     if (spec.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
     if (spec.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
     c->OnCreated();
+}
+
+void Form::ApplyDpi(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    font_ = CreateUiFont(12, dpi_);
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_.get(), GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_.get(), GWL_EXSTYLE));
+    RECT r{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    int left = suggested ? suggested->left : Left();
+    int top = suggested ? suggested->top : Top();
+    SetWindowPos(hwnd_.get(), nullptr, left, top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& [id, c] : controls_) {
+        const Bounds& b = layout_[id];
+        HFONT font = font_.get();
+        if (auto* label = dynamic_cast<Label*>(c); label && label->fontHeight > 0) {
+            label->font_ = CreateUiFont(label->fontHeight, dpi_);
+            font = label->font_.get();
+        }
+        SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (b.width > 0)
+            SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width),
+                         Scale(b.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (auto* bar = dynamic_cast<StatusBar*>(c)) bar->ApplyParts();
+    }
+    InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
 
 Control* Form::FindControl(int id) const {
@@ -396,6 +427,10 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DESTROY:
             if (isMainForm_) PostQuitMessage(0);
+            return 0;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another scale: lay the form out again there.
+            ApplyDpi(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_SIZE:
             // Keep the status bar along the bottom edge.

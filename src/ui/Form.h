@@ -119,6 +119,10 @@ private:
     UniqueHwnd hwnd_;
     UniqueFont font_;
     std::map<int, Control*> controls_;
+    // Each control's bounds in the form, 96-DPI pixels, and its created height.
+    std::map<int, Bounds> layout_;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    void ApplyDpi(int dpi, const RECT* suggested);
     std::map<UINT_PTR, Timer*> timers_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
