@@ -1,0 +1,96 @@
+#pragma once
+// The settings dialog: every setting but the window positions, loaded from the
+// settings file each time it is shown and written back on Save.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "settings/IniFile.h"
+#include "ui/Form.h"
+
+// The Windows login name of the current user; nothing when the system cannot
+// tell.
+std::optional<std::string> CurrentLoginName();
+
+class TfrmSetting : public ui::Form {
+public:
+    // The settings file is lent by the owner and must outlive the dialog.
+    TfrmSetting(HWND owner, IniFile& settings);
+
+    // Controls, in tab order.
+    ui::GroupBox fraProxyType;
+    ui::ComboBox cmbProxyType, cmbAnyOption;
+    ui::GroupBox GrpTimeout;
+    ui::Edit txtTimeout;
+    ui::Label LabelSec;
+    ui::GroupBox fraDefaultProxy;
+    ui::Edit txtDefaultProxy;
+    ui::GroupBox GrpBrowser;
+    ui::ComboBox cmbBrowser;
+    ui::GroupBox fraProviderURL;
+    ui::Label LbLAnonymous;
+    ui::Edit txtAnonymousURL;
+    ui::Label LbLNonAnonymousURL;
+    ui::Edit txtNonAnonymousURL;
+    ui::Label LbLSpeedRL;
+    ui::Edit txtSpeedURL;
+    ui::Label Label1;
+    ui::Edit txtPasswdURL;
+    ui::Label LabelUID;
+    ui::Edit txtUserID, txtPassword;
+    ui::GroupBox grpCheckerURL;
+    ui::Label LbLCheckerURL1;
+    ui::Edit txtCheckerURL1;
+    ui::Label LbLCheckerURL2;
+    ui::Edit txtCheckerURL2;
+    ui::GroupBox grpTerminal;
+    ui::ComboBox cmbTerminal;
+    ui::GroupBox GroupBox1;
+    ui::Label Label2;
+    ui::Edit txtChromePath;
+    ui::Button cmdChromeScan;
+    ui::GroupBox fraFireFoxini;
+    ui::Label LbLFirefoxPath;
+    ui::Edit txtFirefoxPath;
+    ui::Label LbLFirefoxIni;
+    ui::Edit txtFirefoxIni;
+    ui::Button cmdFirefoxScan;
+    ui::GroupBox fraOperaini;
+    ui::Label LbLOperaPath;
+    ui::Edit txtOperaPath;
+    ui::Label LbLOperaIni;
+    ui::Edit txtOperaIni;
+    ui::Button cmdAutoScan;
+    ui::Button OKBtn, CancelBtn, cmdInitialize;
+
+    void OKBtnClick();
+    void cmdInitializeClick();
+    void cmbBrowserClick();
+    void cmdAutoScanClick();
+    void cmdFirefoxScanClick();
+    void cmdChromeScanClick();
+
+    // Where the Auto buttons look. The defaults are the real places; tests
+    // point them at scratch ones.
+    std::string appDataFolder;  // empty: the roaming application data folder
+    std::string operaIniTemplate;
+    std::string chromePathTemplate;
+    std::function<std::optional<std::string>()> loginName = CurrentLoginName;
+
+protected:
+    void FormShow() override;
+
+private:
+    void LoadPosition();
+    void SavePosition();
+    void CheckBrowserPath(const std::string& section);
+    void CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
+                      const char* notFoundText);
+    void LoadIndex(ui::ComboBox& list, const char* section, const char* key, int32_t fallback);
+    void SaveIndex(const ui::ComboBox& list, const char* section, const char* key,
+                   int32_t fallback);
+    void ExpandUserName(std::string& path) const;
+    std::string ReadOperaProxyServer(const std::string& path) const;
+
+    IniFile& settings_;
+};

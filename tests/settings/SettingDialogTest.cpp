@@ -1,0 +1,486 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+#include "settings/SettingDialog.h"
+#include "settings/UserPath.h"
+#include "support/ErrorBoxes.h"
+#include "support/Scratch.h"
+#include "ui/MessageLoop.h"
+
+namespace {
+
+constexpr char kAbsent[] = "<absent>";
+constexpr char kIniNotFound[] = "=== IniFile Not Found ===";
+const std::string kName40(40, 'n');
+
+void Click(ui::Button& button) {
+    SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+}
+
+// Picks an item as the user does: the list changes, then tells its parent.
+void Pick(ui::ComboBox& list, int index) {
+    SendMessageW(list.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(GetParent(list.Handle()), WM_COMMAND, MAKEWPARAM(list.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list.Handle()));
+}
+
+void Type(ui::Edit& edit, const std::string& text) {
+    std::wstring wide(text.begin(), text.end());
+    SendMessageW(edit.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// Shows the dialog modally and runs `step` from inside its modal loop; the
+// step must end the showing. Returns the modal result.
+int ShowModalAndRun(TfrmSetting& dialog, std::function<void()> step) {
+    static std::function<void()>* pending = nullptr;
+    static TfrmSetting* target = nullptr;
+    pending = &step;
+    target = &dialog;
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        (*pending)();
+        if (target->ModalResultValue() == ui::mrNone) {
+            ADD_FAILURE() << "the step left the dialog open";
+            PostMessageW(target->Handle(), WM_CLOSE, 0, 0);
+        }
+    });
+    return dialog.ShowModal();
+}
+
+class SettingDialogTest : public ::testing::Test {
+protected:
+    scratch::Folder folder;
+    IniFile ini{folder / "Quillbarrow.ini"};
+    TfrmSetting dialog{nullptr, ini};
+
+    void SetUp() override {
+        testing_support::ErrorBoxes().clear();
+        dialog.loginName = [] { return std::optional<std::string>("user1"); };
+        dialog.appDataFolder = folder / "AppData";
+    }
+
+    std::string Stored(const char* section, const char* key) const {
+        return ini.ReadString(section, key, kAbsent);
+    }
+
+    // A file that opens for reading, standing in for a browser's program.
+    std::string FakeProgram(const std::string& name) {
+        std::string path = folder / name;
+        scratch::WriteBytes(path, "MZ");
+        return path;
+    }
+};
+
+TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNothing) {
+    int result = ShowModalAndRun(dialog, [&] {
+        EXPECT_EQ(dialog.Left(), 300);
+        EXPECT_EQ(dialog.Top(), 300);
+        EXPECT_EQ(dialog.cmbProxyType.Text(), "Anonymous");
+        EXPECT_EQ(dialog.cmbAnyOption.Text(), "No Outputed Variables");
+        EXPECT_EQ(dialog.txtTimeout.Text(), "10");
+        EXPECT_EQ(dialog.txtDefaultProxy.Text(), "");
+        EXPECT_EQ(dialog.cmbBrowser.Text(), "Internet Explorer");
+        EXPECT_EQ(dialog.txtAnonymousURL.Text(), defaults::DefaultAnonymousUrl);
+        EXPECT_EQ(dialog.txtNonAnonymousURL.Text(), defaults::DefaultNonAnonymousUrl);
+        EXPECT_EQ(dialog.txtSpeedURL.Text(), defaults::DefaultSpeedRankUrl);
+        EXPECT_EQ(dialog.txtPasswdURL.Text(), "");
+        EXPECT_EQ(dialog.txtUserID.Text(), "");
+        EXPECT_EQ(dialog.txtPassword.Text(), "");
+        EXPECT_EQ(dialog.txtCheckerURL1.Text(), defaults::DefaultChecker1Url);
+        EXPECT_EQ(dialog.txtCheckerURL2.Text(), defaults::DefaultChecker2Url);
+        EXPECT_EQ(dialog.cmbTerminal.Text(), "Direct Connection");
+        EXPECT_EQ(dialog.txtChromePath.Text(),
+                  "C:\\Documents and Settings\\%USER%\\Local Settings\\Application "
+                  "Data\\Google\\Chrome\\Application\\chrome.exe");
+        EXPECT_EQ(dialog.txtFirefoxPath.Text(), "C:\\Program Files\\Mozilla Firefox\\firefox.exe");
+        EXPECT_EQ(dialog.txtOperaPath.Text(), "C:\\Program Files\\Opera\\Opera.exe");
+        // No browser is installed in the test prefix, so both program checks fail.
+        EXPECT_EQ(dialog.txtFirefoxIni.Text(), "Firefox.exe Not Found");
+        EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+        Click(dialog.CancelBtn);
+    });
+    EXPECT_EQ(result, ui::mrCancel);
+    EXPECT_FALSE(scratch::Exists(ini.FileName()));
+}
+
+TEST_F(SettingDialogTest, StoredValuesAreShownUnchanged) {
+    // An existing program lets the preference-file fields show what is stored.
+    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
+    ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
+    dialog.Show();
+    EXPECT_EQ(dialog.txtOperaIni.Text(),
+              "C:\\Documents and Settings\\%USER%\\Application Data\\Opera\\Opera\\operaprefs.ini");
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), "");
+    EXPECT_TRUE(dialog.txtOperaIni.Enabled());
+    EXPECT_TRUE(dialog.cmdAutoScan.Enabled());
+    EXPECT_TRUE(dialog.cmdFirefoxScan.Enabled());
+
+    ini.WriteInteger("SERVER", "TYPE", 2);
+    ini.WriteInteger("SERVER", "ANYOPTION", 3);
+    ini.WriteInteger("TERMINAL", "OPTION", 0);
+    ini.WriteInteger("BROWSER", "DEFAULT", 3);
+    ini.WriteString("CYBER", "USERID", "me");
+    ini.WriteString("TIMEOUT", "PROXY", " 0x1E ");
+    dialog.Show();
+    EXPECT_EQ(dialog.cmbProxyType.Text(), "Speed Ranking");
+    EXPECT_EQ(dialog.cmbAnyOption.Text(), "Camouflaged Address");
+    EXPECT_EQ(dialog.cmbTerminal.Text(), "Keep Current");
+    EXPECT_EQ(dialog.cmbBrowser.Text(), "Opera");
+    EXPECT_EQ(dialog.txtUserID.Text(), "me");
+    EXPECT_EQ(dialog.txtTimeout.Text(), "0x1E");
+}
+
+TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) {
+    ASSERT_FALSE(scratch::Exists("C:\\Program Files\\Opera\\Opera.exe"));
+    ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
+    ini.WriteString("FIREFOX", "INIFILE", "C:\\ff\\prefs.js");
+    dialog.Show();
+    EXPECT_FALSE(dialog.txtOperaIni.Enabled());
+    EXPECT_FALSE(dialog.cmdAutoScan.Enabled());
+    EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+    EXPECT_TRUE(dialog.txtFirefoxIni.Enabled());
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), "C:\\ff\\prefs.js");
+
+    // Typing a good path enables nothing until the dialog is loaded again.
+    Type(dialog.txtOperaPath, FakeProgram("opera.exe"));
+    EXPECT_FALSE(dialog.cmdAutoScan.Enabled());
+
+    Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("OPERA", "INIFILE"), "Opera.exe Not Found");
+    EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\ff\\prefs.js");
+
+    dialog.Show();
+    EXPECT_TRUE(dialog.txtOperaIni.Enabled());
+    EXPECT_TRUE(dialog.cmdAutoScan.Enabled());
+    EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+}
+
+TEST_F(SettingDialogTest, PickingABrowserChecksTheStoredProgramPath) {
+    dialog.Show();
+    Pick(dialog.cmbBrowser, 3);  // OPERA/PATH absent: reads "0"
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+    Pick(dialog.cmbBrowser, 2);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+    Pick(dialog.cmbBrowser, 1);  // Chrome is never checked
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 1);
+
+    // The path in the field does not count before it is saved.
+    Type(dialog.txtOperaPath, FakeProgram("opera.exe"));
+    Pick(dialog.cmbBrowser, 3);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+
+    Click(dialog.OKBtn);
+    Pick(dialog.cmbBrowser, 3);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 3);
+
+    // A path too long for the program's path field is refused whole.
+    std::string longPath = folder / (std::string(200, 'p') + ".exe");
+    ini.WriteString("OPERA", "PATH", longPath);
+    Pick(dialog.cmbBrowser, 3);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+}
+
+TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
+    ini.WriteString("POSITION", "S_TOP", "120");
+    ini.WriteString("POSITION", "S_LEFT", "140");
+    dialog.Show();
+    EXPECT_EQ(dialog.Top(), 120);
+    EXPECT_EQ(dialog.Left(), 140);
+    Pick(dialog.cmbProxyType, 1);
+    Pick(dialog.cmbAnyOption, 0);
+    Pick(dialog.cmbTerminal, 2);
+    Type(dialog.txtTimeout, "abc");
+    Type(dialog.txtDefaultProxy, "192.0.2.7:8080");
+    Type(dialog.txtCheckerURL2, "");
+    Type(dialog.txtUserID, "uid");
+    Type(dialog.txtPassword, "pw");
+    SetWindowPos(dialog.Handle(), nullptr, 210, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Click(dialog.OKBtn);
+
+    EXPECT_EQ(dialog.ModalResultValue(), ui::mrOk);
+    EXPECT_EQ(Stored("SERVER", "TYPE"), "1");
+    EXPECT_EQ(Stored("SERVER", "ANYOPTION"), "0");
+    EXPECT_EQ(Stored("TERMINAL", "OPTION"), "2");
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "0");
+    EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "abc");
+    EXPECT_EQ(ini.ReadInteger("TIMEOUT", "PROXY", 10), 10);
+    EXPECT_EQ(Stored("URL", "DEFAULT"), "192.0.2.7:8080");
+    EXPECT_EQ(Stored("URL", "ANONYMOUS"), defaults::DefaultAnonymousUrl);
+    EXPECT_EQ(Stored("URL", "CHECKER2"), "");
+    EXPECT_EQ(Stored("URL", "IDPASS"), "");
+    EXPECT_EQ(Stored("CYBER", "USERID"), "uid");
+    EXPECT_EQ(Stored("CYBER", "PASSWORD"), "pw");
+    EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
+    EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
+    EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
+    EXPECT_EQ(Stored("POSITION", "S_LEFT"), "210");
+    EXPECT_EQ(Stored("POSITION", "M_TOP"), kAbsent);
+
+    // The next showing reloads from the file, at the saved place.
+    Type(dialog.txtTimeout, "unsaved");
+    SetWindowPos(dialog.Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    dialog.Show();
+    EXPECT_EQ(dialog.txtTimeout.Text(), "abc");
+    EXPECT_EQ(dialog.Left(), 210);
+    EXPECT_EQ(dialog.Top(), 170);
+}
+
+TEST_F(SettingDialogTest, ListsArePickOnlyAndNeverStoreAnIndexNoReaderExpects) {
+    for (ui::ComboBox* list :
+         {&dialog.cmbProxyType, &dialog.cmbAnyOption, &dialog.cmbBrowser, &dialog.cmbTerminal}) {
+        EXPECT_EQ(GetWindowLongW(list->Handle(), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    }
+    // Indexes edited by hand beyond the items show no item and survive a Save.
+    ini.WriteInteger("SERVER", "TYPE", 7);
+    ini.WriteInteger("SERVER", "ANYOPTION", -1);
+    ini.WriteInteger("BROWSER", "DEFAULT", 4);
+    ini.WriteString("TERMINAL", "OPTION", "x");  // not a number: the default
+    dialog.Show();
+    EXPECT_EQ(dialog.cmbProxyType.ItemIndex(), -1);
+    EXPECT_EQ(dialog.cmbProxyType.Text(), "");
+    EXPECT_EQ(dialog.cmbAnyOption.ItemIndex(), -1);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), -1);
+    EXPECT_EQ(dialog.cmbTerminal.ItemIndex(), 1);
+    Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("SERVER", "TYPE"), "7");
+    EXPECT_EQ(Stored("SERVER", "ANYOPTION"), "-1");
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
+    EXPECT_EQ(Stored("TERMINAL", "OPTION"), "1");
+}
+
+TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
+    ini.WriteInteger("SERVER", "TYPE", 2);
+    ini.WriteString("URL", "ANONYMOUS", "example.org/a.html");
+    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
+    ini.WriteString("TIMEOUT", "PROXY", "abc");
+    ini.WriteInteger("BROWSER", "DEFAULT", 3);
+    ini.WriteInteger("POSITION", "S_TOP", 40);
+    ini.WriteInteger("POSITION", "S_LEFT", 50);
+
+    int result = ShowModalAndRun(dialog, [&] {
+        EXPECT_EQ(dialog.txtTimeout.Text(), "abc");
+        Type(dialog.txtDefaultProxy, "192.0.2.9:3128");
+        SetWindowPos(dialog.Handle(), nullptr, 400, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        Click(dialog.cmdInitialize);
+        EXPECT_EQ(dialog.ModalResultValue(), ui::mrNone);  // stays open
+        EXPECT_EQ(dialog.cmbProxyType.Text(), "Anonymous");
+        EXPECT_EQ(dialog.cmbBrowser.Text(), "Internet Explorer");
+        EXPECT_EQ(dialog.txtTimeout.Text(), "10");
+        EXPECT_EQ(dialog.txtDefaultProxy.Text(), "");
+        EXPECT_EQ(dialog.txtAnonymousURL.Text(), defaults::DefaultAnonymousUrl);
+        // The reload places the dialog at its stored position again.
+        EXPECT_EQ(dialog.Left(), 50);
+        EXPECT_EQ(dialog.Top(), 40);
+        Click(dialog.CancelBtn);
+    });
+    EXPECT_EQ(result, ui::mrCancel);
+
+    const std::pair<const char*, const char*> keys[] = {
+        {"SERVER", "TYPE"},     {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},
+        {"URL", "ANONYMOUS"},   {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},
+        {"URL", "CHECKER1"},    {"URL", "CHECKER2"},     {"URL", "IDPASS"},
+        {"TERMINAL", "OPTION"}, {"OPERA", "INIFILE"},    {"OPERA", "PATH"},
+        {"FIREFOX", "INIFILE"}, {"FIREFOX", "PATH"},     {"CHROME", "PATH"},
+        {"BROWSER", "DEFAULT"}, {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},
+        {"TIMEOUT", "PROXY"},
+    };
+    const char* expected[] = {
+        "0",
+        "1",
+        "",
+        defaults::DefaultAnonymousUrl,
+        defaults::DefaultNonAnonymousUrl,
+        defaults::DefaultSpeedRankUrl,
+        defaults::DefaultChecker1Url,
+        defaults::DefaultChecker2Url,
+        defaults::DefaultIdPassUrl,
+        "1",
+        defaults::OperaIniTemplate,
+        defaults::OperaProgramPath,
+        "",
+        defaults::FirefoxProgramPath,
+        defaults::ChromePathTemplate,
+        "0",
+        "",
+        "",
+        "10",
+    };
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        EXPECT_EQ(Stored(keys[i].first, keys[i].second), expected[i])
+            << keys[i].first << "/" << keys[i].second;
+    }
+    EXPECT_EQ(Stored("POSITION", "S_TOP"), "40");
+    EXPECT_EQ(Stored("POSITION", "S_LEFT"), "50");
+}
+
+TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
+    int result = ShowModalAndRun(dialog, [&] {
+        Type(dialog.txtTimeout, "25");
+        // IsDialogMessage turns Enter into IDOK from the focused edit field.
+        SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(result, ui::mrOk);
+    EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
+
+    result = ShowModalAndRun(dialog, [&] {
+        Type(dialog.txtTimeout, "99");
+        SendMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(result, ui::mrCancel);
+    EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
+
+    result = ShowModalAndRun(dialog, [&] {
+        Type(dialog.txtTimeout, "99");
+        SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(result, ui::mrCancel);
+    EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
+}
+
+TEST(SettingDialogWriteError, RefusedWriteIsShownAndTheDialogStillCloses) {
+    testing_support::ErrorBoxes().clear();
+    scratch::Folder folder;
+    IniFile ini(folder / "missing\\Quillbarrow.ini");
+    TfrmSetting dialog(nullptr, ini);
+    int result = ShowModalAndRun(dialog, [&] { Click(dialog.OKBtn); });
+    EXPECT_EQ(result, ui::mrOk);
+    ASSERT_EQ(testing_support::ErrorBoxes().size(), 1u);
+    EXPECT_EQ(testing_support::ErrorBoxes()[0], ini.FileName() + " に書き込めません");
+}
+
+TEST_F(SettingDialogTest, OperaAutoFindsOnlyAFileWithAProxyEntry) {
+    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
+    dialog.loginName = [] { return std::optional<std::string>(kName40); };
+    dialog.operaIniTemplate = folder / "%USER%\\operaprefs.ini";
+    const std::string expanded = folder / (kName40 + "\\operaprefs.ini");
+    scratch::MakeFolders(folder / kName40);
+    dialog.Show();
+
+    Click(dialog.cmdAutoScan);  // no file
+    EXPECT_EQ(dialog.txtOperaIni.Text(), kIniNotFound);
+
+    scratch::WriteBytes(expanded, "[Proxy]\r\nUse HTTP=1\r\nHTTP Server=0\r\n");
+    Click(dialog.cmdAutoScan);
+    EXPECT_EQ(dialog.txtOperaIni.Text(), kIniNotFound);
+
+    scratch::WriteBytes(expanded, "[Proxy]\r\nHTTP Server=192.0.2.1:80\r\n");
+    Click(dialog.cmdAutoScan);
+    EXPECT_EQ(dialog.txtOperaIni.Text(), expanded);
+
+    // Without a login name the placeholder stays and names no file.
+    dialog.loginName = [] { return std::optional<std::string>(); };
+    scratch::MakeFolders(folder / "%USER%");
+    Click(dialog.cmdAutoScan);
+    EXPECT_EQ(dialog.txtOperaIni.Text(), kIniNotFound);
+
+    // Nothing reaches the file before Save.
+    EXPECT_EQ(Stored("OPERA", "INIFILE"), kAbsent);
+}
+
+TEST_F(SettingDialogTest, OperaAutoUsesTheRealTemplate) {
+    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
+    dialog.operaIniTemplate = defaults::OperaIniTemplate;
+    dialog.Show();
+    Click(dialog.cmdAutoScan);  // user1 has no such folder in the test prefix
+    EXPECT_EQ(dialog.txtOperaIni.Text(), kIniNotFound);
+}
+
+TEST_F(SettingDialogTest, FirefoxAutoReadsTheFirstProfile) {
+    ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
+    ini.WriteString("FIREFOX", "INIFILE", "C:\\stored\\prefs.js");
+    dialog.Show();
+
+    Click(dialog.cmdFirefoxScan);  // no Profiles.ini
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), kIniNotFound);
+
+    const std::string firefox = folder / "AppData\\Mozilla\\Firefox";
+    scratch::MakeFolders(firefox);
+    scratch::WriteBytes(firefox + "\\Profiles.ini", "[Profile0]\r\nPath=abcd1234.default\r\n");
+    Click(dialog.cmdFirefoxScan);
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), kIniNotFound);
+
+    scratch::WriteBytes(firefox + "\\Profiles.ini",
+                        "[Profile0]\r\nName=default\r\nPath=Profiles/abcd1234.default\r\n");
+    Click(dialog.cmdFirefoxScan);
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), firefox + "\\Profiles\\abcd1234.default\\prefs.js");
+    EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
+}
+
+TEST_F(SettingDialogTest, ChromeAutoFillsTheTemplateWithTheWholeLoginName) {
+    dialog.Show();
+    Click(dialog.cmdChromeScan);
+    EXPECT_EQ(dialog.txtChromePath.Text(),
+              "C:\\Documents and Settings\\user1\\Local Settings\\Application "
+              "Data\\Google\\Chrome\\Application\\chrome.exe");
+
+    dialog.loginName = [] { return std::optional<std::string>(kName40); };
+    Click(dialog.cmdChromeScan);
+    EXPECT_EQ(dialog.txtChromePath.Text(), "C:\\Documents and Settings\\" + kName40 +
+                                               "\\Local Settings\\Application "
+                                               "Data\\Google\\Chrome\\Application\\chrome.exe");
+
+    dialog.loginName = [] { return std::optional<std::string>(); };
+    Click(dialog.cmdChromeScan);
+    EXPECT_EQ(dialog.txtChromePath.Text(), defaults::ChromePathTemplate);
+}
+
+TEST(UserPath, ExpandReplacesTheFirstPlaceholderWithTheWholeName) {
+    EXPECT_EQ(userpath::Expand("C:\\D\\%USER%\\x.ini", "user1"), "C:\\D\\user1\\x.ini");
+    EXPECT_EQ(userpath::Expand("%USER%", kName40), kName40);
+    EXPECT_EQ(userpath::Expand("a%USER%b%USER%", "u"), "aub%USER%");
+    EXPECT_EQ(userpath::Expand("C:\\no\\placeholder", "u"), "C:\\no\\placeholder");
+    EXPECT_EQ(userpath::Expand("%USER", "u"), "%USER");
+}
+
+TEST(UserPath, LoginNameHasNoTrailingNul) {
+    std::optional<std::string> name = CurrentLoginName();
+    ASSERT_TRUE(name);
+    EXPECT_FALSE(name->empty());
+    EXPECT_EQ(name->find('\0'), std::string::npos);
+}
+
+TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
+    RECT client{};
+    GetClientRect(dialog.Handle(), &client);
+    ASSERT_EQ(dialog.Dpi(), 96);
+    EXPECT_EQ(client.right, 401);
+    EXPECT_EQ(client.bottom, 557);
+    EXPECT_EQ(dialog.Caption(), "Setting");
+    EXPECT_EQ(dialog.OKBtn.Text(), "Save  (&W)");
+    EXPECT_TRUE(GetWindowLongW(dialog.OKBtn.Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_FALSE(GetWindowLongW(dialog.Handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+
+    auto at = [&](const ui::Control& c) {
+        RECT r{};
+        GetWindowRect(c.Handle(), &r);
+        MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+               std::to_string(r.right - r.left);
+    };
+    EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
+    EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
+    EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
+    EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
+}
+
+// Leaves the dialog on screen for a screenshot when QB_SHOW_SETTING is set to
+// a number of seconds.
+TEST_F(SettingDialogTest, ShowForScreenshot) {
+    const char* seconds = std::getenv("QB_SHOW_SETTING");
+    if (!seconds) GTEST_SKIP() << "QB_SHOW_SETTING not set";
+    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
+    dialog.Show();
+    DWORD end = GetTickCount() + 1000 * static_cast<DWORD>(std::atoi(seconds));
+    while (static_cast<LONG>(end - GetTickCount()) > 0) ui::WaitForMessages(100);
+}
+
+}  // namespace
