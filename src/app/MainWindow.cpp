@@ -1,10 +1,14 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/AboutWindow.h"
 #include "app/Pictures.h"
 #include "browsers/Browse.h"
+#include "list/IDChecker.h"
+#include "list/ProxyListPage.h"
+#include "net/HttpClient.h"
 #include "settings/Defaults.h"
 #include "ui/Error.h"
 #include "ui/Text.h"
@@ -128,6 +132,10 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     // program: the icon appears once the taskbar does.
     Tray->ShowWhenPossible();
 
+    Inet = std::make_unique<net::TNMHTTP>();
+    Inet->TimeOut = 10000;
+    Inet->OnSuccess = [this](net::CmdType cmd) { InetSuccess(cmd); };
+
     CyberUserId.clear();
     CyberPassword.clear();
     IdPassUrl.clear();
@@ -138,15 +146,18 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     stores.appDataFolder = options_.appDataFolder;
     Dispatcher = std::make_unique<Proxy>(stores);
     Launcher = std::make_unique<Browse>(*iniFile);
+    Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
     AboutDialog = std::make_unique<TfrmAbout>(*this);
     LoadSettings();
 }
 
 TfrmMain::~TfrmMain() {
     AboutDialog.reset();
+    Checker.reset();
     Launcher.reset();
     Dispatcher.reset();
     iniFile.reset();
+    Inet.reset();
     Tray.reset();
     if (g_mainForm == this) g_mainForm = nullptr;
 }
@@ -232,19 +243,43 @@ void TfrmMain::ApplyTermination() {
     }
 }
 
-bool TfrmMain::FormCloseQuery() {
-    if (ended_) return true;
+void TfrmMain::Terminate() {
+    if (ended_) return;
     ended_ = true;
     ApplyTermination();
     SavePosition();
+}
+
+bool TfrmMain::FormCloseQuery() {
+    if (fetching_) {
+        // The fetch is waiting inside this very thread: abort it, and let the
+        // Get Proxy command finish the close once it has unwound.
+        quitAfterFetch_ = true;
+        Inet->Abort();
+        return false;
+    }
+    Terminate();
     return true;
 }
 
-void TfrmMain::EndApplication() { DestroyWindow(Handle()); }
+void TfrmMain::EndApplication() {
+    if (fetching_) {
+        quitAfterFetch_ = true;
+        Inet->Abort();
+        return;
+    }
+    DestroyWindow(Handle());
+}
 
 bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (Tray && Tray->ApplicationHookProc(msg, wp, lp)) {
         result = 0;
+        return true;
+    }
+    if (msg == WM_SETCURSOR && fetching_ && LOWORD(lp) == HTCLIENT) {
+        // The window answers during a fetch, but shows that work goes on.
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        result = TRUE;
         return true;
     }
     return false;
@@ -314,11 +349,12 @@ void TfrmMain::ImageClick() { AboutDialog->ShowModal(); }
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 
 void TfrmMain::PM_QuitClick() {
-    if (!ended_) {
-        ended_ = true;
-        ApplyTermination();
-        SavePosition();
+    if (fetching_) {
+        quitAfterFetch_ = true;
+        Inet->Abort();
+        return;
     }
+    Terminate();
     EndApplication();
 }
 
@@ -328,7 +364,74 @@ void TfrmMain::TrayRestore() { PopupMenu.SetItemEnabled(PM_Open, false); }
 
 void TfrmMain::TimerTimer() { Tray->SetIconIndex((Tray->IconIndex() + 1) % 6); }
 
-void TfrmMain::cmdGetListClick() {}
+void TfrmMain::SetFetching(bool fetching) {
+    fetching_ = fetching;
+    // A second Get Proxy would start a second request on the one client.
+    cmdGetList.SetEnabled(!fetching);
+    PopupMenu.SetItemEnabled(PM_GetProxy, !fetching);
+    POINT pt;
+    GetCursorPos(&pt);
+    SetCursorPos(pt.x, pt.y);  // lets the cursor shape follow at once
+}
+
+void TfrmMain::cmdGetListClick() {
+    if (fetching_) return;
+    SetFetching(true);
+    Inet->HeaderInfo.UserId = defaults::Missing;
+    Inet->HeaderInfo.Password = defaults::Missing;
+    if (!IdPassUrl.empty()) {
+        Checker->Lookup(CyberUserId, CyberPassword);
+        if (CyberUserId != defaults::Missing) {
+            Inet->HeaderInfo.UserId = CyberUserId;
+            Inet->HeaderInfo.Password = CyberPassword;
+        }
+    }
+    if (!quitAfterFetch_) {
+        std::string addresses[3] = {
+            iniFile->ReadString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl),
+            iniFile->ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl),
+            iniFile->ReadString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl),
+        };
+        // A negative or huge stored time-out must not wrap around.
+        int64_t ms = static_cast<int64_t>(TimeOutSec) * 1000;
+        Inet->TimeOut = static_cast<int32_t>(std::clamp<int64_t>(ms, 0, INT32_MAX));
+        stsBar.SetPanelText(0, "Now Getting");
+        ReportSuccess = true;
+        try {
+            // A list type outside the table has no address: fail, fetch nothing.
+            if (ProxyType < 0 || ProxyType > 2) throw Exception("No list address for this type");
+            Inet->Get("http://" + addresses[ProxyType]);
+            cmbProxyList.Clear();
+            ParseProxyList();
+            cmbProxyList.SetItemIndex(0);
+            if (!cmbProxyList.Text().empty()) {
+                ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+                Dispatcher->SetServer(ProxyText);
+                RefreshState();
+            }
+        } catch (const std::exception&) {
+            // Every failure of the fetch or the page reads as a time-out.
+            stsBar.SetPanelText(0, "TimeOut");
+            cmbProxyList.Clear();
+        }
+    }
+    SetFetching(false);
+    if (quitAfterFetch_) {
+        // The user closed the window or chose Quit while the fetch waited.
+        Terminate();
+        DestroyWindow(Handle());
+    }
+}
+
+void TfrmMain::ParseProxyList() {
+    std::vector<std::string> entries = ::ParseProxyList(Inet->Body, ProxyOption);
+    HWND combo = cmbProxyList.Handle();
+    // Thousands of entries: reserve once and paint once.
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(combo, CB_INITSTORAGE, entries.size(), entries.size() * 24);
+    for (const std::string& e : entries) cmbProxyList.AddItem(e);
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+}
 
 void TfrmMain::InetSuccess(int cmd) {
     if (cmd == 0 && ReportSuccess) stsBar.SetPanelText(0, "Obtained");

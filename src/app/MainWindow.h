@@ -13,7 +13,9 @@ class Browse;
 class IDChecker;
 class TfrmSetting;
 class TfrmAbout;
+namespace net {
 class TNMHTTP;
+}
 
 // Where the main window finds its settings and the browsers' stores. Empty
 // fields mean the real places; tests point them at scratch ones.
@@ -48,11 +50,13 @@ public:
     ui::ImageList IconList{32};
     ui::Timer Timer{*this};
     std::unique_ptr<TTrayIcon> Tray;
+    std::unique_ptr<net::TNMHTTP> Inet;
 
     // Owned objects, made in this order.
     std::unique_ptr<IniFile> iniFile;
     std::unique_ptr<Proxy> Dispatcher;
     std::unique_ptr<Browse> Launcher;
+    std::unique_ptr<IDChecker> Checker;
     std::unique_ptr<TfrmAbout> AboutDialog;
 
     int32_t TimeOutSec = 0;
@@ -104,13 +108,16 @@ private:
     void CheckBrowserPath(const std::string& section);
     void EndApplication();
     void ParseProxyList();
-    void FetchProxyList();
+    void SetFetching(bool fetching);
+    // Runs the termination choice and stores the position, once per program run.
+    void Terminate();
 
     MainWindowOptions options_;
     bool shown_ = false;
     bool ended_ = false;
     bool fetching_ = false;
     bool quitAfterFetch_ = false;
+    bool quitting_ = false;
 };
 
 // The application's one main window while it exists (the credential lookup
