@@ -30,3 +30,9 @@ format:
 
 clean:
 	rm -rf $(BUILD)
+
+# Get Proxy against a sample list provider on 127.0.0.1, with its own
+# settings in demo/: no internet needed, the user's settings untouched.
+.PHONY: demo
+demo: configure
+	@scripts/demo.sh $(BUILD)
