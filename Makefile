@@ -31,6 +31,12 @@ format:
 clean:
 	rm -rf $(BUILD)
 
+# HTTP client figures: CPU while waiting, fetch times next to curl's.
+.PHONY: bench
+bench: configure
+	cmake --build $(BUILD) --target test_net -j$(JOBS)
+	@scripts/bench.sh $(BUILD)
+
 # Get Proxy against a sample list provider on 127.0.0.1, with its own
 # settings in demo/: no internet needed, the user's settings untouched.
 .PHONY: demo

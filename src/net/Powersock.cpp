@@ -52,10 +52,10 @@ TPowersock::TPowersock()
 }
 
 TPowersock::~TPowersock() {
+    Destroying = true;
     ReportStatus(8, "Destroy");
     *alive_ = false;
     Cancel();
-    Destroying = true;
     TimeoutTimer.reset();
     try {
         CloseSocket();
@@ -104,11 +104,16 @@ void TPowersock::MakeSocket(int protocol, bool linger) {
         CheckSocketError(WSAEWOULDBLOCK);
         throw ESockError(ErrorText(LastError));
     }
+    // A receive buffer large enough for the 1 MiB receives of a capture.
+    int receiveBuffer = static_cast<int>(kCaptureChunk);
+    setsockopt(SocketHandle.get(), SOL_SOCKET, SO_RCVBUF,
+               reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
     if (linger) {
         LINGER option{1, 0};
         setsockopt(SocketHandle.get(), SOL_SOCKET, SO_LINGER,
                    reinterpret_cast<const char*>(&option), sizeof option);
     }
+    socketFresh_ = true;
     // Also makes the socket non-blocking.
     if (WSAAsyncSelect(SocketHandle.get(), NotifyWindow.get(), SocketEventMessage, kSocketEvents) ==
         SOCKET_ERROR)
@@ -207,16 +212,27 @@ void TPowersock::TimerOn() {
     ReportStatus(8, "Timer On");
     TimedOut = false;
     if (TimeOut < 0) throw ERangeError();
-    // A running timer is not restarted: each bound counts from the first
-    // TimerOn after the last TimerOff.
-    if (!TimeoutTimer->Enabled()) timerStart_ = GetTickCount64();
-    TimeoutTimer->SetInterval(static_cast<UINT>(TimeOut));
-    TimeoutTimer->SetEnabled(true);
+    // A running bound is not restarted: each counts from the first TimerOn
+    // after the last TimerOff.
+    if (!timerRunning_) {
+        timerRunning_ = true;
+        timerStart_ = GetTickCount64();
+    }
 }
 
 void TPowersock::TimerOff() {
     ReportStatus(8, "Timer Off");
-    if (TimeoutTimer) TimeoutTimer->SetEnabled(false);
+    timerRunning_ = false;
+    if (TimeoutTimer && TimeoutTimer->Enabled()) TimeoutTimer->SetEnabled(false);
+}
+
+void TPowersock::ArmTimer() {
+    // The window timer is set only when a wait is about to sleep: most steps
+    // find their data at once, and under Wine every SetTimer and KillTimer
+    // is a round trip to the wineserver.
+    if (!timerRunning_ || TimeOut <= 0 || TimeoutTimer->Enabled()) return;
+    DWORD remaining = RemainingMs();
+    TimeoutTimer->Start(remaining == 0 ? 1 : remaining);
 }
 
 void TPowersock::TimerTriggered() {
@@ -228,7 +244,7 @@ void TPowersock::TimerTriggered() {
 }
 
 DWORD TPowersock::RemainingMs() const {
-    if (TimeOut <= 0 || !TimeoutTimer || !TimeoutTimer->Enabled()) return INFINITE;
+    if (TimeOut <= 0 || !timerRunning_) return INFINITE;
     ULONGLONG deadline = timerStart_ + static_cast<ULONGLONG>(TimeOut);
     ULONGLONG now = GetTickCount64();
     return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
@@ -243,6 +259,7 @@ void TPowersock::CheckDeadline() {
 void TPowersock::WaitForEvent(bool block) {
     auto alive = alive_;
     if (block) {
+        ArmTimer();
         DWORD ms = RemainingMs();
         // MWMO_INPUTAVAILABLE: messages already seen by an earlier peek but
         // left in the queue also end the wait.
@@ -344,6 +361,7 @@ void TPowersock::Connect() {
         htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
     LookupDone = false;
     EventOk = true;
+    socketFresh_ = false;
     if (connect(SocketHandle.get(), reinterpret_cast<const sockaddr*>(&RemoteAddress),
                 sizeof RemoteAddress) == SOCKET_ERROR)
         CheckSocketError(WSAEWOULDBLOCK);
@@ -469,9 +487,13 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
     TimerOn();
     auto alive = alive_;
     OnExit off(alive, [this] { TimerOff(); });
-    char* buffer = IoBuffer.get();
+    // Receives of up to 1 MiB: under Wine each recv costs a round trip to the
+    // wineserver, which at 64 KiB a call dominated a large download.
+    if (!captureBuffer_) captureBuffer_.reset(new char[kCaptureChunk]);
+    char* buffer = captureBuffer_.get();
+    ULONGLONG lastPump = GetTickCount64();
     while (!Canceled && (maximum == -1 || text.size() < static_cast<size_t>(maximum))) {
-        int n = recv(SocketHandle.get(), buffer, kIoBufferSize, 0);
+        int n = recv(SocketHandle.get(), buffer, static_cast<int>(kCaptureChunk), 0);
         if (n == 0) break;
         if (n > 0) {
             if (text.size() + static_cast<size_t>(n) > kCaptureLimit)
@@ -480,13 +502,20 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
             BytesReceived += n;
             if (OnPacketRecvd) OnPacketRecvd();
             TimerOn();
-            WaitForEvent(false);
+            // While data keeps coming, pumping every few milliseconds keeps
+            // the window alive at a fraction of the cost of pumping per chunk.
+            ULONGLONG now = GetTickCount64();
+            if (now - lastPump >= kPumpIntervalMs) {
+                lastPump = now;
+                WaitForEvent(false);
+            }
             continue;
         }
         LastError = WSAGetLastError();
         if (LastError == WSAENOTCONN) break;
         CheckSocketError(WSAEWOULDBLOCK);
         WaitForEvent(true);
+        lastPump = GetTickCount64();
     }
     if (Canceled) {
         Canceled = false;
@@ -508,6 +537,12 @@ void TPowersock::CloseSocket() {
     ReportStatus(4, "Request Close Socket");
     Connected = false;
     if (!SocketHandle) return;
+    if (socketFresh_ && !Destroying) {
+        // Already a new, unused socket (the peer's close was handled before):
+        // replacing it with another would only cost system calls.
+        if (OnDisconnect) OnDisconnect();
+        return;
+    }
     SOCKET s = SocketHandle.release();
     if (closesocket(s) == SOCKET_ERROR) CheckSocketError(WSAEWOULDBLOCK);
     if (Destroying) return;

@@ -36,6 +36,9 @@ public:
     // A capture (and so a response body) larger than this raises instead of
     // exhausting memory.
     static constexpr size_t kCaptureLimit = size_t{32} << 20;
+    static constexpr size_t kCaptureChunk = size_t{1} << 20;
+    // How often a capture that keeps receiving lets the rest of the program run.
+    static constexpr ULONGLONG kPumpIntervalMs = 10;
 
     // Starts Winsock for the first live instance and makes the first socket;
     // throws ESockError "Initializaton of windows sockets failed".
@@ -103,6 +106,7 @@ protected:
     void TimerOn();
     void TimerOff();
     void TimerTriggered();
+    void ArmTimer();
 
     // An abort-class wait that ended because the component was destroyed by a
     // handler inside it. Nothing of the component may be touched afterwards.
@@ -135,10 +139,13 @@ private:
 
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::unique_ptr<char[]> IoBuffer;
+    std::unique_ptr<char[]> captureBuffer_;
     std::vector<std::string> winsockInfo_;
     std::string statusText_;
     std::unique_ptr<TThreadTimer> TimeoutTimer;
     ULONGLONG timerStart_ = 0;
+    bool timerRunning_ = false;
+    bool socketFresh_ = false;  // made by MakeSocket and not yet used by connect
     bool startedWinsock_ = false;
     bool connecting_ = false;
     bool lookupCompleted_ = false;

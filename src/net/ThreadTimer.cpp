@@ -12,7 +12,7 @@ constexpr UINT_PTR kTimerId = 1;
 TThreadTimer::TThreadTimer() : window_(CreateHiddenWindow(L"TmrWindowClass", WindowProc, this)) {}
 
 TThreadTimer::~TThreadTimer() {
-    if (window_) KillTimer(window_.get(), kTimerId);
+    if (window_ && armed_) KillTimer(window_.get(), kTimerId);
 }
 
 void TThreadTimer::SetEnabled(bool enabled) {
@@ -32,10 +32,21 @@ void TThreadTimer::SetOnTimer(std::function<void()> handler) {
     UpdateTimer();
 }
 
+void TThreadTimer::Start(UINT ms) {
+    if (enabled_ && ms == interval_) return;
+    enabled_ = true;
+    interval_ = ms;
+    UpdateTimer();
+}
+
 void TThreadTimer::UpdateTimer() {
-    KillTimer(window_.get(), kTimerId);
+    if (armed_) {
+        KillTimer(window_.get(), kTimerId);
+        armed_ = false;
+    }
     if (interval_ != 0 && enabled_ && onTimer_) {
         if (!SetTimer(window_.get(), kTimerId, interval_, nullptr)) throw Exception("No Timer");
+        armed_ = true;
     }
 }
 

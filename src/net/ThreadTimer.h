@@ -23,6 +23,8 @@ public:
     UINT Interval() const { return interval_; }
     void SetInterval(UINT ms);
     void SetOnTimer(std::function<void()> handler);
+    // Interval and Enabled = true in one change.
+    void Start(UINT ms);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -31,6 +33,7 @@ private:
 
     bool enabled_ = true;
     UINT interval_ = 1000;
+    bool armed_ = false;  // SetTimer is in force
     std::function<void()> onTimer_;
     ui::UniqueHwnd window_;
 };

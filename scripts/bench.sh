@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# make bench: the HTTP client's CPU cost while waiting, and its fetch times
+# under Wine next to curl's against the same loopback server.
+#   bench.sh BUILD_DIR   (test_net.exe must be built there)
+set -euo pipefail
+build=${1:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+if ! command -v curl >/dev/null; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -q && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q curl
+fi
+
+prefix=$root/$build/wineprefix
+"$root/scripts/wineprefix.sh" "$prefix" null
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+work=$(mktemp -d)
+server_pid=""
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# HTTP/1.0 server on 127.0.0.1: bodies from memory, connection closed after
+# each reply, the way the client expects.
+python3 - "$work/port" <<'PY' &
+import sys, http.server, socketserver
+bodies = {"/16m": b"x" * (16 << 20), "/200k": b"y" * (200 << 10)}
+class H(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+    def do_GET(self):
+        body = bodies.get(self.path)
+        if body is None:
+            self.send_error(404); return
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    def log_message(self, *a): pass
+class S(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+s = S(("127.0.0.1", 0), H)
+open(sys.argv[1], "w").write(str(s.server_address[1]))
+s.serve_forever()
+PY
+server_pid=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+port=$(cat "$work/port")
+
+curl_times() {  # path runs -> "median best"
+  for _ in $(seq "$2"); do
+    curl -s -o /dev/null -w '%{time_total}\n' "http://127.0.0.1:$port$1"
+  done | sort -n | awk '{t[NR]=$1} END {printf "%.4f %.4f\n", t[int((NR+1)/2)], t[1]}'
+}
+read -r c16_med c16_best < <(curl_times /16m 7)
+read -r c200_med c200_best < <(curl_times /200k 21)
+
+# Output to a file, not a pipe: a pipe on Wine's first process may never close.
+QB_BENCH_PORT=$port wine "$root/$build/test_net.exe" --gtest_filter='HttpBench.*' \
+  >"$work/out.txt" 2>&1 </dev/null || { cat "$work/out.txt"; exit 1; }
+val() { awk -v k="$1" '$1=="BENCH" && $2==k {print $3}' "$work/out.txt"; }
+
+printf '\n%-42s %12s %12s %8s %8s\n' "measure" "Quillbarrow" "curl" "ratio" "target"
+printf '%-42s %12s %12s %8s %8s\n' "CPU s while Get waits 3 s (silent server)" "$(val wait_cpu_s)" "-" "-" "<0.1"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+printf '%-42s %12s %12s %8s %8s\n' "16 MiB fetch, median s" "$(val fetch16m_median_s)" "$c16_med" "$(ratio "$(val fetch16m_median_s)" "$c16_med")" "<2"
+printf '%-42s %12s %12s %8s %8s\n' "16 MiB fetch, best s" "$(val fetch16m_best_s)" "$c16_best" "$(ratio "$(val fetch16m_best_s)" "$c16_best")" "<2"
+printf '%-42s %12s %12s %8s %8s\n' "200 KiB fetch, median s" "$(val fetch200k_median_s)" "$c200_med" "$(ratio "$(val fetch200k_median_s)" "$c200_med")" "<1.5"
+printf '%-42s %12s %12s %8s %8s\n' "200 KiB fetch, best s" "$(val fetch200k_best_s)" "$c200_best" "$(ratio "$(val fetch200k_best_s)" "$c200_best")" "<1.5"
+echo "(wait wall time $(val wait_wall_s) s; our times are measured inside the exe, Wine start-up excluded)"

@@ -1,0 +1,82 @@
+// Timings for `make bench`. Registered only when QB_BENCH_PORT names the
+// port of the bench server on 127.0.0.1 (serving /16m and /200k), so the
+// ordinary test run does not see them. Each prints "BENCH <name> <value>".
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "NetTestUtil.h"
+#include "net/HttpClient.h"
+#include "support/LoopbackServer.h"
+
+namespace net {
+namespace {
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER freq;
+    QueryPerformanceFrequency(&freq);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+class SilentWait : public testing::Test {
+public:
+    void TestBody() override {
+        qbtest::LoopbackServer server({qbtest::Reply().Stall()});
+        TNMHTTP http;
+        http.TimeOut = 3000;
+        double cpu = nettest::ProcessCpuSeconds();
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        EXPECT_THROW(http.Get(server.Url("/")), EAbortError);
+        QueryPerformanceCounter(&b);
+        std::printf("BENCH wait_cpu_s %.3f\nBENCH wait_wall_s %.3f\n",
+                    nettest::ProcessCpuSeconds() - cpu, Seconds(a, b));
+    }
+};
+
+class Fetch : public testing::Test {
+public:
+    Fetch(std::string port, std::string path, int runs, size_t size)
+        : port_(std::move(port)), path_(std::move(path)), runs_(runs), size_(size) {}
+    void TestBody() override {
+        TNMHTTP http;
+        http.TimeOut = 60000;
+        std::vector<double> times;
+        for (int i = 0; i < runs_; ++i) {
+            LARGE_INTEGER a, b;
+            QueryPerformanceCounter(&a);
+            http.Get("http://127.0.0.1:" + port_ + path_);
+            QueryPerformanceCounter(&b);
+            ASSERT_EQ(http.Body.size(), size_);
+            times.push_back(Seconds(a, b));
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("BENCH fetch%s_median_s %.4f\nBENCH fetch%s_best_s %.4f\n", path_.c_str() + 1,
+                    times[times.size() / 2], path_.c_str() + 1, times.front());
+    }
+
+private:
+    std::string port_, path_;
+    int runs_;
+    size_t size_;
+};
+
+const bool kRegistered = [] {
+    const char* port = std::getenv("QB_BENCH_PORT");
+    if (!port || !*port) return false;
+    std::string p = port;
+    testing::RegisterTest("HttpBench", "SilentWait", nullptr, nullptr, __FILE__, __LINE__,
+                          []() -> testing::Test* { return new SilentWait; });
+    testing::RegisterTest("HttpBench", "Fetch16MiB", nullptr, nullptr, __FILE__, __LINE__,
+                          [p]() -> testing::Test* { return new Fetch(p, "/16m", 7, 16u << 20); });
+    testing::RegisterTest(
+        "HttpBench", "Fetch200KiB", nullptr, nullptr, __FILE__, __LINE__,
+        [p]() -> testing::Test* { return new Fetch(p, "/200k", 21, 200u << 10); });
+    return true;
+}();
+
+}  // namespace
+}  // namespace net
