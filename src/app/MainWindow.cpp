@@ -10,6 +10,7 @@
 #include "list/ProxyListPage.h"
 #include "net/HttpClient.h"
 #include "settings/Defaults.h"
+#include "settings/SettingDialog.h"
 #include "ui/Error.h"
 #include "ui/Text.h"
 
@@ -147,12 +148,15 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     Dispatcher = std::make_unique<Proxy>(stores);
     Launcher = std::make_unique<Browse>(*iniFile);
     Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
+    SettingDialog = std::make_unique<TfrmSetting>(Handle(), *iniFile);
+    if (!options_.appDataFolder.empty()) SettingDialog->appDataFolder = options_.appDataFolder;
     AboutDialog = std::make_unique<TfrmAbout>(*this);
     LoadSettings();
 }
 
 TfrmMain::~TfrmMain() {
     AboutDialog.reset();
+    SettingDialog.reset();
     Checker.reset();
     Launcher.reset();
     Dispatcher.reset();
@@ -340,6 +344,8 @@ void TfrmMain::cmbBrowserClick() {
 }
 
 void TfrmMain::cmdSettingClick() {
+    // Saved or cancelled, the settings taken up at once are read again.
+    SettingDialog->ShowModal();
     LoadSettings();
     Dispatcher->PrepareBrowser();
 }

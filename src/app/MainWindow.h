@@ -57,6 +57,7 @@ public:
     std::unique_ptr<Proxy> Dispatcher;
     std::unique_ptr<Browse> Launcher;
     std::unique_ptr<IDChecker> Checker;
+    std::unique_ptr<TfrmSetting> SettingDialog;
     std::unique_ptr<TfrmAbout> AboutDialog;
 
     int32_t TimeOutSec = 0;

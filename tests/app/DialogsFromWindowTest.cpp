@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/AboutWindow.h"
+#include "app/AppFixture.h"
+#include "settings/SettingDialog.h"
+
+namespace {
+
+using DialogsFromWindow = AppTest;
+
+// Runs fn once from inside the modal loop that the next call opens.
+class OnceInsideModal {
+public:
+    explicit OnceInsideModal(std::function<void()> fn) : fn_(std::move(fn)) {
+        current_ = this;
+        id_ = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            if (current_) current_->fn_();
+        });
+    }
+    ~OnceInsideModal() {
+        KillTimer(nullptr, id_);
+        current_ = nullptr;
+    }
+
+private:
+    static inline OnceInsideModal* current_ = nullptr;
+    std::function<void()> fn_;
+    UINT_PTR id_;
+};
+
+}  // namespace
+
+TEST_F(DialogsFromWindow, CancelledSettingsStillReReadTimeOutAndCredentialsPage) {
+    TfrmMain& f = Start();
+    ASSERT_EQ(f.TimeOutSec, 10);
+    bool wasVisible = false;
+    OnceInsideModal inside([&] {
+        wasVisible = f.SettingDialog->Visible();
+        IniFile ini = Ini();
+        ini.WriteString("TIMEOUT", "PROXY", "25");
+        ini.WriteString("URL", "IDPASS", "127.0.0.1/idpass.html");
+        // Esc
+        PostMessageW(f.SettingDialog->Handle(), WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(wasVisible);
+    EXPECT_FALSE(f.SettingDialog->Visible());
+    EXPECT_EQ(f.TimeOutSec, 25);
+    EXPECT_EQ(f.IdPassUrl, "127.0.0.1/idpass.html");
+    EXPECT_TRUE(IsWindowEnabled(f.Handle()));
+}
+
+TEST_F(DialogsFromWindow, TimeOutThatIsNotANumberMeansTenSeconds) {
+    TfrmMain& f = Start();
+    OnceInsideModal inside([&] {
+        SetWindowTextW(f.SettingDialog->txtTimeout.Handle(), L"abc");
+        SendMessageW(f.SettingDialog->OKBtn.Handle(), BM_CLICK, 0, 0);
+    });
+    SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Ini().ReadString("TIMEOUT", "PROXY", ""), "abc");
+    EXPECT_EQ(f.TimeOutSec, 10);
+}
+
+TEST_F(DialogsFromWindow, AboutIsCentredOverTheMovedMainWindow) {
+    TfrmMain& f = Start();
+    SetWindowPos(f.Handle(), nullptr, 123, 211, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT about{};
+    std::string caption, release;
+    OnceInsideModal inside([&] {
+        GetWindowRect(f.AboutDialog->Handle(), &about);
+        caption = f.AboutDialog->Caption();
+        release = f.AboutDialog->LblRelease.Text();
+        PostMessageW(f.AboutDialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    f.ImageClick();
+    int w = about.right - about.left, h = about.bottom - about.top;
+    EXPECT_EQ(about.left, f.Left() + (f.Width() - w) / 2);
+    EXPECT_EQ(about.top, f.Top() + (f.Height() - h) / 2);
+    EXPECT_EQ(caption, "Quillbarrow2012 ");
+    EXPECT_EQ(release, "Ver1.01 2012-02-12");
+}
+
+TEST_F(DialogsFromWindow, ThanksLineOpensTheProviderSite) {
+    TfrmMain& f = Start();
+    static std::string opened;
+    f.AboutDialog->openAddress = [](const char* address) { opened = address; };
+    SendMessageW(f.AboutDialog->Handle(), WM_COMMAND,
+                 MAKEWPARAM(f.AboutDialog->LbLCyberSyndrome.Id(), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(f.AboutDialog->LbLCyberSyndrome.Handle()));
+    EXPECT_EQ(opened, "http://www.cybersyndrome.net");
+    EXPECT_EQ(f.AboutDialog->LbLCyberSyndrome.Text(),
+              "Special Thanks to http://www.cybersyndrome.net");
+}
