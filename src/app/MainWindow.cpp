@@ -250,8 +250,10 @@ void TfrmMain::ApplyTermination() {
 void TfrmMain::Terminate() {
     if (ended_) return;
     ended_ = true;
-    ApplyTermination();
-    SavePosition();
+    // A refused write (an unreachable Opera file, a read-only settings folder)
+    // is shown, but must not keep the user from ending the program.
+    ui::Guarded([this] { ApplyTermination(); });
+    ui::Guarded([this] { SavePosition(); });
 }
 
 bool TfrmMain::FormCloseQuery() {
@@ -331,7 +333,9 @@ void TfrmMain::CheckBrowserPath(const std::string& section) {
 }
 
 void TfrmMain::cmbBrowserClick() {
-    ApplyTermination();
+    // The browser being left may refuse the write; say so, and still switch, so
+    // the list, the caption and the dispatcher never disagree.
+    ui::Guarded([this] { ApplyTermination(); });
     switch (cmbBrowser.ItemIndex()) {
         case 1: CheckBrowserPath("CHROME"); break;
         case 2: CheckBrowserPath("FIREFOX"); break;

@@ -69,3 +69,29 @@ TEST_F(BrowsersInWindow, OperaWriteErrorIsShownAndTheProgramGoesOn) {
     EXPECT_TRUE(IsWindow(f.Handle()));
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
 }
+
+TEST_F(BrowsersInWindow, RefusedTerminationWriteIsShownButNeverTrapsTheUser) {
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);  // Opera at its unfilled default path
+    TfrmMain& f = Start();
+    testing_support::ErrorBoxes().clear();
+
+    // Leaving Opera: the error is shown and the switch still happens.
+    SendMessageW(f.cmbBrowser.Handle(), CB_SETCURSEL, 0, 0);
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
+    EXPECT_EQ(testing_support::ErrorBoxes().size(), 1u);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_EQ(f.BrowserIndex, 0);
+
+    // Closing with Opera selected: the error is shown and the window closes.
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);
+    form.reset();
+    DrainQuit();
+    TfrmMain& g = Start();
+    testing_support::ErrorBoxes().clear();
+    HWND hwnd = g.Handle();
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(testing_support::ErrorBoxes().size(), 1u);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(Ini().ReadInteger("POSITION", "M_TOP", -1), 300);
+}
