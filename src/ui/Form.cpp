@@ -77,22 +77,22 @@ Form::~Form() {
     }
 }
 
-void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> controls, HWND owner) {
+void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> controls, HWND owner) {
     RegisterFormClass();
     DWORD style = WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = WS_EX_CONTROLPARENT;
-    if (spec.style == FormStyle::Single) {
+    if (def.style == FormStyle::Single) {
         style |= WS_OVERLAPPED | WS_MINIMIZEBOX;
     } else {
         style |= WS_POPUP;
         exStyle |= WS_EX_DLGMODALFRAME;
     }
-    clientWidth_ = spec.clientWidth;
-    clientHeight_ = spec.clientHeight;
+    clientWidth_ = def.clientWidth;
+    clientHeight_ = def.clientHeight;
     dpi_ = WindowDpi(nullptr);
-    RECT r{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+    RECT r{0, 0, Scale(def.clientWidth), Scale(def.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND hwnd = CreateWindowExW(exStyle, kFormClass, Widen(spec.caption).c_str(), style, CW_USEDEFAULT,
+    HWND hwnd = CreateWindowExW(exStyle, kFormClass, Widen(def.caption).c_str(), style, CW_USEDEFAULT,
                                 CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr,
                                 GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception("Cannot create window");
@@ -101,7 +101,7 @@ void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> contr
     int actual = WindowDpi(hwnd);
     if (actual != dpi_) {
         dpi_ = actual;
-        RECT r2{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+        RECT r2{0, 0, Scale(def.clientWidth), Scale(def.clientHeight)};
         AdjustWindowRectEx(&r2, style, FALSE, exStyle);
         SetWindowPos(hwnd, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -113,22 +113,22 @@ void Form::Create(const FormSpec& spec, std::initializer_list<ControlSpec> contr
     RegisterDialogWindow(hwnd);
 }
 
-void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bounds>& placedIn) {
+void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds>& placedIn) {
     auto& placed = const_cast<std::map<Control*, Bounds>&>(placedIn);
-    Bounds b = spec.bounds;
-    if (spec.group) {
-        const Bounds& g = placed.at(spec.group);
+    Bounds b = row.bounds;
+    if (row.group) {
+        const Bounds& g = placed.at(row.group);
         b.left += g.left;
         b.top += g.top;
     }
-    placed[spec.control] = b;
+    placed[row.control] = b;
 
     const wchar_t* cls = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
     int height = b.height;
-    auto* radio = dynamic_cast<RadioButton*>(spec.control);
-    switch (spec.kind) {
+    auto* radio = dynamic_cast<RadioButton*>(row.control);
+    switch (row.kind) {
         case Kind::GroupBox: style |= BS_GROUPBOX | WS_GROUP; break;
         case Kind::RadioButton: style |= BS_AUTORADIOBUTTON | WS_TABSTOP; break;
         case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
@@ -156,27 +156,27 @@ void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bound
     // A radio button starts a new group unless the control before it was a
     // radio button of the same group box.
     if (radio) {
-        radio->group_ = spec.group;
+        radio->group_ = row.group;
         bool continues = false;
         for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
             auto* prev = dynamic_cast<RadioButton*>(it->second);
-            continues = prev && prev->group_ == spec.group;
+            continues = prev && prev->group_ == row.group;
             break;
         }
         if (!continues) style |= WS_GROUP;
     }
-    if (spec.kind == Kind::Label && b.width == 0) {
+    if (row.kind == Kind::Label && b.width == 0) {
         // A label without a width sizes itself to its caption.
         style &= ~static_cast<DWORD>(SS_LEFT);
     }
 
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(spec.caption).c_str(), style, Scale(b.left),
+    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(row.caption).c_str(), style, Scale(b.left),
                                 Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) throw Exception("Cannot create control");
-    Control* c = spec.control;
+    Control* c = row.control;
     c->hwnd_ = hwnd;
     c->id_ = id;
     c->form_ = this;
@@ -190,11 +190,11 @@ void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bound
         font = label->font_.get();
     }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec.kind == Kind::Label && b.width == 0) {
+    if (row.kind == Kind::Label && b.width == 0) {
         // Size the label to its text.
         HDC dc = GetDC(hwnd);
         HGDIOBJ old = SelectObject(dc, font);
-        std::wstring text = Widen(spec.caption);
+        std::wstring text = Widen(row.caption);
         SIZE sz{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
         SelectObject(dc, old);
@@ -202,11 +202,11 @@ void Form::CreateControl(const ControlSpec& spec, const std::map<Control*, Bound
         SetWindowPos(hwnd, nullptr, 0, 0, sz.cx + 2, sz.cy + 2, SWP_NOMOVE | SWP_NOZORDER);
     }
     if (auto* combo = dynamic_cast<ComboBox*>(c)) {
-        combo->editable_ = spec.kind == Kind::DropDown;
-        for (const char* item : spec.items) combo->AddItem(item);
+        combo->editable_ = row.kind == Kind::DropDown;
+        for (const char* item : row.items) combo->AddItem(item);
     }
-    if (spec.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
-    if (spec.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
+    if (row.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
+    if (row.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
     c->OnCreated();
 }
 

@@ -63,7 +63,7 @@ public:
     virtual ~Form();
 
     // Builds the native window and its controls (hidden). owner may be null.
-    void Create(const FormSpec& spec, std::initializer_list<ControlSpec> controls,
+    void Create(const FormSpec& def, std::initializer_list<ControlSpec> controls,
                 HWND owner = nullptr);
 
     HWND Handle() const { return hwnd_.get(); }
@@ -113,7 +113,7 @@ private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
     static void RegisterFormClass();
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void CreateControl(const ControlSpec& spec, const std::map<Control*, Bounds>& placed);
+    void CreateControl(const ControlSpec& row, const std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
 
     UniqueHwnd hwnd_;
