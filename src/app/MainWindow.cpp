@@ -10,6 +10,7 @@
 #include "list/ProxyListPage.h"
 #include "net/HttpClient.h"
 #include "settings/Defaults.h"
+#include "settings/ProgramCheck.h"
 #include "settings/SettingDialog.h"
 #include "ui/Error.h"
 #include "ui/Text.h"
@@ -17,8 +18,6 @@
 namespace {
 
 TfrmMain* g_mainForm = nullptr;
-
-constexpr size_t kMaxPathText = 199;
 
 // Puts a stored position back onto a monitor the user can see.
 POINT OntoVisibleMonitor(int left, int top, int width, int height) {
@@ -33,14 +32,6 @@ POINT OntoVisibleMonitor(int left, int top, int width, int height) {
     LONG x = std::max(w.left, std::min<LONG>(left, w.right - width));
     LONG y = std::max(w.top, std::min<LONG>(top, w.bottom - height));
     return {x, y};
-}
-
-bool CanOpenForReading(const std::string& path) {
-    if (path.empty()) return false;
-    FILE* f = _wfopen(ui::Widen(path).c_str(), L"rb");
-    if (!f) return false;
-    fclose(f);
-    return true;
 }
 
 }  // namespace
@@ -325,11 +316,7 @@ void TfrmMain::PM_TestClick() {
 }
 
 void TfrmMain::CheckBrowserPath(const std::string& section) {
-    std::string path = iniFile->ReadString(section, "PATH", defaults::Missing);
-    // A path too long for the program's path field is refused, not cut into
-    // the name of some other file.
-    if (path.size() <= kMaxPathText && CanOpenForReading(path)) return;
-    cmbBrowser.SetItemIndex(0);
+    if (!StoredProgramExists(*iniFile, section)) cmbBrowser.SetItemIndex(0);
 }
 
 void TfrmMain::cmbBrowserClick() {

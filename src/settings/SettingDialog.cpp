@@ -6,6 +6,7 @@
 
 #include "settings/Defaults.h"
 #include "settings/FirefoxProfile.h"
+#include "settings/ProgramCheck.h"
 #include "settings/UserPath.h"
 #include "ui/Text.h"
 
@@ -17,17 +18,6 @@ constexpr char kIniNotFound[] = "=== IniFile Not Found ===";
 constexpr char kOperaNotFound[] = "Opera.exe Not Found";
 constexpr char kFirefoxNotFound[] = "Firefox.exe Not Found";
 constexpr int32_t kDefaultPosition = 300;
-// The browser check keeps a stored program path in a 200-byte field; a longer
-// path is refused rather than cut into the name of some other file.
-constexpr size_t kMaxProgramPath = 199;
-
-bool CanOpenForReading(const std::string& path) {
-    if (path.empty()) return false;
-    FILE* f = _wfopen(ui::Widen(path).c_str(), L"rb");
-    if (!f) return false;
-    fclose(f);
-    return true;
-}
 
 }  // namespace
 
@@ -260,9 +250,7 @@ void TfrmSetting::cmbBrowserClick() {
 
 void TfrmSetting::CheckBrowserPath(const std::string& section) {
     // The stored path decides, not the field: an unsaved edit does not count.
-    std::string path = settings_.ReadString(section, "PATH", defaults::Missing);
-    if (path.size() <= kMaxProgramPath && CanOpenForReading(path)) return;
-    cmbBrowser.SetItemIndex(0);
+    if (!StoredProgramExists(settings_, section)) cmbBrowser.SetItemIndex(0);
 }
 
 void TfrmSetting::ExpandUserName(std::string& path) const {
