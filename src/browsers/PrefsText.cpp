@@ -47,9 +47,11 @@ std::string_view FileLineEnd(std::string_view text) {
     return "\r\n";
 }
 
-// Appends one new line, first ending an unterminated last line.
+// Appends one new line, first ending an unterminated last line. A last line
+// that ends in a CR gets CR LF whatever the file uses: a bare LF would turn its
+// CR into part of the line end and so change the line.
 void AppendLine(std::string& out, std::string_view body, std::string_view end) {
-    if (!out.empty() && out.back() != '\n') out += end;
+    if (!out.empty() && out.back() != '\n') out += out.back() == '\r' ? "\r\n" : end;
     out += body;
     out += end;
 }

@@ -103,3 +103,12 @@ TEST(PrefsText, LongLinesAreHandledWhole) {
     EXPECT_EQ(prefs::RewriteServer(text, "h:1"),
               text + prefs::HostLine("h") + "\r\n" + prefs::PortLine("1") + "\r\n");
 }
+
+// Found by fuzzing: in a file with LF ends, a last line that ends in a CR but
+// has no LF lost that CR when a line was appended after it.
+TEST(PrefsText, UnterminatedLastLineKeepsItsCarriageReturn) {
+    const std::string text = kOther + "\n" + "user_pref(\"x\", 2);\r";
+    EXPECT_EQ(prefs::RewriteProxyType(text, 1), text + "\r\n" + kType1 + "\n");
+    EXPECT_EQ(prefs::RewriteServer(text, "h:1"),
+              text + "\r\n" + prefs::HostLine("h") + "\n" + prefs::PortLine("1") + "\n");
+}

@@ -425,14 +425,6 @@ TEST_F(SettingDialogTest, ChromeAutoFillsTheTemplateWithTheWholeLoginName) {
     EXPECT_EQ(dialog.txtChromePath.Text(), defaults::ChromePathTemplate);
 }
 
-TEST(UserPath, ExpandReplacesTheFirstPlaceholderWithTheWholeName) {
-    EXPECT_EQ(userpath::Expand("C:\\D\\%USER%\\x.ini", "user1"), "C:\\D\\user1\\x.ini");
-    EXPECT_EQ(userpath::Expand("%USER%", kName40), kName40);
-    EXPECT_EQ(userpath::Expand("a%USER%b%USER%", "u"), "aub%USER%");
-    EXPECT_EQ(userpath::Expand("C:\\no\\placeholder", "u"), "C:\\no\\placeholder");
-    EXPECT_EQ(userpath::Expand("%USER", "u"), "%USER");
-}
-
 TEST(UserPath, LoginNameHasNoTrailingNul) {
     std::optional<std::string> name = CurrentLoginName();
     ASSERT_TRUE(name);

@@ -1,0 +1,140 @@
+// The HTTP client against servers that misbehave on purpose: huge header
+// blocks, a body that never ends, a redirection to the same address, a reset
+// in the middle of the body. Each fetch must end, raise what its callers
+// catch, and leave no socket, event or window handle behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "NetTestUtil.h"
+#include "net/HttpClient.h"
+#include "support/LoopbackServer.h"
+
+namespace net {
+namespace {
+
+using nettest::ErrorOf;
+using nettest::NowMs;
+using qbtest::HttpResponse;
+using qbtest::LoopbackServer;
+using qbtest::Reply;
+
+struct Counts {
+    DWORD handles = 0, gdi = 0, user = 0;
+    bool operator==(const Counts&) const = default;
+};
+
+Counts Now() {
+    Counts c;
+    GetProcessHandleCount(GetCurrentProcess(), &c.handles);
+    c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    return c;
+}
+
+// Runs one fetch on a fresh client against a fresh server and returns the
+// text of what it raised ("" when it succeeded). The counts are taken around
+// the whole of it, after a first fetch has started Winsock and the hidden
+// window class, which stay for the life of the process.
+class FaultHttp : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        LoopbackServer warm({Reply().Send(HttpResponse("200 OK", {}, "warm"))});
+        TNMHTTP http;
+        http.Get(warm.Url("/"));
+    }
+    void SetUp() override { before_ = Now(); }
+    void TearDown() override {
+        Counts after = Now();
+        EXPECT_EQ(after.handles, before_.handles) << "process handles";
+        EXPECT_EQ(after.gdi, before_.gdi) << "GDI objects";
+        EXPECT_EQ(after.user, before_.user) << "USER objects";
+    }
+    Counts before_;
+};
+
+std::string Fetch(TNMHTTP& http, const std::string& url) {
+    try {
+        http.Get(url);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST_F(FaultHttp, HundredThousandHeaderLinesAreReadThrough) {
+    std::vector<std::string> headers(100000, "X-Filler: 0123456789");
+    std::string body = "after the headers";
+    {
+        LoopbackServer server({Reply().Send(HttpResponse("200 OK", headers, body))});
+        TNMHTTP http;
+        http.TimeOut = 20000;
+        EXPECT_EQ(Fetch(http, server.Url("/")), "");
+        EXPECT_EQ(http.Body, body);
+        EXPECT_EQ(http.StatusCode, 200);
+        EXPECT_FALSE(http.IsConnected());
+    }
+}
+
+TEST_F(FaultHttp, TenMebibyteHeaderLineIsRefused) {
+    std::string line = "X-Huge: " + std::string(10 << 20, 'h');
+    {
+        LoopbackServer server({Reply().Send(HttpResponse("200 OK", {line}, "never read"))});
+        TNMHTTP http;
+        http.TimeOut = 20000;
+        EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/")); }),
+                  "Line longer than the receive buffer");
+        EXPECT_FALSE(http.IsConnected());
+    }
+}
+
+TEST_F(FaultHttp, EndlessBodyEndsAtTheTimeOut) {
+    // 48 MiB sent in pieces: more than the client keeps, slower than its time-out.
+    {
+        LoopbackServer server({Reply()
+                                   .Send("HTTP/1.0 200 OK\r\n\r\n")
+                                   .SendInPieces(std::string(48 << 20, 'e'), 16 << 10, 2)});
+        TNMHTTP http;
+        http.TimeOut = 1500;
+        ULONGLONG start = NowMs();
+        std::string error = Fetch(http, server.Url("/"));
+        ULONGLONG took = NowMs() - start;
+        EXPECT_TRUE(error == "Socket capture aborted" || error == "Received data exceed 32 MiB")
+            << error;
+        EXPECT_LE(took, 2500u);
+        EXPECT_LE(http.Body.size(), TPowersock::kCaptureLimit);
+        EXPECT_FALSE(http.IsConnected());
+    }
+}
+
+TEST_F(FaultHttp, RedirectionToTheSameAddressStopsAfterTheLimit) {
+    {
+        LoopbackServer server(
+            {Reply().Send(HttpResponse("302 Found", {"Location: /self"}, "moved"))});
+        TNMHTTP http;
+        ULONGLONG start = NowMs();
+        EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/self")); }),
+                  "Too many redirections");
+        EXPECT_LE(NowMs() - start, 5000u);
+        EXPECT_EQ(server.Connections(), TNMHTTP::kMaxPasses);
+    }
+}
+
+TEST_F(FaultHttp, ResetInTheMiddleOfTheBodyKeepsWhatArrived) {
+    {
+        LoopbackServer server(
+            {Reply().Send("HTTP/1.0 200 OK\r\n\r\nfirst half").Pause(100).Reset()});
+        TNMHTTP http;
+        http.TimeOut = 5000;
+        ULONGLONG start = NowMs();
+        std::string error = Fetch(http, server.Url("/"));
+        EXPECT_LE(NowMs() - start, 2000u) << error;
+        // Whether the reset is an error or an end, the fetch ends with no more
+        // than the bytes that came, and the socket is closed.
+        EXPECT_EQ(http.Body.substr(0, 10), std::string("first half").substr(0, http.Body.size()));
+        EXPECT_FALSE(http.IsConnected());
+    }
+}
+
+}  // namespace
+}  // namespace net
