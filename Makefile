@@ -19,8 +19,10 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+# The Windows tests under Wine, then the host tests and a fuzz smoke run; both
+# halves always run, and the command fails if either does.
 test: build
-	@scripts/test.sh $(BUILD)
+	@rc=0; scripts/test.sh $(BUILD) || rc=1; scripts/host-test.sh || rc=1; exit $$rc
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -42,3 +44,9 @@ bench: configure
 .PHONY: demo
 demo: configure
 	@scripts/demo.sh $(BUILD)
+
+# Each parser's fuzz target for FUZZ_SECONDS seconds (clang, libFuzzer).
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
