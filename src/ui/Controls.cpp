@@ -38,10 +38,19 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                       DWORD_PTR data) {
     auto* self = reinterpret_cast<Button*>(data);
     switch (msg) {
+        case BM_CLICK: {
+            // The system makes BM_CLICK (the "&" accelerator, Enter on a
+            // dialog) out of a button-down and button-up pair; that is the
+            // keyboard, not the mouse, and must not reach onMouseDown.
+            self->inClickMessage_ = true;
+            LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+            self->inClickMessage_ = false;
+            return result;
+        }
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            if (self->onMouseDown) {
+            if (self->onMouseDown && !self->inClickMessage_) {
                 MouseButton b = msg == WM_LBUTTONDOWN   ? MouseButton::Left
                                 : msg == WM_RBUTTONDOWN ? MouseButton::Right
                                                         : MouseButton::Middle;

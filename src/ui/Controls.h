@@ -59,6 +59,7 @@ protected:
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool inClickMessage_ = false;
 };
 
 class RadioButton : public Control {
