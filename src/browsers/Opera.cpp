@@ -34,5 +34,11 @@ void Opera::GetServer(std::string& buffer) {
 }
 
 void Opera::SetServer(const std::string& address) {
+    // The profile functions write a value as it stands, so a CR or LF in an
+    // address taken from a list page would end the line and add keys or
+    // sections of its own to Opera's file. Such an address is not written.
+    for (unsigned char c : address) {
+        if (c < 0x20 || c == 0x7F) return;
+    }
     IniFile(PrefsPath_).WriteString(kSection, kHttpServer, address);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browsers/Browse.h"
+#include "browsers/CommandLine.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
 #include "support/Scratch.h"
