@@ -50,3 +50,8 @@ FUZZ_SECONDS ?= 60
 .PHONY: fuzz
 fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# PNGs of every window for the README, at 100 % and 150 % scaling.
+.PHONY: screenshots
+screenshots: configure
+	@scripts/screenshots.sh $(BUILD)

@@ -4,7 +4,8 @@
 # inside the build folder, never the user's ~/.wine.
 #   e2e.sh BUILD_DIR [--shots=DIR] [gtest options]
 # --shots=DIR saves PNGs of the windows the scenario asks for into DIR.
-# QB_E2E_PREFIX picks another prefix; QB_E2E_DPI (default 96) sets its scale.
+# QB_E2E_PREFIX picks another prefix, QB_E2E_DPI (default 96) its scale and
+# QB_E2E_SCREEN (default 1024x768) the virtual screen's size.
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 shift
@@ -21,7 +22,7 @@ if [ -z "${QB_E2E_INNER:-}" ]; then
     </dev/null >/dev/null 2>&1
   wineserver -w
   export QB_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$bin" "$@"
+  exec xvfb-run -a -s "-screen 0 ${QB_E2E_SCREEN:-1024x768}x24" "$0" "$bin" "$@"
 fi
 
 shots=

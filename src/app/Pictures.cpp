@@ -114,7 +114,9 @@ ui::UniqueIcon MakeStateIcon(int index, int size) {
     });
 }
 
-ui::UniqueIcon MakeAppIcon(int size) { return MakeStateIcon(0, size); }
+ui::UniqueIcon MakeAppIcon(int size) {
+    return MakeStateIcon(0, size);
+}
 
 void PaintTitle(HDC dc, const RECT& r) {
     // A horizontal gradient band with the program's name on it.
@@ -129,9 +131,20 @@ void PaintTitle(HDC dc, const RECT& r) {
         DeleteObject(pen);
     }
     int h = r.bottom - r.top;
-    ui::UniqueFont font(CreateFontW(-(h * 3 / 4), 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, L"Arial"));
+    // As large as the band allows: the face the system substitutes for Arial
+    // may be wider than Arial.
+    ui::UniqueFont font;
+    for (int size = h * 3 / 4; size > 4; --size) {
+        font.reset(CreateFontW(-size, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, L"Arial"));
+        HGDIOBJ prev = SelectObject(dc, font.get());
+        SIZE sz{};
+        GetTextExtentPoint32W(dc, L"Quillbarrow", 11, &sz);
+        SelectObject(dc, prev);
+        // Italic glyphs lean past their advance; keep a margin for that.
+        if (sz.cx + size / 3 <= w) break;
+    }
     HGDIOBJ of = SelectObject(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));

@@ -1,5 +1,7 @@
 #include "ui/Form.h"
 
+#include <algorithm>
+
 #include "ui/Error.h"
 #include "ui/MessageLoop.h"
 #include "ui/Text.h"
@@ -149,7 +151,12 @@ void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds
             style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
             exStyle |= WS_EX_CLIENTEDGE;
             break;
-        case Kind::Label: cls = L"STATIC"; style |= SS_LEFT | SS_NOTIFY | WS_GROUP; break;
+        case Kind::Label:
+            cls = L"STATIC";
+            // A one-line label must not wrap its last word onto a line that
+            // its height hides.
+            style |= (b.height > 0 && b.height < 24 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOTIFY | WS_GROUP;
+            break;
         case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY | WS_GROUP; break;
         case Kind::StatusBar: cls = STATUSCLASSNAMEW; style |= CCS_BOTTOM; break;
     }
@@ -205,9 +212,48 @@ void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds
         combo->editable_ = row.kind == Kind::DropDown;
         for (const char* item : row.items) combo->AddItem(item);
     }
+    if (row.group && (radio || !row.items.empty())) FitIntoGroup(row, font, placed);
     if (row.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
     if (row.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
     c->OnCreated();
+}
+
+namespace {
+int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
+    std::wstring wide = Widen(text);
+    // The accelerator's "&" is not drawn.
+    std::erase(wide, L'&');
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &sz);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return sz.cx;
+}
+}  // namespace
+
+void Form::FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed) {
+    // The 96-DPI tables were measured with the original Japanese font; a
+    // substitute font may run wider. Let a radio caption or a list's widest
+    // item take the free room up to its group box's edge rather than be cut.
+    HWND hwnd = row.control->Handle();
+    int needed = 0;
+    if (row.kind == Kind::RadioButton) {
+        needed = TextWidth(hwnd, font, row.caption) + Scale(13 + 6);
+    } else {
+        for (const char* item : row.items) needed = std::max(needed, TextWidth(hwnd, font, item));
+        needed += GetSystemMetrics(SM_CXVSCROLL) + Scale(10);
+    }
+    int needed96 = MulDiv(needed, 96, dpi_);
+    Bounds& b = placed[row.control];
+    const Bounds& g = placed.at(row.group);
+    int room = g.left + g.width - 4 - b.left;
+    if (needed96 <= b.width || room <= b.width) return;
+    b.width = std::min(needed96, room);
+    layout_[row.control->Id()].width = b.width;
+    SetWindowPos(hwnd, nullptr, 0, 0, Scale(b.width), Scale(layout_[row.control->Id()].height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::ApplyDpi(int dpi, const RECT* suggested) {
