@@ -13,6 +13,7 @@ constexpr char kRelease[] = "Ver1.01 2012-02-12";
 TfrmAbout::TfrmAbout(ui::Form& owner) : owner_(owner) {
     LblRelease.color = RGB(0, 0, 255);
     LblRelease.fontHeight = 13;
+    LbLCyberSyndrome.shrinkToFit = true;
     std::string thanks = std::string("Special Thanks to ") + defaults::ProviderSiteUrl;
     Create({"Quillbarrow2012 Ver1.01", 269, 106, ui::FormStyle::Dialog},
            {

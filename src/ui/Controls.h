@@ -101,6 +101,9 @@ public:
     std::function<void()> onClick;
     COLORREF color = CLR_INVALID;  // CLR_INVALID: the system's text colour
     int fontHeight = 0;            // 0: the form's font
+    // A one-line text that must be read whole: the font steps down (to 9 px at
+    // the least) until the text fits the label's width.
+    bool shrinkToFit = false;
 
 protected:
     friend class Form;

@@ -192,8 +192,8 @@ void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds
     layout_[id] = {b.left, b.top, b.width, height};
 
     HFONT font = font_.get();
-    if (auto* label = dynamic_cast<Label*>(c); label && label->fontHeight > 0) {
-        label->font_ = CreateUiFont(label->fontHeight, dpi_);
+    if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
+        label->font_ = LabelFont(*label, row.caption, Scale(b.width));
         font = label->font_.get();
     }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -233,6 +233,18 @@ int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
 }
 }  // namespace
 
+UniqueFont Form::LabelFont(const Label& label, const std::string& text, int width) const {
+    int height = label.fontHeight > 0 ? label.fontHeight : 12;
+    UniqueFont font = CreateUiFont(height, dpi_);
+    if (!label.shrinkToFit || width <= 0) return font;
+    // The substitute fonts of some systems run wider than the one the layout
+    // was measured with.
+    while (height > 9 && TextWidth(hwnd_.get(), font.get(), text) > width) {
+        font = CreateUiFont(--height, dpi_);
+    }
+    return font;
+}
+
 void Form::FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed) {
     // The 96-DPI tables were measured with the original Japanese font; a
     // substitute font may run wider. Let a radio caption or a list's widest
@@ -271,8 +283,8 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
     for (auto& [id, c] : controls_) {
         const Bounds& b = layout_[id];
         HFONT font = font_.get();
-        if (auto* label = dynamic_cast<Label*>(c); label && label->fontHeight > 0) {
-            label->font_ = CreateUiFont(label->fontHeight, dpi_);
+        if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
+            label->font_ = LabelFont(*label, label->Text(), Scale(b.width));
             font = label->font_.get();
         }
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -124,6 +124,7 @@ private:
     std::map<int, Bounds> layout_;
     int clientWidth_ = 0, clientHeight_ = 0;
     void ApplyDpi(int dpi, const RECT* suggested);
+    UniqueFont LabelFont(const Label& label, const std::string& text, int width) const;
     std::map<UINT_PTR, Timer*> timers_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
