@@ -19,6 +19,9 @@ namespace {
 
 TfrmMain* g_mainForm = nullptr;
 
+// Posted to itself once the window is shown: build what can wait until then.
+constexpr UINT kCreateLaterMessage = WM_APP + 1;
+
 // Puts a stored position back onto a monitor the user can see.
 POINT OntoVisibleMonitor(int left, int top, int width, int height) {
     RECT r{left, top, left + width, top + height};
@@ -139,8 +142,9 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     Dispatcher = std::make_unique<Proxy>(stores);
     Launcher = std::make_unique<Browse>(*iniFile);
     Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
-    SettingDialog = std::make_unique<TfrmSetting>(Handle(), *iniFile);
-    if (!options_.appDataFolder.empty()) SettingDialog->appDataFolder = options_.appDataFolder;
+    // The settings dialog, with its forty controls, is the costliest window to
+    // build; it is made once the main window is on the screen (or when the
+    // user first asks for it), so the program shows itself sooner.
     AboutDialog = std::make_unique<TfrmAbout>(*this);
     LoadSettings();
 }
@@ -175,9 +179,16 @@ void TfrmMain::SavePosition() {
     iniFile->WriteInteger("POSITION", "M_LEFT", Left());
 }
 
+void TfrmMain::CreateSettingDialog() {
+    if (SettingDialog) return;
+    SettingDialog = std::make_unique<TfrmSetting>(Handle(), *iniFile);
+    if (!options_.appDataFolder.empty()) SettingDialog->appDataFolder = options_.appDataFolder;
+}
+
 void TfrmMain::FormShow() {
     if (shown_) return;
     shown_ = true;
+    PostMessageW(Handle(), kCreateLaterMessage, 0, 0);
     LoadPosition();
     BrowserIndex = iniFile->ReadInteger("BROWSER", "DEFAULT", 0);
     cmbBrowser.SetItemIndex(BrowserIndex);
@@ -273,6 +284,11 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     }
+    if (msg == kCreateLaterMessage) {
+        CreateSettingDialog();
+        result = 0;
+        return true;
+    }
     if (msg == WM_SETCURSOR && fetching_ && LOWORD(lp) == HTCLIENT) {
         // The window answers during a fetch, but shows that work goes on.
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -336,6 +352,7 @@ void TfrmMain::cmbBrowserClick() {
 
 void TfrmMain::cmdSettingClick() {
     // Saved or cancelled, the settings taken up at once are read again.
+    CreateSettingDialog();
     SettingDialog->ShowModal();
     LoadSettings();
     Dispatcher->PrepareBrowser();

@@ -107,6 +107,7 @@ protected:
 
 private:
     void CheckBrowserPath(const std::string& section);
+    void CreateSettingDialog();
     void EndApplication();
     void ParseProxyList();
     void SetFetching(bool fetching);
