@@ -22,13 +22,13 @@ build: configure
 # The Windows tests under Wine, then the host tests and a fuzz smoke run; both
 # halves always run, and the command fails if either does.
 test: build
-	@rc=0; scripts/test.sh $(BUILD) || rc=1; scripts/host-test.sh || rc=1; exit $$rc
+	@scripts/test-all.sh $(BUILD)
 
 run: build
 	@scripts/run.sh $(BUILD)
 
 format:
-	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h')
+	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'host/*.cpp' 'host/*.h')
 
 clean:
 	rm -rf $(BUILD)

@@ -10,9 +10,7 @@ namespace {
 ErrorBoxHook g_hook = nullptr;
 }
 
-void SetErrorBoxHook(ErrorBoxHook hook) {
-    g_hook = hook;
-}
+void SetErrorBoxHook(ErrorBoxHook hook) { g_hook = hook; }
 
 void ShowErrorBox(const std::string& message) {
     if (g_hook) {

@@ -27,9 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                : std::string();
     FUZZ_CHECK(net::FieldOf(text, delimiter, n) == expected);
     if (n >= 1) {
-        size_t pos = static_cast<size_t>(n) <= positions.size()
-                         ? positions[static_cast<size_t>(n) - 1]
-                         : text.size() + 1;
+        size_t pos = static_cast<size_t>(n) <= positions.size() ? positions[static_cast<size_t>(n) - 1]
+                                                                : text.size() + 1;
         FUZZ_CHECK(net::NthPos(text, delimiter, n) == pos);
     } else {
         net::NthPos(text, delimiter, n);

@@ -42,7 +42,6 @@ inline void Fail(const char* what, int line) {
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(condition) \
-    ((condition) ? static_cast<void>(0) : ::fuzz::Fail(#condition, __LINE__))
+#define FUZZ_CHECK(condition) ((condition) ? static_cast<void>(0) : ::fuzz::Fail(#condition, __LINE__))
 
 namespace fuzz {}  // namespace fuzz

@@ -38,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Input in(data, size);
     int32_t fallback = static_cast<int8_t>(in.Byte());
     std::string text(in.Rest());
-    if (text.find('\0') != std::string::npos)
-        return 0;  // strtol stops there; no INI value holds one
+    if (text.find('\0') != std::string::npos) return 0;  // strtol stops there; no INI value holds one
     FUZZ_CHECK(ini::ParseInteger(text, fallback) == Reference(text, fallback));
     return 0;
 }

@@ -38,8 +38,8 @@ void CheckKept(std::string_view text, std::string_view out, Keep keep) {
 
 bool PlainHost(std::string_view host) {
     for (char c : host) {
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                  c == '.' || c == '-';
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                  c == '-';
         if (!ok) return false;
     }
     return true;
@@ -67,9 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::optional<std::string> server = prefs::RewriteServer(text, address);
     if (server) {
-        CheckKept(text, *server, [](std::string_view b) {
-            return !prefs::IsHostLine(b) && !prefs::IsPortLine(b);
-        });
+        CheckKept(text, *server,
+                  [](std::string_view b) { return !prefs::IsHostLine(b) && !prefs::IsPortLine(b); });
         size_t colon = address.find(':');
         bool oursAbsent = true;
         for (std::string_view b : Bodies(text)) {

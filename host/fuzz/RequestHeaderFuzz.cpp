@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string text = lines.Text();
     size_t ends = 0;
-    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-        ++ends;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++ends;
     bool clean = true;
     for (std::string_view v :
          {path, host, std::string_view(info.LocalProgram), std::string_view(info.LocalMailAddress),

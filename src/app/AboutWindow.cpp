@@ -15,6 +15,8 @@ TfrmAbout::TfrmAbout(ui::Form& owner) : owner_(owner) {
     LblRelease.fontHeight = 13;
     LbLCyberSyndrome.shrinkToFit = true;
     std::string thanks = std::string("Special Thanks to ") + defaults::ProviderSiteUrl;
+    // The layout table reads best one control a line.
+    // clang-format off
     Create({"Quillbarrow2012 Ver1.01", 269, 106, ui::FormStyle::Dialog},
            {
                {&Image, ui::Kind::Picture, {19, 11, 33, 33}},
@@ -23,10 +25,10 @@ TfrmAbout::TfrmAbout(ui::Form& owner) : owner_(owner) {
                {&LbLCyberSyndrome, ui::Kind::Label, {8, 72, 254, 12}, thanks.c_str()},
            },
            owner.Handle());
+    // clang-format on
     Image.onPaint = [this](HDC dc, const RECT& r) {
         ui::UniqueIcon icon = MakeStateIcon(0, r.right - r.left);
-        DrawIconEx(dc, r.left, r.top, icon.get(), r.right - r.left, r.bottom - r.top, 0, nullptr,
-                   DI_NORMAL);
+        DrawIconEx(dc, r.left, r.top, icon.get(), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
     };
     ImgTitle.onPaint = [](HDC dc, const RECT& r) { PaintTitle(dc, r); };
     LbLCyberSyndrome.onClick = [this] { LbLCyberSyndromeClick(); };

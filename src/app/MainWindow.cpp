@@ -44,6 +44,8 @@ TfrmMain* MainForm() { return g_mainForm; }
 TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     using ui::Kind;
     isMainForm_ = true;
+    // The layout table reads best one control a line.
+    // clang-format off
     Create({"Quillbarrow2012", 440, 201, ui::FormStyle::Single},
            {
                {&GroupProxyType, Kind::GroupBox, {8, 8, 129, 89}, "ProxyType"},
@@ -69,6 +71,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
                {&Image, Kind::Picture, {328, 52, 97, 17}},
                {&stsBar, Kind::StatusBar, {0, 176, 440, 25}},
            });
+    // clang-format on
     g_mainForm = this;
 
     HICON big = nullptr;

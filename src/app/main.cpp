@@ -2,6 +2,4 @@
 
 #include "app/Application.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    return RunApplication(instance, show);
-}
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) { return RunApplication(instance, show); }

@@ -10,16 +10,11 @@
 
 std::string Browse::ProgramPath(int kind) const {
     switch (kind) {
-        case 0:
-            return defaults::IEProgramPath;
-        case 1:
-            return settings_.ReadString("CHROME", "PATH", defaults::ChromePathTemplate);
-        case 2:
-            return settings_.ReadString("FIREFOX", "PATH", defaults::FirefoxProgramPath);
-        case 3:
-            return settings_.ReadString("OPERA", "PATH", defaults::OperaProgramPath);
-        default:
-            return {};
+        case 0: return defaults::IEProgramPath;
+        case 1: return settings_.ReadString("CHROME", "PATH", defaults::ChromePathTemplate);
+        case 2: return settings_.ReadString("FIREFOX", "PATH", defaults::FirefoxProgramPath);
+        case 3: return settings_.ReadString("OPERA", "PATH", defaults::OperaProgramPath);
+        default: return {};
     }
 }
 
@@ -38,8 +33,8 @@ bool Browse::Launch(int kind, const std::string& address) {
     startup.dwXSize = 800;
     startup.dwYSize = 600;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &process)) {
         return false;
     }
     // The browser runs on its own; nothing waits for it or watches it.

@@ -12,8 +12,7 @@ size_t CharacterCount(std::string_view utf8) {
 }
 }  // namespace
 
-std::optional<std::string> ComposeCommandLine(std::string_view programPath,
-                                              std::string_view address) {
+std::optional<std::string> ComposeCommandLine(std::string_view programPath, std::string_view address) {
     if (programPath.empty()) return std::nullopt;
     std::string line = std::string(programPath) + " " + std::string(address);
     if (CharacterCount(line) > kMaxCommandLine) return std::nullopt;

@@ -11,5 +11,4 @@ inline constexpr size_t kMaxCommandLine = 199;
 // Windows resolves a path with blanks by trying its blank-separated prefixes.
 // Nothing when the result would exceed kMaxCommandLine characters or the path
 // is empty; a line is refused, never cut into a different program or address.
-std::optional<std::string> ComposeCommandLine(std::string_view programPath,
-                                              std::string_view address);
+std::optional<std::string> ComposeCommandLine(std::string_view programPath, std::string_view address);

@@ -10,13 +10,9 @@ constexpr char kProxyServer[] = "ProxyServer";
 
 IE::IE(std::string key) : key_(std::move(key)) {}
 
-int IE::GetEnabled() {
-    return static_cast<int>(RegFile(key_).GetDword(kProxyEnable));
-}
+int IE::GetEnabled() { return static_cast<int>(RegFile(key_).GetDword(kProxyEnable)); }
 
-void IE::SetEnabled(int state) {
-    RegFile(key_).SetDword(kProxyEnable, static_cast<uint32_t>(state));
-}
+void IE::SetEnabled(int state) { RegFile(key_).SetDword(kProxyEnable, static_cast<uint32_t>(state)); }
 
 void IE::GetServer(std::string& buffer) {
     std::string value;

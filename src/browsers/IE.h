@@ -6,8 +6,7 @@
 
 class IE : public BrowserAdapter {
 public:
-    static constexpr char kDefaultKey[] =
-        "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static constexpr char kDefaultKey[] = "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
     // key: under HKEY_CURRENT_USER.
     explicit IE(std::string key = kDefaultKey);

@@ -9,9 +9,7 @@ constexpr char kUseHttp[] = "Use HTTP";
 constexpr char kHttpServer[] = "HTTP Server";
 }  // namespace
 
-Opera::Opera(std::string settingsFile) : settingsFile_(std::move(settingsFile)) {
-    FindPrefsFile();
-}
+Opera::Opera(std::string settingsFile) : settingsFile_(std::move(settingsFile)) { FindPrefsFile(); }
 
 void Opera::FindPrefsFile() {
     // Taken exactly as stored: a "%USER%" left in the path names no file, and
@@ -20,14 +18,10 @@ void Opera::FindPrefsFile() {
     PrefsPath_ = settings.ReadString("OPERA", "INIFILE", defaults::OperaIniTemplate);
 }
 
-int Opera::GetEnabled() {
-    return IniFile(PrefsPath_).ReadInteger(kSection, kUseHttp, 0);
-}
+int Opera::GetEnabled() { return IniFile(PrefsPath_).ReadInteger(kSection, kUseHttp, 0); }
 
 // Written even when the file already holds the state.
-void Opera::SetEnabled(int state) {
-    IniFile(PrefsPath_).WriteInteger(kSection, kUseHttp, state);
-}
+void Opera::SetEnabled(int state) { IniFile(PrefsPath_).WriteInteger(kSection, kUseHttp, state); }
 
 void Opera::GetServer(std::string& buffer) {
     buffer = IniFile(PrefsPath_).ReadString(kSection, kHttpServer, defaults::Missing);

@@ -13,8 +13,7 @@ namespace {
 constexpr LONGLONG kMaxPrefsSize = 64LL * 1024 * 1024;
 
 ui::UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
-    HANDLE h =
-        CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     return ui::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
@@ -44,23 +43,21 @@ PrefsRead ReadPrefsFile(const std::string& path, std::string& content) {
     content.clear();
     if (path.empty()) return PrefsRead::Missing;
     // Firefox may hold the file open; share everything so the read still works.
-    ui::UniqueHandle file =
-        OpenFile(ui::Widen(path), GENERIC_READ,
-                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    ui::UniqueHandle file = OpenFile(ui::Widen(path), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (!file) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PrefsRead::Missing
                                                                               : PrefsRead::Failed;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxPrefsSize)
-        return PrefsRead::Failed;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxPrefsSize) return PrefsRead::Failed;
     content.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < content.size()) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
-                      &got, nullptr)) {
+        if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done), &got,
+                      nullptr)) {
             content.clear();
             return PrefsRead::Failed;
         }
@@ -88,8 +85,7 @@ bool ReplacePrefsFile(const std::string& path, const std::string& content) {
         ui::UniqueHandle file = OpenFile(scratch, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
         written = file && WriteAll(file.get(), content) && FlushFileBuffers(file.get());
     }
-    if (written &&
-        MoveFileExW(scratch, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (written && MoveFileExW(scratch, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     DeleteFileW(scratch);

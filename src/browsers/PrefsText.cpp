@@ -33,9 +33,7 @@ private:
     size_t pos_ = 0;
 };
 
-bool Contains(std::string_view line, std::string_view what) {
-    return line.find(what) != line.npos;
-}
+bool Contains(std::string_view line, std::string_view what) { return line.find(what) != line.npos; }
 
 // The line end the file itself uses; a file without one gets the Windows end.
 std::string_view FileLineEnd(std::string_view text) {
@@ -84,15 +82,9 @@ std::optional<std::string> Between(std::string_view line, size_t skip, size_t tr
 
 }  // namespace
 
-bool IsProxyTypeLine(std::string_view line) {
-    return Contains(line, "network.proxy.type");
-}
-bool IsHostLine(std::string_view line) {
-    return Contains(line, "network.proxy.http\"");
-}
-bool IsPortLine(std::string_view line) {
-    return Contains(line, "http_port");
-}
+bool IsProxyTypeLine(std::string_view line) { return Contains(line, "network.proxy.type"); }
+bool IsHostLine(std::string_view line) { return Contains(line, "network.proxy.http\""); }
+bool IsPortLine(std::string_view line) { return Contains(line, "http_port"); }
 
 bool IsManualProxyLine(std::string_view line) {
     if (!IsProxyTypeLine(line)) return false;
@@ -101,13 +93,9 @@ bool IsManualProxyLine(std::string_view line) {
 }
 
 // Skips ", \"" and leaves out the closing quote.
-std::optional<std::string> HostValue(std::string_view line) {
-    return Between(line, 3, 1);
-}
+std::optional<std::string> HostValue(std::string_view line) { return Between(line, 3, 1); }
 // Skips ", ".
-std::optional<std::string> PortValue(std::string_view line) {
-    return Between(line, 2, 0);
-}
+std::optional<std::string> PortValue(std::string_view line) { return Between(line, 2, 0); }
 
 std::string HostLine(std::string_view host) {
     return "user_pref(\"network.proxy.http\", \"" + std::string(host) + "\");";

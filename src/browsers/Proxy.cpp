@@ -10,16 +10,11 @@ Proxy::Proxy(const BrowserStores& stores)
 std::string Proxy::Caption(BrowserKind kind) {
     std::string caption = defaults::AppTitle;
     switch (kind) {
-        case 0:
-            return caption + "for Internet Explorer";
-        case 1:
-            return caption + "for Google Chrome";
-        case 2:
-            return caption + "for Mozilla Firefox";
-        case 3:
-            return caption + "for Opera";
-        default:
-            return caption;
+        case 0: return caption + "for Internet Explorer";
+        case 1: return caption + "for Google Chrome";
+        case 2: return caption + "for Mozilla Firefox";
+        case 3: return caption + "for Opera";
+        default: return caption;
     }
 }
 
@@ -32,14 +27,10 @@ std::string Proxy::SelectBrowser(BrowserKind kind) {
 BrowserAdapter* Proxy::Adapter() {
     switch (kind_) {
         case 0:
-        case 1:
-            return ie_.get();  // Chrome uses the same Internet Settings
-        case 2:
-            return firefox_.get();
-        case 3:
-            return opera_.get();
-        default:
-            return nullptr;
+        case 1: return ie_.get();  // Chrome uses the same Internet Settings
+        case 2: return firefox_.get();
+        case 3: return opera_.get();
+        default: return nullptr;
     }
 }
 

@@ -9,9 +9,7 @@ constexpr char kTerminator = '<';
 constexpr std::string_view kSame = "\x93\xAF\x82\xB6";
 constexpr char kMissing[] = "0";
 
-bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // At most kMaxPageCredential bytes, walking the characters from the start so
 // that a trail byte that happens to lie in the lead-byte range is not taken
@@ -29,8 +27,7 @@ std::string CutValue(std::string_view value) {
 
 // The value after the first colon at or after `from`, and the position of its
 // terminating "<"; nothing when either is missing.
-std::optional<std::string_view> ValueAfterColon(std::string_view page, size_t from,
-                                                size_t& terminator) {
+std::optional<std::string_view> ValueAfterColon(std::string_view page, size_t from, size_t& terminator) {
     const size_t colon = page.find(kColon, from);
     if (colon == std::string_view::npos) return std::nullopt;
     const size_t start = colon + kColon.size();

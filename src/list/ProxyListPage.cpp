@@ -32,8 +32,7 @@ std::vector<std::string> ParseProxyList(std::string_view body, int option) {
         if (found == std::string_view::npos) break;
         const size_t entryStart = found + marker.size();
         const size_t end = region.find(kTerminator, entryStart);
-        if (end == std::string_view::npos)
-            throw EListPageError("list entry without a terminating \"<\"");
+        if (end == std::string_view::npos) throw EListPageError("list entry without a terminating \"<\"");
         entries.emplace_back(region.substr(entryStart, end - entryStart));
         pos = end + 1;
     }

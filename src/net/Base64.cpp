@@ -12,8 +12,7 @@ void EncodeBlock(std::string_view in, std::string& out) {
     size_t i = 0;
     for (; i + 3 <= in.size(); i += 3) {
         unsigned v = (static_cast<unsigned char>(in[i]) << 16) |
-                     (static_cast<unsigned char>(in[i + 1]) << 8) |
-                     static_cast<unsigned char>(in[i + 2]);
+                     (static_cast<unsigned char>(in[i + 1]) << 8) | static_cast<unsigned char>(in[i + 2]);
         out += kAlphabet[(v >> 18) & 63];
         out += kAlphabet[(v >> 12) & 63];
         out += kAlphabet[(v >> 6) & 63];

@@ -58,9 +58,7 @@ constexpr ErrorTextRow kRows[] = {
 };
 }  // namespace
 
-std::span<const ErrorTextRow> ErrorTextTable() {
-    return kRows;
-}
+std::span<const ErrorTextRow> ErrorTextTable() { return kRows; }
 
 std::string ErrorText(int32_t code) {
     if (code == 0) return {};

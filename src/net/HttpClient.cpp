@@ -143,18 +143,13 @@ void TNMHTTP::ReadResponseHeader() {
         line = ReadLn();
         HeaderLineInfo info = ClassifyHeaderLine(line);
         switch (info.kind) {
-            case HeaderLineInfo::SetCookie:
-                SetCookieValue = info.value;
-                break;
+            case HeaderLineInfo::SetCookie: SetCookieValue = info.value; break;
             case HeaderLineInfo::Location:
                 Location = info.value;
                 locationSeen_ = true;
                 break;
-            case HeaderLineInfo::ContentLength:
-                ExpectedLength = info.contentLength;
-                break;
-            default:
-                break;
+            case HeaderLineInfo::ContentLength: ExpectedLength = info.contentLength; break;
+            default: break;
         }
         Header += line;
     } while (!IsHeaderEnd(line));

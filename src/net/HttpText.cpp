@@ -58,8 +58,7 @@ bool TryStrToInt(std::string_view text, int32_t& value) {
         if (v > int64_t{std::numeric_limits<int32_t>::max()} + 1) return false;
     }
     if (negative) v = -v;
-    if (v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min())
-        return false;
+    if (v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min()) return false;
     value = static_cast<int32_t>(v);
     return true;
 }
@@ -82,8 +81,7 @@ int16_t StatusCodeOf(std::string_view statusLine) {
     // reads as 404 and not as the 0 that would count as success.
     int32_t code = 0;
     if (!TryStrToInt(FieldOf(WithoutTerminator(statusLine), ' ', 2), code)) return 0;
-    if (code < std::numeric_limits<int16_t>::min() || code > std::numeric_limits<int16_t>::max())
-        return 0;
+    if (code < std::numeric_limits<int16_t>::min() || code > std::numeric_limits<int16_t>::max()) return 0;
     return static_cast<int16_t>(code);
 }
 
@@ -121,8 +119,6 @@ HeaderLineInfo ClassifyHeaderLine(std::string_view line) {
     return info;
 }
 
-bool IsHeaderEnd(std::string_view line) {
-    return line.empty() || line == "\n" || line == "\r\n";
-}
+bool IsHeaderEnd(std::string_view line) { return line.empty() || line == "\n" || line == "\r\n"; }
 
 }  // namespace net

@@ -37,9 +37,7 @@ struct TPowersock::LookupRecord {
     alignas(8) char hostEntry[MAXGETHOSTSTRUCT];
 };
 
-int TPowersock::WinsockUsers() {
-    return g_winsockUsers;
-}
+int TPowersock::WinsockUsers() { return g_winsockUsers; }
 
 TPowersock::TPowersock()
     : IoBuffer(new char[kIoBufferSize + 4]),
@@ -75,9 +73,7 @@ void TPowersock::InitWinsock() {
     if (g_winsockUsers++ == 0) {
         WSADATA data{};
         WSAStartup(0x0101, &data);
-        auto versionText = [](WORD v) {
-            return std::to_string(HIBYTE(v)) + "." + std::to_string(LOBYTE(v));
-        };
+        auto versionText = [](WORD v) { return std::to_string(HIBYTE(v)) + "." + std::to_string(LOBYTE(v)); };
         winsockInfo_ = {
             "Version= " + versionText(data.wVersion),
             "High Version= " + versionText(data.wHighVersion),
@@ -106,12 +102,12 @@ void TPowersock::MakeSocket(int protocol, bool linger) {
     }
     // A receive buffer large enough for the 1 MiB receives of a capture.
     int receiveBuffer = static_cast<int>(kCaptureChunk);
-    setsockopt(SocketHandle.get(), SOL_SOCKET, SO_RCVBUF,
-               reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+    setsockopt(SocketHandle.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+               sizeof receiveBuffer);
     if (linger) {
         LINGER option{1, 0};
-        setsockopt(SocketHandle.get(), SOL_SOCKET, SO_LINGER,
-                   reinterpret_cast<const char*>(&option), sizeof option);
+        setsockopt(SocketHandle.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&option),
+                   sizeof option);
     }
     socketFresh_ = true;
     // Also makes the socket non-blocking.
@@ -168,11 +164,8 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // end of the stream itself.
             if (!DataAvailable()) CloseSocket();
             break;
-        case FD_ACCEPT:
-            Connected = true;
-            break;
-        default:
-            break;
+        case FD_ACCEPT: Connected = true; break;
+        default: break;
     }
 }
 
@@ -187,9 +180,7 @@ void TPowersock::ReportStatus(int level, const std::string& text) {
     }
 }
 
-std::string TPowersock::ErrorText(int code) {
-    return net::ErrorText(code);
-}
+std::string TPowersock::ErrorText(int code) { return net::ErrorText(code); }
 
 std::string TPowersock::CheckSocketError(int ignored) {
     int code = WSAGetLastError();
@@ -202,9 +193,7 @@ std::string TPowersock::CheckSocketError(int ignored) {
     return {};
 }
 
-void TPowersock::ThrowDestroyed() {
-    throw EAbortError("Socket component destroyed during a wait");
-}
+void TPowersock::ThrowDestroyed() { throw EAbortError("Socket component destroyed during a wait"); }
 
 // ---- time-out -------------------------------------------------------------
 
@@ -357,8 +346,7 @@ void TPowersock::Connect() {
     }
 
     RemoteAddress.sin_family = AF_INET;
-    RemoteAddress.sin_port =
-        htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
+    RemoteAddress.sin_port = htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
     LookupDone = false;
     EventOk = true;
     socketFresh_ = false;
@@ -549,8 +537,7 @@ void TPowersock::CloseSocket() {
     // Events of the closed socket still queued would otherwise be taken for
     // events of the next connection.
     MSG stale;
-    while (PeekMessageW(&stale, NotifyWindow.get(), SocketEventMessage, SocketEventMessage,
-                        PM_REMOVE)) {
+    while (PeekMessageW(&stale, NotifyWindow.get(), SocketEventMessage, SocketEventMessage, PM_REMOVE)) {
     }
     if (OnDisconnect) OnDisconnect();
     MakeSocket(0, false);

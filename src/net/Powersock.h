@@ -22,9 +22,7 @@
 namespace net {
 
 namespace detail {
-inline void CloseSocketHandle(SOCKET s) {
-    closesocket(s);
-}
+inline void CloseSocketHandle(SOCKET s) { closesocket(s); }
 }  // namespace detail
 using UniqueSocket = ui::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
 

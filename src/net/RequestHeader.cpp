@@ -49,8 +49,7 @@ void BuildRequestLines(const RequestTarget& target, const THeaderInfo& info, TEx
     if (target.withCookie && !info.Cookie.empty()) lines.SetHeader("Cookie", info.Cookie);
     if (!info.Referer.empty()) lines.SetHeader("Referer", info.Referer);
     if (target.withAuthorization && !info.UserId.empty() && !info.Password.empty()) {
-        lines.SetHeader("Authorization",
-                        "Basic " + EncodeBase64(info.UserId + ":" + info.Password));
+        lines.SetHeader("Authorization", "Basic " + EncodeBase64(info.UserId + ":" + info.Password));
     }
     lines.Add("Content-type: application/x-www-form-urlencoded");
 }

@@ -15,16 +15,13 @@ std::string AppDataFolder() {
     return ui::Narrow(path);
 }
 
-std::string FirefoxFolder(const std::string& appDataFolder) {
-    return appDataFolder + "\\Mozilla\\Firefox";
-}
+std::string FirefoxFolder(const std::string& appDataFolder) { return appDataFolder + "\\Mozilla\\Firefox"; }
 
-std::string ComposeProfilePrefsPath(const std::string& firefoxFolder,
-                                    const std::string& profilePath) {
+std::string ComposeProfilePrefsPath(const std::string& firefoxFolder, const std::string& profilePath) {
     size_t slash = profilePath.find('/');
     if (slash == std::string::npos) return {};
-    return firefoxFolder + "\\" + profilePath.substr(0, slash) + "\\" +
-           profilePath.substr(slash + 1) + "\\prefs.js";
+    return firefoxFolder + "\\" + profilePath.substr(0, slash) + "\\" + profilePath.substr(slash + 1) +
+           "\\prefs.js";
 }
 
 std::string FindProfilePrefsFile(const std::string& appDataFolder) {
@@ -32,6 +29,5 @@ std::string FindProfilePrefsFile(const std::string& appDataFolder) {
     if (appData.empty()) return {};
     std::string folder = FirefoxFolder(appData);
     IniFile profiles(folder + "\\Profiles.ini");
-    return ComposeProfilePrefsPath(folder,
-                                   profiles.ReadString("Profile0", "Path", defaults::Missing));
+    return ComposeProfilePrefsPath(folder, profiles.ReadString("Profile0", "Path", defaults::Missing));
 }

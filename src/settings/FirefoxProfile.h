@@ -14,8 +14,7 @@ std::string FirefoxFolder(const std::string& appDataFolder);
 // "\prefs.js". Profiles.ini writes the profile folder relative to the Firefox
 // folder; a value without "/" (including the "0" of a missing Profiles.ini)
 // is not such a path and gives empty text.
-std::string ComposeProfilePrefsPath(const std::string& firefoxFolder,
-                                    const std::string& profilePath);
+std::string ComposeProfilePrefsPath(const std::string& firefoxFolder, const std::string& profilePath);
 
 // prefs.js of [Profile0] in Profiles.ini under the Firefox folder of
 // appDataFolder (the real one when empty). Empty when Profiles.ini is missing

@@ -22,16 +22,14 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
     return ui::Narrow(value);
 }
 
-void IniFile::WriteString(const std::string& section, const std::string& key,
-                          const std::string& value) {
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (!WritePrivateProfileStringW(ui::Widen(section).c_str(), ui::Widen(key).c_str(),
                                     ui::Widen(value).c_str(), ui::Widen(path_).c_str())) {
         throw EIniFileException(path_ + " に書き込めません");
     }
 }
 
-int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
-                             int32_t fallback) const {
+int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const {
     return ini::ParseInteger(ReadString(section, key, ""), fallback);
 }
 

@@ -11,8 +11,7 @@ namespace {
 // handle is owned only after success.
 ui::UniqueHkey OpenKey(const std::string& path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, KEY_ALL_ACCESS, &raw) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS) {
         return {};
     }
     return ui::UniqueHkey(raw);
@@ -20,9 +19,8 @@ ui::UniqueHkey OpenKey(const std::string& path) {
 
 ui::UniqueHkey CreateKey(const std::string& path) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &raw,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
         return {};
     }
     return ui::UniqueHkey(raw);
@@ -46,8 +44,8 @@ void RegFile::SetDword(const std::string& name, uint32_t value) {
     ui::UniqueHkey key = CreateKey(keyPath_);
     if (!key) return;
     DWORD data = value;
-    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&data), sizeof data);
+    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                   sizeof data);
 }
 
 RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buffer) const {
@@ -71,9 +69,7 @@ RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buf
     return ReadResult::Ok;
 }
 
-bool RegFile::Fits(const std::string& text) {
-    return ui::Widen(text).size() <= kMaxString;
-}
+bool RegFile::Fits(const std::string& text) { return ui::Widen(text).size() <= kMaxString; }
 
 void RegFile::SetString(const std::string& name, const std::string& text) {
     ui::UniqueHkey key = CreateKey(keyPath_);
@@ -81,7 +77,6 @@ void RegFile::SetString(const std::string& name, const std::string& text) {
     std::wstring wide = ui::Widen(text);
     // The byte count must include the terminating NUL, or readers that trust
     // REG_SZ to be terminated run past the data.
-    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(wide.c_str()),
+    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }

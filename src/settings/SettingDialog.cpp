@@ -37,6 +37,8 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
     : operaIniTemplate(defaults::OperaIniTemplate),
       chromePathTemplate(defaults::ChromePathTemplate),
       settings_(settings) {
+    // The layout table reads best one control a line.
+    // clang-format off
     Create({"Setting", 401, 557, ui::FormStyle::Dialog},
            {
                {&fraProxyType, Kind::GroupBox, {8, 8, 297, 41}, "Default ProxyType / Option"},
@@ -112,6 +114,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                {&cmdInitialize, Kind::Button, {288, 524, 105, 25}, "Initialization (&I)"},
            },
            owner);
+    // clang-format on
     cmbBrowser.onClick = [this] { cmbBrowserClick(); };
     cmdChromeScan.onClick = [this] { cmdChromeScanClick(); };
     cmdFirefoxScan.onClick = [this] { cmdFirefoxScanClick(); };
@@ -131,8 +134,7 @@ void TfrmSetting::SavePosition() {
     settings_.WriteInteger("POSITION", "S_LEFT", Left());
 }
 
-void TfrmSetting::LoadIndex(ui::ComboBox& list, const char* section, const char* key,
-                            int32_t fallback) {
+void TfrmSetting::LoadIndex(ui::ComboBox& list, const char* section, const char* key, int32_t fallback) {
     // An index edited by hand beyond the items leaves the list showing nothing.
     int32_t index = settings_.ReadInteger(section, key, fallback);
     list.SetItemIndex(index >= 0 && index < list.Count() ? index : -1);
@@ -143,12 +145,11 @@ void TfrmSetting::SaveIndex(const ui::ComboBox& list, const char* section, const
     // A list showing nothing stores what the file held, so Save never turns a
     // setting into -1, which no reader expects.
     int index = list.ItemIndex();
-    settings_.WriteInteger(section, key,
-                           index >= 0 ? index : settings_.ReadInteger(section, key, fallback));
+    settings_.WriteInteger(section, key, index >= 0 ? index : settings_.ReadInteger(section, key, fallback));
 }
 
-void TfrmSetting::CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile,
-                               ui::Button& autoButton, const char* notFoundText) {
+void TfrmSetting::CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
+                               const char* notFoundText) {
     bool found = CanOpenForReading(programPath.Text());
     prefsFile.SetEnabled(found);
     autoButton.SetEnabled(found);
@@ -160,10 +161,8 @@ void TfrmSetting::FormShow() {
     LoadIndex(cmbProxyType, "SERVER", "TYPE", 0);
     LoadIndex(cmbAnyOption, "SERVER", "ANYOPTION", 1);
     txtDefaultProxy.SetText(settings_.ReadString("URL", "DEFAULT", ""));
-    txtAnonymousURL.SetText(
-        settings_.ReadString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl));
-    txtNonAnonymousURL.SetText(
-        settings_.ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl));
+    txtAnonymousURL.SetText(settings_.ReadString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl));
+    txtNonAnonymousURL.SetText(settings_.ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl));
     txtSpeedURL.SetText(settings_.ReadString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl));
     txtCheckerURL1.SetText(settings_.ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
     txtCheckerURL2.SetText(settings_.ReadString("URL", "CHECKER2", defaults::DefaultChecker2Url));
@@ -237,14 +236,9 @@ void TfrmSetting::cmdInitializeClick() {
 
 void TfrmSetting::cmbBrowserClick() {
     switch (cmbBrowser.ItemIndex()) {
-        case 2:
-            CheckBrowserPath("FIREFOX");
-            break;
-        case 3:
-            CheckBrowserPath("OPERA");
-            break;
-        default:
-            break;  // Chrome is accepted unchecked, as its default path is per-user
+        case 2: CheckBrowserPath("FIREFOX"); break;
+        case 3: CheckBrowserPath("OPERA"); break;
+        default: break;  // Chrome is accepted unchecked, as its default path is per-user
     }
 }
 

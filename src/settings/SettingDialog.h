@@ -87,8 +87,7 @@ private:
     void CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
                       const char* notFoundText);
     void LoadIndex(ui::ComboBox& list, const char* section, const char* key, int32_t fallback);
-    void SaveIndex(const ui::ComboBox& list, const char* section, const char* key,
-                   int32_t fallback);
+    void SaveIndex(const ui::ComboBox& list, const char* section, const char* key, int32_t fallback);
     void ExpandUserName(std::string& path) const;
     std::string ReadOperaProxyServer(const std::string& path) const;
 

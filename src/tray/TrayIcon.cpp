@@ -18,8 +18,8 @@ TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
         wc.lpszClassName = kTrayClass;
         RegisterClassExW(&wc);
     }
-    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kTrayClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, inst, this));
+    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kTrayClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  inst, this));
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     HICON appIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));

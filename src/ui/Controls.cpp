@@ -34,8 +34,7 @@ void Button::OnCommand(int code) {
 
 void Button::OnCreated() { SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)); }
 
-LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                      DWORD_PTR data) {
+LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<Button*>(data);
     switch (msg) {
         case BM_CLICK: {
@@ -57,18 +56,14 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                 Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             }
             break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, SubclassProc, 1);
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, SubclassProc, 1); break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 // --- RadioButton
 
-bool RadioButton::Checked() const {
-    return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool RadioButton::Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void RadioButton::SetChecked(bool checked) {
     if (checked) {
@@ -113,9 +108,7 @@ std::string ComboBox::Item(int index) const {
 
 int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
 
-void ComboBox::SetItemIndex(int index) {
-    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void ComboBox::SetItemIndex(int index) { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 void ComboBox::OnCommand(int code) {
     if (code == CBN_SELCHANGE) {
@@ -194,8 +187,7 @@ int PopupMenu::AddItem(const std::string& caption, std::function<void()> onClick
 }
 
 void PopupMenu::SetItemEnabled(int index, bool enabled) {
-    EnableMenuItem(menu_.get(), static_cast<UINT>(index),
-                   MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu_.get(), static_cast<UINT>(index), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 bool PopupMenu::ItemEnabled(int index) const {
@@ -217,8 +209,7 @@ void PopupMenu::ClickItem(int index) {
 
 void PopupMenu::Popup(HWND owner, POINT at) {
     if (onPopup) onPopup();
-    UINT cmd = static_cast<UINT>(TrackPopupMenu(menu_.get(),
-                                                TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+    UINT cmd = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                                 at.x, at.y, 0, owner, nullptr));
     // Without a message after the menu closes, a second right-click on the
     // notification icon can show the menu only briefly.

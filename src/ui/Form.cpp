@@ -94,9 +94,9 @@ void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> contro
     dpi_ = WindowDpi(nullptr);
     RECT r{0, 0, Scale(def.clientWidth), Scale(def.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND hwnd = CreateWindowExW(exStyle, kFormClass, Widen(def.caption).c_str(), style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr,
-                                GetModuleHandleW(nullptr), this);
+    HWND hwnd =
+        CreateWindowExW(exStyle, kFormClass, Widen(def.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        r.right - r.left, r.bottom - r.top, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception("Cannot create window");
     hwnd_.reset(hwnd);
     // The DPI of the monitor the window landed on may differ from the system's.
@@ -157,8 +157,14 @@ void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds
             // its height hides.
             style |= (b.height > 0 && b.height < 24 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOTIFY | WS_GROUP;
             break;
-        case Kind::Picture: cls = L"STATIC"; style |= SS_OWNERDRAW | SS_NOTIFY | WS_GROUP; break;
-        case Kind::StatusBar: cls = STATUSCLASSNAMEW; style |= CCS_BOTTOM; break;
+        case Kind::Picture:
+            cls = L"STATIC";
+            style |= SS_OWNERDRAW | SS_NOTIFY | WS_GROUP;
+            break;
+        case Kind::StatusBar:
+            cls = STATUSCLASSNAMEW;
+            style |= CCS_BOTTOM;
+            break;
     }
     // A radio button starts a new group unless the control before it was a
     // radio button of the same group box.
@@ -178,10 +184,10 @@ void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds
     }
 
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(row.caption).c_str(), style, Scale(b.left),
-                                Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(row.caption).c_str(), style, Scale(b.left), Scale(b.top),
+                                Scale(b.width), Scale(height), hwnd_.get(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                nullptr);
     if (!hwnd) throw Exception("Cannot create control");
     Control* c = row.control;
     c->hwnd_ = hwnd;
@@ -289,8 +295,8 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
         }
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (b.width > 0)
-            SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width),
-                         Scale(b.height), SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
         if (auto* bar = dynamic_cast<StatusBar*>(c)) bar->ApplyParts();
     }
     InvalidateRect(hwnd_.get(), nullptr, TRUE);
@@ -309,9 +315,7 @@ std::string Form::Caption() const {
     return Narrow(buf);
 }
 
-void Form::SetCaption(const std::string& caption) {
-    SetWindowTextW(hwnd_.get(), Widen(caption).c_str());
-}
+void Form::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_.get(), Widen(caption).c_str()); }
 
 namespace {
 RECT WindowRectOf(HWND hwnd) {

@@ -63,8 +63,7 @@ public:
     virtual ~Form();
 
     // Builds the native window and its controls (hidden). owner may be null.
-    void Create(const FormSpec& def, std::initializer_list<ControlSpec> controls,
-                HWND owner = nullptr);
+    void Create(const FormSpec& def, std::initializer_list<ControlSpec> controls, HWND owner = nullptr);
 
     HWND Handle() const { return hwnd_.get(); }
     std::string Caption() const;

@@ -13,8 +13,7 @@ std::vector<HWND>& DialogWindows() {
 
 bool TranslateForDialogs(MSG& msg) {
     for (HWND w : DialogWindows()) {
-        if (IsWindow(w) && (msg.hwnd == w || IsChild(w, msg.hwnd)) && IsDialogMessageW(w, &msg))
-            return true;
+        if (IsWindow(w) && (msg.hwnd == w || IsChild(w, msg.hwnd)) && IsDialogMessageW(w, &msg)) return true;
     }
     return false;
 }

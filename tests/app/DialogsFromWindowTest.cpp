@@ -91,6 +91,5 @@ TEST_F(DialogsFromWindow, ThanksLineOpensTheProviderSite) {
                  MAKEWPARAM(f.AboutDialog->LbLCyberSyndrome.Id(), STN_CLICKED),
                  reinterpret_cast<LPARAM>(f.AboutDialog->LbLCyberSyndrome.Handle()));
     EXPECT_EQ(opened, "http://www.cybersyndrome.net");
-    EXPECT_EQ(f.AboutDialog->LbLCyberSyndrome.Text(),
-              "Special Thanks to http://www.cybersyndrome.net");
+    EXPECT_EQ(f.AboutDialog->LbLCyberSyndrome.Text(), "Special Thanks to http://www.cybersyndrome.net");
 }

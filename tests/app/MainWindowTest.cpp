@@ -42,8 +42,7 @@ TEST_F(MainWindow, StoredSelectionsOutOfRangeTurnNoRadioButtonOn) {
     ini.WriteInteger("SERVER", "TYPE", 5);
     ini.WriteInteger("SERVER", "ANYOPTION", 7);
     TfrmMain& f = Start();
-    EXPECT_FALSE(f.RadioProxyType0.Checked() || f.RadioProxyType1.Checked() ||
-                 f.RadioProxyType2.Checked());
+    EXPECT_FALSE(f.RadioProxyType0.Checked() || f.RadioProxyType1.Checked() || f.RadioProxyType2.Checked());
     EXPECT_FALSE(f.RadioOption0.Checked() || f.RadioOption1.Checked() || f.RadioOption2.Checked() ||
                  f.RadioOption3.Checked());
     EXPECT_EQ(f.ProxyType, 5);

@@ -60,8 +60,8 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
 
     ASSERT_TRUE(browse.Launch(2, "192.0.2.8/test"));
     std::string recorded = WaitForRecord(record);
-    EXPECT_EQ(recorded, StandInBrowser() + " 192.0.2.8/test\n" + std::to_string(STARTF_USESIZE) +
-                            " 800 600\n");
+    EXPECT_EQ(recorded,
+              StandInBrowser() + " 192.0.2.8/test\n" + std::to_string(STARTF_USESIZE) + " 800 600\n");
 
     // Refused launches start nothing.
     DeleteFileW(ui::Widen(record).c_str());

@@ -12,10 +12,8 @@ TEST(CommandLine, PathBlankAddressWithinTheLimit) {
     EXPECT_EQ(ComposeCommandLine(defaults::OperaProgramPath, "a"),
               std::string(defaults::OperaProgramPath) + " a");
     const std::string path = "C:\\b.exe";
-    EXPECT_NE(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size() - 1, 'x')),
-              std::nullopt);
-    EXPECT_EQ(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size(), 'x')),
-              std::nullopt);
+    EXPECT_NE(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size() - 1, 'x')), std::nullopt);
+    EXPECT_EQ(ComposeCommandLine(path, std::string(kMaxCommandLine - path.size(), 'x')), std::nullopt);
     EXPECT_EQ(ComposeCommandLine(std::string(250, 'p'), "a"), std::nullopt);
     EXPECT_EQ(ComposeCommandLine("", "a"), std::nullopt);
     // Counted in characters: 60 three-byte characters are 60, not 180.

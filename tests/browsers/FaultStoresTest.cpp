@@ -33,8 +33,8 @@ DWORD HandleCount() {
 class Exclusive {
 public:
     explicit Exclusive(const std::string& path)
-        : h_(CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+        : h_(CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~Exclusive() {
         if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
     }
@@ -52,9 +52,8 @@ protected:
     void SetUp() override {
         profile_ = appData_ / "Mozilla\\Firefox\\Profiles\\x.default";
         scratch::MakeFolders(profile_);
-        scratch::WriteBytes(
-            appData_ / "Mozilla\\Firefox\\Profiles.ini",
-            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
+        scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini",
+                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
         prefs_ = profile_ + "\\prefs.js";
         scratch::WriteBytes(prefs_, kPrefs);
         opera_ = folder_ / "operaprefs.ini";

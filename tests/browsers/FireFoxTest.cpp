@@ -22,9 +22,8 @@ protected:
     void SetUp() override {
         profile_ = appData_ / "Mozilla\\Firefox\\Profiles\\x.default";
         scratch::MakeFolders(profile_);
-        scratch::WriteBytes(
-            appData_ / "Mozilla\\Firefox\\Profiles.ini",
-            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
+        scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini",
+                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
         prefs_ = profile_ + "\\prefs.js";
     }
     FireFox Make() { return FireFox(settings_ / "Quillbarrow.ini", appData_.Path()); }
@@ -51,8 +50,7 @@ protected:
 }  // namespace
 
 TEST_F(FirefoxProfileFixture, PrefsFileFromProfilesIniOrTheConfiguredPath) {
-    EXPECT_EQ(Make().PrefsPath(),
-              appData_.Path() + "\\Mozilla\\Firefox\\Profiles\\x.default\\prefs.js");
+    EXPECT_EQ(Make().PrefsPath(), appData_.Path() + "\\Mozilla\\Firefox\\Profiles\\x.default\\prefs.js");
     const std::string own = settings_ / "elsewhere\\prefs.js";
     scratch::WriteBytes(settings_ / "Quillbarrow.ini", "[FIREFOX]\r\nINIFILE=" + own + "\r\n");
     EXPECT_EQ(Make().PrefsPath(), own);
@@ -69,8 +67,7 @@ TEST_F(FirefoxProfileFixture, PrefsFileFromProfilesIniOrTheConfiguredPath) {
 }
 
 TEST_F(FirefoxProfileFixture, NoProfileMeansDirectAndNoFileTouched) {
-    scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini",
-                        "[Profile0]\r\nPath=x.default\r\n");
+    scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini", "[Profile0]\r\nPath=x.default\r\n");
     FireFox firefox = Make();
     EXPECT_EQ(firefox.PrefsPath(), "");
     firefox.SetEnabled(1);
@@ -109,15 +106,14 @@ TEST_F(FirefoxProfileFixture, ServerInPlaceAppendedAndRoundTrip) {
     firefox.GetServer(server);
     EXPECT_EQ(server, "192.0.2.1:3128");
     firefox.SetServer("192.0.2.5:80");
-    EXPECT_EQ(Prefs(), kA + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") +
-                           "\r\n" + kB + "\r\n");
+    EXPECT_EQ(Prefs(), kA + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n" +
+                           kB + "\r\n");
     firefox.GetServer(server);
     EXPECT_EQ(server, "192.0.2.5:80");
 
     scratch::WriteBytes(prefs_, kA + "\n");
     firefox.SetServer("192.0.2.6:8080");
-    EXPECT_EQ(Prefs(),
-              kA + "\n" + prefs::HostLine("192.0.2.6") + "\n" + prefs::PortLine("8080") + "\n");
+    EXPECT_EQ(Prefs(), kA + "\n" + prefs::HostLine("192.0.2.6") + "\n" + prefs::PortLine("8080") + "\n");
     firefox.GetServer(server);
     EXPECT_EQ(server, "192.0.2.6:8080");
 
@@ -151,8 +147,7 @@ TEST_F(FirefoxProfileFixture, ScratchFilesInTheCurrentDirectoryPlayNoPart) {
     firefox.SetEnabled(0);
     EXPECT_EQ(Prefs(), kA + "\r\n");
     firefox.SetServer("192.0.2.5:80");
-    EXPECT_EQ(Prefs(),
-              kA + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n");
+    EXPECT_EQ(Prefs(), kA + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n");
     EXPECT_EQ(scratch::ReadBytes(cwd / "Temp.cfg"), "stale content\r\n");
     scratch::SetReadOnly(cwd.Path(), false);
 }

@@ -10,9 +10,7 @@
 namespace {
 
 std::string g_shown;
-void RecordErrorBox(const std::string& message) {
-    g_shown = message;
-}
+void RecordErrorBox(const std::string& message) { g_shown = message; }
 
 class OperaFixture : public ::testing::Test {
 protected:

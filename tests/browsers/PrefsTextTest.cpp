@@ -72,30 +72,27 @@ TEST(PrefsText, ProxyTypeRewriteKeepsOtherLinesAndLineEnds) {
 TEST(PrefsText, ServerRewriteInPlaceOrAppended) {
     EXPECT_EQ(prefs::RewriteServer(kHost + "\n" + kOther + "\n" + kPort + "\n", "192.0.2.5:80"),
               prefs::HostLine("192.0.2.5") + "\n" + kOther + "\n" + prefs::PortLine("80") + "\n");
-    EXPECT_EQ(
-        prefs::RewriteServer(kOther + "\r\n", "192.0.2.5:80"),
-        kOther + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n");
+    EXPECT_EQ(prefs::RewriteServer(kOther + "\r\n", "192.0.2.5:80"),
+              kOther + "\r\n" + prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n");
     // Only the port line present: it is replaced, the host line appended.
     EXPECT_EQ(prefs::RewriteServer(kPort + "\n" + kOther, "h:1"),
               prefs::PortLine("1") + "\n" + kOther + "\n" + prefs::HostLine("h") + "\n");
-    EXPECT_EQ(prefs::ReadServer(*prefs::RewriteServer(kOther + "\n", "192.0.2.5:80")),
-              "192.0.2.5:80");
+    EXPECT_EQ(prefs::ReadServer(*prefs::RewriteServer(kOther + "\n", "192.0.2.5:80")), "192.0.2.5:80");
 }
 
 TEST(PrefsText, ServerRewriteRefusesAddressesThatWouldBreakTheFile) {
-    for (const char* address : {"192.0.2.5", "", "192.0.2.5:", "192.0.2.5:8o", "192.0.2.5:123456",
-                                "a\"b:80", "a\\b:80", "a\nb:80", "192.0.2.5:80\r"}) {
+    for (const char* address : {"192.0.2.5", "", "192.0.2.5:", "192.0.2.5:8o", "192.0.2.5:123456", "a\"b:80",
+                                "a\\b:80", "a\nb:80", "192.0.2.5:80\r"}) {
         EXPECT_EQ(prefs::RewriteServer(kHost + "\n", address), std::nullopt) << address;
     }
     EXPECT_NE(prefs::RewriteServer(kHost + "\n", ":80"), std::nullopt);
 }
 
 TEST(PrefsText, LongLinesAreHandledWhole) {
-    const std::string longPlain =
-        std::string("user_pref(\"x\", \"") + std::string(5000, 'p') + "\");";
+    const std::string longPlain = std::string("user_pref(\"x\", \"") + std::string(5000, 'p') + "\");";
     // A long line holding the key far beyond 254 characters goes as one line.
-    const std::string longType = "user_pref(\"" + std::string(600, 'q') +
-                                 "network.proxy.type\", 1);" + std::string(4400, 'r');
+    const std::string longType =
+        "user_pref(\"" + std::string(600, 'q') + "network.proxy.type\", 1);" + std::string(4400, 'r');
     const std::string text = longPlain + "\r\n" + longType + "\r\n" + kOther + "\r\n";
     // The key and its value lie in different 254-character pieces of that line.
     EXPECT_EQ(prefs::ReadEnabled(text), 1);

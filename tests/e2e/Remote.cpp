@@ -17,8 +17,8 @@ std::wstring TextOf(HWND hwnd) {
     wchar_t buffer[1024] = {};
     DWORD_PTR copied = 0;
     // A hung target must fail the step, not the whole run.
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                        5000, &copied);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
     return buffer;
 }
 
@@ -67,8 +67,7 @@ HWND WaitTopLevel(DWORD pid, const std::wstring& prefix, int ms, const wchar_t* 
 
 HWND WaitTopLevelExactly(DWORD pid, const std::wstring& caption, int ms) {
     TopSearch s{pid, &caption, nullptr, true};
-    WaitFor([&] { return EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s)), s.found != nullptr; },
-            ms);
+    WaitFor([&] { return EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s)), s.found != nullptr; }, ms);
     return s.found;
 }
 
@@ -98,8 +97,7 @@ std::wstring PanelText(HWND statusBar, int panel) {
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
     if (!process) return L"<no access>";
     constexpr size_t kChars = 512;
-    void* remote =
-        VirtualAllocEx(process, nullptr, kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process, nullptr, kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE);
     std::wstring text;
     if (remote) {
         auto length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, panel, 0));
@@ -120,8 +118,7 @@ std::vector<std::wstring> ComboItems(HWND combo) {
     auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         // CB_GETLBTEXT is one of the messages the system carries across processes.
-        std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
-                          L'\0');
+        std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
         auto n = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
         item.resize(n > 0 ? static_cast<size_t>(n) : 0);
         items.push_back(item);
@@ -129,18 +126,13 @@ std::vector<std::wstring> ComboItems(HWND combo) {
     return items;
 }
 
-bool Checked(HWND button) {
-    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-void Click(HWND button) {
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void MousePress(HWND control, bool right) {
     const LPARAM at = MAKELPARAM(5, 5);
-    PostMessageW(control, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON,
-                 at);
+    PostMessageW(control, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
     PostMessageW(control, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
 }
 

@@ -27,8 +27,7 @@ namespace {
 
 constexpr int kWindowMs = 30000;  // a cold Wine may take seconds to show a window
 constexpr int kStepMs = 10000;
-constexpr wchar_t kInternetSettings[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr UINT kTrayCallback = WM_USER + 1;
 
 std::string ExeFolder() {
@@ -47,24 +46,22 @@ std::string AppData() {
 std::wstring RegText(const wchar_t* name) {
     wchar_t buffer[512] = {};
     DWORD size = sizeof buffer;
-    if (RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, name, RRF_RT_REG_SZ, nullptr, buffer,
-                     &size))
+    if (RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, name, RRF_RT_REG_SZ, nullptr, buffer, &size))
         return L"<absent>";
     return buffer;
 }
 
 DWORD RegDword(const wchar_t* name) {
     DWORD value = 0, size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size))
+    if (RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, name, RRF_RT_REG_DWORD, nullptr, &value, &size))
         return 0xFFFFFFFF;
     return value;
 }
 
 void SetIeState(DWORD enabled, const wchar_t* server) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled),
                    sizeof enabled);
@@ -92,8 +89,7 @@ struct MainWindow {
         title = Child(w, L"Static");
     }
     bool Complete() const {
-        return status && browsers && proxies && proxyEdit && getProxy && setting && test &&
-               useProxy && title;
+        return status && browsers && proxies && proxyEdit && getProxy && setting && test && useProxy && title;
     }
     std::wstring Panel(int i) const { return PanelText(status, i); }
     bool WaitPanel(int i, const std::wstring& text, int ms = kStepMs) const {
@@ -108,8 +104,8 @@ protected:
         folder_ = build_ + "\\e2e-scratch\\program";
         scratch::MakeFolders(folder_);
         DeleteFileW(Widen(Ini()).c_str());
-        CopyFileW(Widen(build_ + "\\Quillbarrow.exe").c_str(),
-                  Widen(folder_ + "\\Quillbarrow.exe").c_str(), FALSE);
+        CopyFileW(Widen(build_ + "\\Quillbarrow.exe").c_str(), Widen(folder_ + "\\Quillbarrow.exe").c_str(),
+                  FALSE);
         record_ = build_ + "\\e2e-scratch\\browser-record.txt";
         DeleteFileW(Widen(record_).c_str());
         // The stand-in browser inherits this through the program.
@@ -158,8 +154,7 @@ protected:
             kWindowMs);
         QueryPerformanceCounter(&t1);
         // Read by `make startup`: start to main window shown.
-        std::printf("STARTUP_MS %.1f\n",
-                    1000.0 * double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart));
+        std::printf("STARTUP_MS %.1f\n", 1000.0 * double(t1.QuadPart - t0.QuadPart) / double(freq.QuadPart));
         return w;
     }
 
@@ -195,13 +190,11 @@ protected:
 
 TEST_F(Scenario, AUserSession) {
     SetIeState(0, L"");
-    const std::string firefoxPrefs =
-        AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default\\prefs.js";
+    const std::string firefoxPrefs = AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default\\prefs.js";
     scratch::MakeFolders(AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default");
-    scratch::WriteBytes(
-        AppData() + "\\Mozilla\\Firefox\\Profiles.ini",
-        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
-        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/e2e.default\r\n");
+    scratch::WriteBytes(AppData() + "\\Mozilla\\Firefox\\Profiles.ini",
+                        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+                        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/e2e.default\r\n");
     scratch::WriteBytes(firefoxPrefs,
                         "// Mozilla User Preferences\n"
                         "user_pref(\"browser.startup.page\", 3);\n"
@@ -257,8 +250,7 @@ TEST_F(Scenario, AUserSession) {
     // --- Get Proxy: the credentials page first, then the list with them.
     Alt(w, L'g');
     ASSERT_TRUE(m.WaitPanel(0, L"Obtained")) << Narrow(m.Panel(0));
-    const auto expected =
-        SampleProvider::ListEntries("/pla5.html", SampleProvider::kDefaultEntries, 1);
+    const auto expected = SampleProvider::ListEntries("/pla5.html", SampleProvider::kDefaultEntries, 1);
     // "Obtained" shows as the page arrives, a moment before the list is filled.
     std::vector<std::wstring> items;
     WaitFor([&] { return (items = ComboItems(m.proxies)).size() == expected.size(); }, kStepMs);
@@ -268,9 +260,9 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].path, "/idpass.html");
     EXPECT_EQ(requests[1].path, "/pla5.html");
-    EXPECT_EQ(requests[1].authorization,
-              SampleProvider::BasicAuthorization(SampleProvider::kDefaultUserId,
-                                                 SampleProvider::kDefaultPassword));
+    EXPECT_EQ(
+        requests[1].authorization,
+        SampleProvider::BasicAuthorization(SampleProvider::kDefaultUserId, SampleProvider::kDefaultPassword));
     EXPECT_EQ(Narrow(RegText(L"ProxyServer")), expected[0]);
     EXPECT_EQ(RegDword(L"ProxyEnable"), 0u);  // the address only; the switch stays
     EXPECT_EQ(m.Panel(1), L"Direct Connection");
@@ -292,8 +284,7 @@ TEST_F(Scenario, AUserSession) {
     // --- Firefox: IE is left with the termination choice (direct by default).
     // Typing the first letter picks the item, as in any drop-down list.
     Type(m.browsers, L"M");
-    ASSERT_TRUE(
-        WaitFor([&] { return TextOf(w) == L"Quillbarrow2012 for Mozilla Firefox"; }, kStepMs))
+    ASSERT_TRUE(WaitFor([&] { return TextOf(w) == L"Quillbarrow2012 for Mozilla Firefox"; }, kStepMs))
         << Narrow(TextOf(w));
     EXPECT_EQ(RegDword(L"ProxyEnable"), 0u);
     EXPECT_EQ(m.Panel(1), L"Direct Connection");
@@ -301,17 +292,14 @@ TEST_F(Scenario, AUserSession) {
     // The third entry, then Use Proxy by its accelerator: prefs.js follows.
     Key(m.proxyEdit, VK_DOWN);
     const std::string third = expected[2];
-    const std::string host = third.substr(0, third.find(':')),
-                      port = third.substr(third.find(':') + 1);
+    const std::string host = third.substr(0, third.find(':')), port = third.substr(third.find(':') + 1);
     ASSERT_TRUE(WaitFor([&] { return TextOf(m.proxyEdit) == Widen(third); }, kStepMs));
     Alt(w, L'p');
     ASSERT_TRUE(WaitFor([&] { return TextOf(m.useProxy) == L"Direct (&P)"; }, kStepMs));
     const std::string prefs = scratch::ReadBytes(firefoxPrefs);
     EXPECT_NE(prefs.find("user_pref(\"browser.startup.page\", 3);"), std::string::npos) << prefs;
-    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http\", \"" + host + "\");"), std::string::npos)
-        << prefs;
-    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http_port\", " + port + ");"),
-              std::string::npos)
+    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http\", \"" + host + "\");"), std::string::npos) << prefs;
+    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http_port\", " + port + ");"), std::string::npos)
         << prefs;
     EXPECT_NE(prefs.find("user_pref(\"network.proxy.type\", 1);"), std::string::npos) << prefs;
     EXPECT_EQ(Narrow(m.Panel(1)), "Using " + third);

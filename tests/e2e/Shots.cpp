@@ -13,9 +13,7 @@ std::wstring& Folder() {
 }
 }  // namespace
 
-void SetShotsFolder(const std::wstring& folder) {
-    Folder() = folder;
-}
+void SetShotsFolder(const std::wstring& folder) { Folder() = folder; }
 
 void Shot(const char* name, HWND window) {
     if (Folder().empty() || !window) return;
@@ -28,8 +26,7 @@ void Shot(const char* name, HWND window) {
     const std::wstring partial = request + L".part";
     FILE* f = _wfopen(partial.c_str(), L"wb");
     if (!f) return;
-    std::fprintf(f, "%s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left,
-                 r.bottom - r.top);
+    std::fprintf(f, "%s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
     std::fclose(f);
     // Renamed into place, so the script never reads half a request.
     MoveFileExW(partial.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING);

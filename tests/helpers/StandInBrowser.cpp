@@ -14,9 +14,8 @@ int wmain() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
-    std::string text = ui::Narrow(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) +
-                       " " + std::to_string(startup.dwXSize) + " " +
-                       std::to_string(startup.dwYSize) + "\n";
+    std::string text = ui::Narrow(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) + " " +
+                       std::to_string(startup.dwXSize) + " " + std::to_string(startup.dwYSize) + "\n";
     // Written under another name and renamed, so the test never reads half a record.
     std::wstring partial = std::wstring(record) + L".part";
     HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -17,8 +17,8 @@ const std::string kSame = "\x93\xAF\x82\xB6";                                   
 const std::string kTo = "\x82\xC6";                                             // と
 
 std::string Page(const std::string& userId, const std::string& password) {
-    return "<html><body><p>" + kUserIdLabel + kColon + userId + "</p>\n<p>" + kPasswordLabel +
-           kColon + password + "</p></body></html>";
+    return "<html><body><p>" + kUserIdLabel + kColon + userId + "</p>\n<p>" + kPasswordLabel + kColon +
+           password + "</p></body></html>";
 }
 
 const std::optional<Credentials> kNoPage;
@@ -26,8 +26,7 @@ const std::optional<Credentials> kNoPage;
 }  // namespace
 
 TEST(CredentialsPage, ValuesBetweenColonsAndTags) {
-    EXPECT_EQ(ParseCredentialsPage(Page("reader42", "pl5open")),
-              Credentials({"reader42", "pl5open"}));
+    EXPECT_EQ(ParseCredentialsPage(Page("reader42", "pl5open")), Credentials({"reader42", "pl5open"}));
     // Values are taken as they stand, blanks and all; an empty one is a value.
     EXPECT_EQ(ParseCredentialsPage(Page(" id ", "")), Credentials({" id ", ""}));
     // The second colon is looked for only after the "<" that ends the user ID.
@@ -62,8 +61,7 @@ TEST(CredentialsPage, MissingColonOrTagIsNoPage) {
 TEST(CredentialsPage, LongValuesAreCutAt127BytesOnACharacterBoundary) {
     const std::string ascii(200, 'u');
     EXPECT_EQ(ParseCredentialsPage(Page(ascii, "p"))->userId, std::string(127, 'u'));
-    EXPECT_EQ(ParseCredentialsPage(Page(std::string(127, 'u'), "p"))->userId,
-              std::string(127, 'u'));
+    EXPECT_EQ(ParseCredentialsPage(Page(std::string(127, 'u'), "p"))->userId, std::string(127, 'u'));
 
     // Double-byte characters only: a cut after 127 bytes would leave the lead
     // byte of the 64th character alone, so the value ends before it.

@@ -50,8 +50,7 @@ TEST(ProxyListPage, RegionRunsFromHourToTheFirstCommentAfterIt) {
         "<!-- <a class=\"A\">10.0.0.4:80</a> -->";
     EXPECT_EQ(ParseProxyList(page, 1), Entries({"10.0.0.1:8080", "10.0.0.3:80"}));
     // Without any comment after "hour" the region runs to the end.
-    EXPECT_EQ(ParseProxyList("hour A\">1.2.3.4:5< A\">6.7.8.9:10<", 1),
-              Entries({"1.2.3.4:5", "6.7.8.9:10"}));
+    EXPECT_EQ(ParseProxyList("hour A\">1.2.3.4:5< A\">6.7.8.9:10<", 1), Entries({"1.2.3.4:5", "6.7.8.9:10"}));
     // A marker cut by the comment is no marker.
     EXPECT_EQ(ParseProxyList("hour A\"!-->1.2.3.4:5<", 1), Entries());
 }
@@ -76,8 +75,7 @@ TEST(ProxyListPage, BodyEndsAtItsFirstNul) {
 
 TEST(ProxyListPage, PagesWithoutHourFail) {
     EXPECT_THROW(ParseProxyList("", 0), EListPageError);
-    EXPECT_THROW(ParseProxyList("<html><title>401 Unauthorized</title>A\">1.2.3.4:5<", 1),
-                 EListPageError);
+    EXPECT_THROW(ParseProxyList("<html><title>401 Unauthorized</title>A\">1.2.3.4:5<", 1), EListPageError);
     // The start word is matched exactly, case and all.
     EXPECT_THROW(ParseProxyList("Hour A\">1.2.3.4:5<", 1), EListPageError);
     EXPECT_EQ(ParseProxyList("hours A\">1.2.3.4:5<", 1), Entries({"1.2.3.4:5"}));
@@ -115,9 +113,9 @@ TEST(ProxyListPage, OptionsOutsideTheTableFail) {
 TEST(ProxyListPage, FiveThousandEntriesQuickly) {
     std::string page = "<table><tr><th>Proxy</th><th>hour</th></tr>\n";
     for (int i = 0; i < 5000; ++i) {
-        page += "<tr><td align=\"right\">" + std::to_string(i + 1) + "</td><td><a class=\"" +
-                "ABC"[i % 3] + "\">198.51." + std::to_string(i / 250) + "." +
-                std::to_string(i % 250) + ":" + std::to_string(1024 + i) + "</a></td></tr>\n";
+        page += "<tr><td align=\"right\">" + std::to_string(i + 1) + "</td><td><a class=\"" + "ABC"[i % 3] +
+                "\">198.51." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ":" +
+                std::to_string(1024 + i) + "</a></td></tr>\n";
     }
     page += "</table><!-- end -->";
 
@@ -126,8 +124,7 @@ TEST(ProxyListPage, FiveThousandEntriesQuickly) {
     const Entries kindA = ParseProxyList(page, 1);
     const auto elapsed = std::chrono::steady_clock::now() - begin;
     const double ms = std::chrono::duration<double, std::milli>(elapsed).count();
-    std::printf("[ timing   ] two parses of a 5000-entry page (%zu bytes): %.2f ms\n", page.size(),
-                ms);
+    std::printf("[ timing   ] two parses of a 5000-entry page (%zu bytes): %.2f ms\n", page.size(), ms);
 
     ASSERT_EQ(all.size(), 10000u);  // the row number after each quoted alignment, and the address
     EXPECT_EQ(all[0], "1");

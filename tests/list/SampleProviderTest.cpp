@@ -36,8 +36,7 @@ TEST(SampleProvider, PublishedCredentialsOpenTheListPages) {
     Client http;
     http.Fetch(provider, "/idpass.html");
     const auto chosen = ChooseCredentials(ParseCredentialsPage(http.Body), "", "0");
-    EXPECT_EQ(chosen,
-              Credentials({SampleProvider::kDefaultUserId, SampleProvider::kDefaultPassword}));
+    EXPECT_EQ(chosen, Credentials({SampleProvider::kDefaultUserId, SampleProvider::kDefaultPassword}));
 
     http.HeaderInfo.UserId = chosen.userId;
     http.HeaderInfo.Password = chosen.password;

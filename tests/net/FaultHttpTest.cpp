@@ -91,16 +91,14 @@ TEST_F(FaultHttp, TenMebibyteHeaderLineIsRefused) {
 TEST_F(FaultHttp, EndlessBodyEndsAtTheTimeOut) {
     // 48 MiB sent in pieces: more than the client keeps, slower than its time-out.
     {
-        LoopbackServer server({Reply()
-                                   .Send("HTTP/1.0 200 OK\r\n\r\n")
-                                   .SendInPieces(std::string(48 << 20, 'e'), 16 << 10, 2)});
+        LoopbackServer server(
+            {Reply().Send("HTTP/1.0 200 OK\r\n\r\n").SendInPieces(std::string(48 << 20, 'e'), 16 << 10, 2)});
         TNMHTTP http;
         http.TimeOut = 1500;
         ULONGLONG start = NowMs();
         std::string error = Fetch(http, server.Url("/"));
         ULONGLONG took = NowMs() - start;
-        EXPECT_TRUE(error == "Socket capture aborted" || error == "Received data exceed 32 MiB")
-            << error;
+        EXPECT_TRUE(error == "Socket capture aborted" || error == "Received data exceed 32 MiB") << error;
         EXPECT_LE(took, 2500u);
         EXPECT_LE(http.Body.size(), TPowersock::kCaptureLimit);
         EXPECT_FALSE(http.IsConnected());
@@ -109,12 +107,10 @@ TEST_F(FaultHttp, EndlessBodyEndsAtTheTimeOut) {
 
 TEST_F(FaultHttp, RedirectionToTheSameAddressStopsAfterTheLimit) {
     {
-        LoopbackServer server(
-            {Reply().Send(HttpResponse("302 Found", {"Location: /self"}, "moved"))});
+        LoopbackServer server({Reply().Send(HttpResponse("302 Found", {"Location: /self"}, "moved"))});
         TNMHTTP http;
         ULONGLONG start = NowMs();
-        EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/self")); }),
-                  "Too many redirections");
+        EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/self")); }), "Too many redirections");
         EXPECT_LE(NowMs() - start, 5000u);
         EXPECT_EQ(server.Connections(), TNMHTTP::kMaxPasses);
     }
@@ -122,8 +118,7 @@ TEST_F(FaultHttp, RedirectionToTheSameAddressStopsAfterTheLimit) {
 
 TEST_F(FaultHttp, ResetInTheMiddleOfTheBodyKeepsWhatArrived) {
     {
-        LoopbackServer server(
-            {Reply().Send("HTTP/1.0 200 OK\r\n\r\nfirst half").Pause(100).Reset()});
+        LoopbackServer server({Reply().Send("HTTP/1.0 200 OK\r\n\r\nfirst half").Pause(100).Reset()});
         TNMHTTP http;
         http.TimeOut = 5000;
         ULONGLONG start = NowMs();

@@ -32,8 +32,8 @@ public:
         QueryPerformanceCounter(&a);
         EXPECT_THROW(http.Get(server.Url("/")), EAbortError);
         QueryPerformanceCounter(&b);
-        std::printf("BENCH wait_cpu_s %.3f\nBENCH wait_wall_s %.3f\n",
-                    nettest::ProcessCpuSeconds() - cpu, Seconds(a, b));
+        std::printf("BENCH wait_cpu_s %.3f\nBENCH wait_wall_s %.3f\n", nettest::ProcessCpuSeconds() - cpu,
+                    Seconds(a, b));
     }
 };
 
@@ -72,9 +72,8 @@ const bool kRegistered = [] {
                           []() -> testing::Test* { return new SilentWait; });
     testing::RegisterTest("HttpBench", "Fetch16MiB", nullptr, nullptr, __FILE__, __LINE__,
                           [p]() -> testing::Test* { return new Fetch(p, "/16m", 7, 16u << 20); });
-    testing::RegisterTest(
-        "HttpBench", "Fetch200KiB", nullptr, nullptr, __FILE__, __LINE__,
-        [p]() -> testing::Test* { return new Fetch(p, "/200k", 21, 200u << 10); });
+    testing::RegisterTest("HttpBench", "Fetch200KiB", nullptr, nullptr, __FILE__, __LINE__,
+                          [p]() -> testing::Test* { return new Fetch(p, "/200k", 21, 200u << 10); });
     return true;
 }();
 

@@ -105,8 +105,8 @@ TEST(HttpAddress, BadAddressesFailBeforeAnyConnection) {
 TEST(HttpRedirect, FollowsAbsoluteRelativeAndRootedLocations) {
     LoopbackServer target({Ok("elsewhere")});
     std::string absolute = "http://localhost:" + std::to_string(target.Port()) + "/there";
-    LoopbackServer server({Redirect(absolute), Redirect("sibling.html"), Ok("sibling"),
-                           Redirect("/rooted"), Ok("rooted")});
+    LoopbackServer server(
+        {Redirect(absolute), Redirect("sibling.html"), Ok("sibling"), Redirect("/rooted"), Ok("rooted")});
     Client http;
     int redirects = 0;
     http.OnRedirect = [&](bool&) { ++redirects; };
@@ -129,8 +129,8 @@ TEST(HttpRedirect, FollowsAbsoluteRelativeAndRootedLocations) {
 TEST(HttpRedirect, CarriesTheCookieAndCredentialsOnlyToWhereTheyBelong) {
     LoopbackServer other({Ok("other"), Ok("other again")});
     std::string otherUrl = "http://localhost:" + std::to_string(other.Port()) + "/x";
-    LoopbackServer server({Redirect("/next", {"Set-Cookie: id=42; path=/; expires=never"}),
-                           Ok("next"), Ok("later"), Redirect(otherUrl, {"Set-Cookie: id=43"})});
+    LoopbackServer server({Redirect("/next", {"Set-Cookie: id=42; path=/; expires=never"}), Ok("next"),
+                           Ok("later"), Redirect(otherUrl, {"Set-Cookie: id=43"})});
     Client http;
     http.HeaderInfo.UserId = "user";
     http.HeaderInfo.Password = "pass";
@@ -263,14 +263,12 @@ TEST(HttpReply, ABodyBeyond32MiBIsRefused) {
     LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, big))});
     Client http;
     http.TimeOut = 30000;
-    EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/")); }),
-              "Received data exceed 32 MiB");
+    EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(server.Url("/")); }), "Received data exceed 32 MiB");
     EXPECT_FALSE(http.IsConnected());
 }
 
 TEST(HttpTimeOut, StalledServersEndWithTheAbortTexts) {
-    LoopbackServer server(
-        {Reply().Stall(), Reply().Send(HttpResponse("200 OK", {}, "part")).Stall()});
+    LoopbackServer server({Reply().Stall(), Reply().Send(HttpResponse("200 OK", {}, "part")).Stall()});
     Client http;
     http.TimeOut = 700;
     ULONGLONG start = NowMs();
@@ -301,8 +299,7 @@ TEST(HttpConnect, RefusedAndUnknownPeersRaise) {
     Client http;
     std::string refused = "http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()) + "/";
     EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get(refused); }), "Connection Failed");
-    EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get("http://nonexistent.invalid/"); }),
-              "Null Remote Address");
+    EXPECT_EQ(ErrorOf<ESockError>([&] { http.Get("http://nonexistent.invalid/"); }), "Null Remote Address");
     // Still usable afterwards.
     LoopbackServer server({Ok("fine")});
     http.Get(server.Url("/"));

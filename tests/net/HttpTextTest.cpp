@@ -31,8 +31,7 @@ TEST(FieldOf, CountsFieldsBetweenDelimiters) {
         {":x", ':', 1, ""},
         {"a:b", ':', 0, ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FieldOf(c.text, c.delimiter, c.n), c.want) << c.text << " #" << c.n;
+    for (const auto& c : cases) EXPECT_EQ(FieldOf(c.text, c.delimiter, c.n), c.want) << c.text << " #" << c.n;
 }
 
 TEST(NthPos, IsOneBasedAndPastTheEndWhenMissing) {
@@ -69,10 +68,8 @@ struct UrlCase {
 
 TEST(SplitUrl, FollowsTheAddressRules) {
     const UrlCase cases[] = {
-        {"http://example.com/a/b?q=1", "", 0, "example.com", 80, "/a/b?q=1",
-         "http://example.com/a/b?q=1"},
-        {"http://example.com:8080/x", "", 0, "example.com", 8080, "/x",
-         "http://example.com:8080/x"},
+        {"http://example.com/a/b?q=1", "", 0, "example.com", 80, "/a/b?q=1", "http://example.com/a/b?q=1"},
+        {"http://example.com:8080/x", "", 0, "example.com", 8080, "/x", "http://example.com:8080/x"},
         {"http://example.com", "", 0, "example.com", 80, "/", "http://example.com/"},
         {"http://example.com/", "", 0, "example.com", 80, "/", "http://example.com/"},
         // No host part: the previous host stays, and without scheme or port so does the port.
@@ -132,10 +129,9 @@ TEST(Base64, EncodesTheStandardAlphabetWithPadding) {
 TEST(Base64, BreaksLinesEvery45BytesButTheValueIsOneLine) {
     std::string input(46, 'x');
     std::string lines = EncodeBase64Lines(input);
-    EXPECT_EQ(lines, std::string("eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4") +
-                         "\r\neA==\r\n");
-    EXPECT_EQ(EncodeBase64(input),
-              "eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eA==");
+    EXPECT_EQ(lines,
+              std::string("eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4") + "\r\neA==\r\n");
+    EXPECT_EQ(EncodeBase64(input), "eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eHh4eA==");
     EXPECT_EQ(EncodeBase64Lines(std::string(45, 'x')).find("\r\n"), 60u);
 }
 

@@ -12,16 +12,12 @@ inline double ProcessCpuSeconds() {
     FILETIME create, exit, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &create, &exit, &kernel, &user);
     auto value = [](FILETIME t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) |
-                                   t.dwLowDateTime) /
-               1e7;
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
     return value(kernel) + value(user);
 }
 
-inline ULONGLONG NowMs() {
-    return GetTickCount64();
-}
+inline ULONGLONG NowMs() { return GetTickCount64(); }
 
 // Runs fn once, from the message loop, after ms: the way a click or another
 // timer of the program reaches a handler while a fetch waits.

@@ -30,8 +30,7 @@ void PumpFor(int ms) {
 
 TEST(SocketReadLn, ReturnsLinesWithTheirTerminatorsAndLeavesTheRest) {
     // Pieces of 3 bytes: lines and terminators arrive split across receives.
-    LoopbackServer server(
-        {Reply().DontReadRequest().SendInPieces("first\r\nsecond\n\r\nrest of it", 3)});
+    LoopbackServer server({Reply().DontReadRequest().SendInPieces("first\r\nsecond\n\r\nrest of it", 3)});
     TPowersock sock;
     sock.TimeOut = 5000;
     ConnectTo(sock, server);
@@ -149,9 +148,7 @@ TEST(SocketTimeOut, NegativeIsARangeError) {
 }
 
 int g_ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
-    ++g_ticks;
-}
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 
 TEST(SocketWait, CostsAlmostNoCpuAndKeepsMessagesFlowing) {
     LoopbackServer server({Reply().DontReadRequest().Stall()});
@@ -188,8 +185,7 @@ TEST(SocketAbort, ComponentDestroyedInsideAWaitEndsItSafely) {
     ConnectTo(*sock, server);
     int users = TPowersock::WinsockUsers();
     Later destroy(100, [&] { delete sock; });
-    EXPECT_EQ(ErrorOf<EAbortError>([&] { sock->ReadLn(); }),
-              "Socket component destroyed during a wait");
+    EXPECT_EQ(ErrorOf<EAbortError>([&] { sock->ReadLn(); }), "Socket component destroyed during a wait");
     EXPECT_TRUE(destroy.Fired());
     EXPECT_EQ(TPowersock::WinsockUsers(), users - 1);
 }
@@ -294,8 +290,7 @@ TEST(SocketConnect, AbortedLookupIsCanceledAndItsLateAnswerHarmless) {
 }
 
 TEST(SocketConnect, DisconnectLeavesAFreshSocketForTheNextConnection) {
-    LoopbackServer server(
-        {Reply().DontReadRequest().Send("one\n"), Reply().DontReadRequest().Send("two\n")});
+    LoopbackServer server({Reply().DontReadRequest().Send("one\n"), Reply().DontReadRequest().Send("two\n")});
     TPowersock sock;
     sock.TimeOut = 5000;
     int disconnects = 0;
@@ -331,8 +326,7 @@ TEST(SocketErrors, OnlyCodesAbove10000OtherThanTheIgnoredOneRaise) {
     WSASetLastError(10000);
     EXPECT_NO_THROW(sock.CheckSocketError(WSAEWOULDBLOCK));
     WSASetLastError(12345);
-    EXPECT_EQ(ErrorOf<ESockError>([&] { sock.CheckSocketError(WSAEWOULDBLOCK); }),
-              "Unknown Error No. 12345");
+    EXPECT_EQ(ErrorOf<ESockError>([&] { sock.CheckSocketError(WSAEWOULDBLOCK); }), "Unknown Error No. 12345");
 }
 
 TEST(SocketWinsock, ComponentsShareOneStartUp) {

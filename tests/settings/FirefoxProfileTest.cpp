@@ -17,16 +17,14 @@ TEST(FirefoxProfile, FindsTheFirstProfileOfProfilesIni) {
     EXPECT_EQ(FindProfilePrefsFile(appData.Path()), "");  // no Profiles.ini
 
     scratch::MakeFolders(appData / "Mozilla\\Firefox");
-    scratch::WriteBytes(
-        appData / "Mozilla\\Firefox\\Profiles.ini",
-        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
-        "[Profile1]\r\nName=other\r\nPath=Profiles/other.default\r\n\r\n"
-        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
+    scratch::WriteBytes(appData / "Mozilla\\Firefox\\Profiles.ini",
+                        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+                        "[Profile1]\r\nName=other\r\nPath=Profiles/other.default\r\n\r\n"
+                        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
     EXPECT_EQ(FindProfilePrefsFile(appData.Path()),
               appData.Path() + "\\Mozilla\\Firefox\\Profiles\\x.default\\prefs.js");
 
-    scratch::WriteBytes(appData / "Mozilla\\Firefox\\Profiles.ini",
-                        "[Profile0]\r\nPath=x.default\r\n");
+    scratch::WriteBytes(appData / "Mozilla\\Firefox\\Profiles.ini", "[Profile0]\r\nPath=x.default\r\n");
     EXPECT_EQ(FindProfilePrefsFile(appData.Path()), "");
 }
 

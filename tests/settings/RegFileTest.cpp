@@ -15,8 +15,8 @@ namespace {
 // Writes a value behind RegFile's back, with any type and bytes.
 void SetRaw(const std::string& key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &h, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &h, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(h);
@@ -27,8 +27,8 @@ std::vector<BYTE> GetRaw(const std::string& key, const wchar_t* name, DWORD& typ
     std::vector<BYTE> data(4096);
     DWORD size = static_cast<DWORD>(data.size());
     type = REG_NONE;
-    if (RegGetValueW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND,
-                     &type, data.data(), &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     data.data(), &size) != ERROR_SUCCESS) {
         return {};
     }
     data.resize(size);
@@ -123,8 +123,7 @@ TEST(RegFile, StringWithoutTerminatorAndNonAsciiText) {
     scratch::RegistryKey key;
     RegFile reg(key.Path());
     std::wstring bare = L"192.0.2.3:8080";
-    SetRaw(key.Path(), L"Bare", REG_SZ, bare.data(),
-           static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+    SetRaw(key.Path(), L"Bare", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
     std::string buffer;
     EXPECT_EQ(reg.GetString("Bare", buffer), RegFile::ReadResult::Ok);
     EXPECT_EQ(buffer, "192.0.2.3:8080");
@@ -161,13 +160,12 @@ TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
     reg.SetDword("ProxyEnable", 1);
     reg.SetString("ProxyServer", "192.0.2.2:80");
     HKEY h = nullptr;
-    ASSERT_EQ(
-        RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
+              ERROR_SUCCESS);
     // Everyone may read the key, nobody may change it.
     PSECURITY_DESCRIPTOR readOnly = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                                     &readOnly, nullptr));
     ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
     LocalFree(readOnly);
 
@@ -179,8 +177,8 @@ TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
 
     // Give the access back so that the scratch key can be deleted.
     PSECURITY_DESCRIPTOR full = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &full, nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &full, nullptr));
     RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, full);
     LocalFree(full);
     RegCloseKey(h);

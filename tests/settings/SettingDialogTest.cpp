@@ -22,9 +22,7 @@ constexpr char kAbsent[] = "<absent>";
 constexpr char kIniNotFound[] = "=== IniFile Not Found ===";
 const std::string kName40(40, 'n');
 
-void Click(ui::Button& button) {
-    SendMessageW(button.Handle(), BM_CLICK, 0, 0);
-}
+void Click(ui::Button& button) { SendMessageW(button.Handle(), BM_CLICK, 0, 0); }
 
 // Picks an item as the user does: the list changes, then tells its parent.
 void Pick(ui::ComboBox& list, int index) {
@@ -285,13 +283,11 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     EXPECT_EQ(result, ui::mrCancel);
 
     const std::pair<const char*, const char*> keys[] = {
-        {"SERVER", "TYPE"},     {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},
-        {"URL", "ANONYMOUS"},   {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},
-        {"URL", "CHECKER1"},    {"URL", "CHECKER2"},     {"URL", "IDPASS"},
-        {"TERMINAL", "OPTION"}, {"OPERA", "INIFILE"},    {"OPERA", "PATH"},
-        {"FIREFOX", "INIFILE"}, {"FIREFOX", "PATH"},     {"CHROME", "PATH"},
-        {"BROWSER", "DEFAULT"}, {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},
-        {"TIMEOUT", "PROXY"},
+        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},   {"URL", "ANONYMOUS"},
+        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
+        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
+        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
+        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"},
     };
     const char* expected[] = {
         "0",
@@ -447,8 +443,7 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
         RECT r{};
         GetWindowRect(c.Handle(), &r);
         MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
-        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-               std::to_string(r.right - r.left);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left);
     };
     EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7

@@ -81,9 +81,7 @@ struct LoopbackServer::State {
             if (n <= 0) return;
             Record(index, buf, n);
             seen.append(buf, static_cast<size_t>(n));
-            if (seen.find("\r\n\r\n") != std::string::npos ||
-                seen.find("\n\n") != std::string::npos)
-                return;
+            if (seen.find("\r\n\r\n") != std::string::npos || seen.find("\n\n") != std::string::npos) return;
         }
     }
 
@@ -99,8 +97,7 @@ struct LoopbackServer::State {
 
     void Serve(SOCKET s, const Reply& reply, size_t index) {
         BOOL noDelay = TRUE;
-        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-                   sizeof noDelay);
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
         if (reply.ReadsRequest()) ReadRequest(s, index);
         bool reset = false;
         for (const auto& step : reply.Steps()) {
@@ -117,9 +114,7 @@ struct LoopbackServer::State {
                         }
                     }
                     break;
-                case Reply::Step::Pause:
-                    Sleep(static_cast<DWORD>(step.ms));
-                    break;
+                case Reply::Step::Pause: Sleep(static_cast<DWORD>(step.ms)); break;
                 case Reply::Step::Stall: {
                     char buf[4096];
                     while (!stop) {
@@ -130,15 +125,12 @@ struct LoopbackServer::State {
                     }
                     break;
                 }
-                case Reply::Step::Reset:
-                    reset = true;
-                    break;
+                case Reply::Step::Reset: reset = true; break;
             }
         }
         if (reset) {
             LINGER lingerOff{1, 0};
-            setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&lingerOff),
-                       sizeof lingerOff);
+            setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&lingerOff), sizeof lingerOff);
         } else {
             shutdown(s, SD_SEND);
         }
@@ -195,9 +187,7 @@ LoopbackServer::~LoopbackServer() {
     WSACleanup();
 }
 
-uint16_t LoopbackServer::Port() const {
-    return state_->port;
-}
+uint16_t LoopbackServer::Port() const { return state_->port; }
 
 std::string LoopbackServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(state_->port) + path;

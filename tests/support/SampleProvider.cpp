@@ -64,9 +64,7 @@ const Winsock& Sockets() {
     return ws;
 }
 
-uint16_t NetworkOrder16(uint16_t v) {
-    return static_cast<uint16_t>((v >> 8) | (v << 8));
-}
+uint16_t NetworkOrder16(uint16_t v) { return static_cast<uint16_t>((v >> 8) | (v << 8)); }
 
 // Waits up to ms for the socket to have something to read (or to be closed).
 bool Readable(SOCKET s, int ms) {
@@ -99,9 +97,7 @@ const ListKind* FindList(const std::string& path) {
     return nullptr;
 }
 
-char KindLetter(int index) {
-    return "ABC"[index % 3];
-}
+char KindLetter(int index) { return "ABC"[index % 3]; }
 
 std::string EntryAddress(const ListKind& list, int index) {
     return list.network + std::to_string(index % 254 + 1) + ":" + std::to_string(8000 + index);
@@ -112,8 +108,8 @@ std::string Base64(const std::string& bytes) {
     std::string out;
     size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
-        unsigned v = (unsigned char)bytes[i] << 16 | (unsigned char)bytes[i + 1] << 8 |
-                     (unsigned char)bytes[i + 2];
+        unsigned v =
+            (unsigned char)bytes[i] << 16 | (unsigned char)bytes[i + 1] << 8 | (unsigned char)bytes[i + 2];
         out += {digits[v >> 18], digits[(v >> 12) & 63], digits[(v >> 6) & 63], digits[v & 63]};
     }
     if (i + 1 == bytes.size()) {
@@ -146,8 +142,7 @@ void ParseRequest(ProviderRequest& request) {
     while (lineEnd != std::string::npos) {
         size_t start = lineEnd + 1;
         lineEnd = raw.find('\n', start);
-        std::string header =
-            raw.substr(start, lineEnd == std::string::npos ? lineEnd : lineEnd - start);
+        std::string header = raw.substr(start, lineEnd == std::string::npos ? lineEnd : lineEnd - start);
         if (Lower(header.substr(0, 14)) == "authorization:") {
             std::string value = header.substr(14);
             size_t first = value.find_first_not_of(" \t");
@@ -158,16 +153,14 @@ void ParseRequest(ProviderRequest& request) {
     }
 }
 
-std::string Response(const std::string& status, const std::string& extraHeaders,
-                     const std::string& body) {
+std::string Response(const std::string& status, const std::string& extraHeaders, const std::string& body) {
     return "HTTP/1.0 " + status + "\r\nServer: SampleProvider\r\n" +
            "Content-Type: text/html; charset=Shift_JIS\r\n" + extraHeaders +
            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 std::string ErrorPage(const std::string& status) {
-    return "<html><head><title>" + status + "</title></head><body><h1>" + status +
-           "</h1></body></html>\n";
+    return "<html><head><title>" + status + "</title></head><body><h1>" + status + "</h1></body></html>\n";
 }
 
 }  // namespace
@@ -272,8 +265,7 @@ struct SampleProvider::State {
         } else if (!list) {
             status = 200;
             reply = Response("200 OK", "", CredentialsPage(userId, password));
-        } else if (!userId.empty() &&
-                   request.authorization != BasicAuthorization(userId, password)) {
+        } else if (!userId.empty() && request.authorization != BasicAuthorization(userId, password)) {
             status = 401;
             reply = Response("401 Unauthorized", "WWW-Authenticate: Basic realm=\"proxy list\"\r\n",
                              ErrorPage("401 Unauthorized"));
@@ -318,8 +310,7 @@ struct SampleProvider::State {
 SampleProvider::SampleProvider(uint16_t port) : state_(std::make_shared<State>()) {
     const Winsock& ws = Sockets();
     WSADATA data;
-    if (ws.WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        throw std::runtime_error("sample provider: no Winsock");
+    if (ws.WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("sample provider: no Winsock");
     SOCKET l = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -329,8 +320,7 @@ SampleProvider::SampleProvider(uint16_t port) : state_(std::make_shared<State>()
         ws.listen(l, 16) != 0) {
         if (l != INVALID_SOCKET) ws.closesocket(l);
         ws.WSACleanup();
-        throw std::runtime_error("sample provider: cannot listen on 127.0.0.1:" +
-                                 std::to_string(port));
+        throw std::runtime_error("sample provider: cannot listen on 127.0.0.1:" + std::to_string(port));
     }
     int len = sizeof addr;
     ws.getsockname(l, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -346,9 +336,7 @@ SampleProvider::~SampleProvider() {
     Sockets().WSACleanup();
 }
 
-uint16_t SampleProvider::Port() const {
-    return state_->port;
-}
+uint16_t SampleProvider::Port() const { return state_->port; }
 
 std::string SampleProvider::Address(const std::string& path) const {
     return "127.0.0.1:" + std::to_string(state_->port) + path;
@@ -403,29 +391,25 @@ std::string SampleProvider::ListPage(const std::string& path, int entries) {
         "<table class=\"list\">\n<tr><th>No.</th><th>Proxy</th><th>Kind</th>"
         "<th>Checked (hour)</th></tr>\n";
     for (int i = 0; i < entries; ++i) {
-        page += "<tr><td>" + std::to_string(i + 1) + "</td><td><a href=\"/p/" +
-                std::to_string(i + 1) + "\" class=\"" + KindLetter(i) + "\">" +
-                EntryAddress(*list, i) + "</a></td><td>" + KindLetter(i) + "</td><td>" +
-                std::to_string(i % 24) + "</td></tr>\n";
+        page += "<tr><td>" + std::to_string(i + 1) + "</td><td><a href=\"/p/" + std::to_string(i + 1) +
+                "\" class=\"" + KindLetter(i) + "\">" + EntryAddress(*list, i) + "</a></td><td>" +
+                KindLetter(i) + "</td><td>" + std::to_string(i % 24) + "</td></tr>\n";
     }
     page += "</table>\n<!-- sample provider: " + std::to_string(entries) +
             " entries -->\n<p class=\"foot\"><a class=\"A\">not an entry</a></p>\n</body></html>\n";
     return page;
 }
 
-std::vector<std::string> SampleProvider::ListEntries(const std::string& path, int entries,
-                                                     int option) {
+std::vector<std::string> SampleProvider::ListEntries(const std::string& path, int entries, int option) {
     const ListKind* list = FindList(path);
     if (!list) throw std::runtime_error("sample provider: no list page " + path);
     std::vector<std::string> out;
     for (int i = 0; i < entries; ++i)
-        if (option == 0 || KindLetter(i) == "ABC"[option - 1])
-            out.push_back(EntryAddress(*list, i));
+        if (option == 0 || KindLetter(i) == "ABC"[option - 1]) out.push_back(EntryAddress(*list, i));
     return out;
 }
 
-std::string SampleProvider::CredentialsPage(const std::string& userId,
-                                            const std::string& password) {
+std::string SampleProvider::CredentialsPage(const std::string& userId, const std::string& password) {
     // Shift-JIS: 本日の (today's), ユーザーID, パスワード, ：, と同じ (same as).
     const std::string today = "\x96\x7B\x93\xFA\x82\xCC";
     const std::string userLabel =
@@ -442,8 +426,7 @@ std::string SampleProvider::CredentialsPage(const std::string& userId,
            "</p>\n<p>" + passwordLabel + colon + shownPassword + "</p>\n</body></html>\n";
 }
 
-std::string SampleProvider::BasicAuthorization(const std::string& userId,
-                                               const std::string& password) {
+std::string SampleProvider::BasicAuthorization(const std::string& userId, const std::string& password) {
     return "Basic " + Base64(userId + ":" + password);
 }
 

@@ -56,13 +56,9 @@ Folder::Folder() {
     path_ = ui::Narrow(path);
 }
 
-Folder::~Folder() {
-    DeleteTree(ui::Widen(path_));
-}
+Folder::~Folder() { DeleteTree(ui::Widen(path_)); }
 
-std::string Folder::operator/(const std::string& relative) const {
-    return path_ + "\\" + relative;
-}
+std::string Folder::operator/(const std::string& relative) const { return path_ + "\\" + relative; }
 
 RegistryKey::RegistryKey() : path_(ui::Narrow(kTestRoot) + "\\" + UniqueName()) {}
 
@@ -101,8 +97,8 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     std::wstring wide = ui::Widen(path);
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    attributes = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
-                          : (attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    attributes =
+        readOnly ? (attributes | FILE_ATTRIBUTE_READONLY) : (attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     SetFileAttributesW(wide.c_str(), attributes);
 }
 
@@ -113,8 +109,6 @@ CurrentDirectory::CurrentDirectory(const std::string& path) {
     SetCurrentDirectoryW(ui::Widen(path).c_str());
 }
 
-CurrentDirectory::~CurrentDirectory() {
-    SetCurrentDirectoryW(old_.c_str());
-}
+CurrentDirectory::~CurrentDirectory() { SetCurrentDirectoryW(old_.c_str()); }
 
 }  // namespace scratch
