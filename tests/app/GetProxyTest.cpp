@@ -7,6 +7,7 @@
 #include "app/AppFixture.h"
 #include "net/HttpClient.h"
 #include "support/LoopbackServer.h"
+#include "support/SampleProvider.h"
 
 using qbtest::HttpResponse;
 using qbtest::LoopbackServer;
@@ -238,4 +239,24 @@ TEST_F(GetProxy, LongEntryIsCutWhenItBecomesTheAddress) {
     std::string stored;
     Reg().GetString("ProxyServer", stored);
     EXPECT_EQ(stored, std::string(99, 'h'));
+}
+
+TEST_F(GetProxy, FiveThousandEntriesAreShownSoonAfterTheLastByte) {
+    qbtest::SampleProvider provider;
+    provider.SetCredentials("", "");
+    provider.SetEntries(5000);
+    Ini().WriteString("URL", "ANONYMOUS", provider.Address("/pla5.html"));
+    Ini().WriteInteger("SERVER", "ANYOPTION", 0);
+    TfrmMain& f = Start();
+    // From the end of the body (the server's close) to the list shown.
+    LARGE_INTEGER freq, received{}, shown;
+    QueryPerformanceFrequency(&freq);
+    f.Inet->OnDisconnect = [&] { QueryPerformanceCounter(&received); };
+    SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0);
+    QueryPerformanceCounter(&shown);
+    ASSERT_EQ(f.cmbProxyList.Count(), 5000);
+    double ms =
+        1000.0 * static_cast<double>(shown.QuadPart - received.QuadPart) / static_cast<double>(freq.QuadPart);
+    std::printf("5,000 entries shown %.1f ms after the last byte\n", ms);
+    EXPECT_LT(ms, 100.0);
 }
