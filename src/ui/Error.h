@@ -21,6 +21,9 @@ namespace ui {
 // handler caught. The program goes on running afterwards.
 void ShowErrorBox(const std::string& message);
 
+// The platform's way of showing such a message (a message box on Windows).
+void PresentError(const std::string& message);
+
 // Hook for tests: when set, ShowErrorBox calls it instead of opening a box.
 using ErrorBoxHook = void (*)(const std::string& message);
 void SetErrorBoxHook(ErrorBoxHook hook);
