@@ -17,8 +17,6 @@
 
 namespace {
 
-TfrmMain* g_mainForm = nullptr;
-
 // Posted to itself once the window is shown: build what can wait until then.
 constexpr UINT kCreateLaterMessage = WM_APP + 1;
 
@@ -38,8 +36,6 @@ POINT OntoVisibleMonitor(int left, int top, int width, int height) {
 }
 
 }  // namespace
-
-TfrmMain* MainForm() { return g_mainForm; }
 
 TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     using ui::Kind;
@@ -72,17 +68,6 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
                {&stsBar, Kind::StatusBar, {0, 176, 440, 25}},
            });
     // clang-format on
-    g_mainForm = this;
-
-    HICON big = nullptr;
-    {
-        ui::UniqueIcon small = MakeAppIcon(GetSystemMetrics(SM_CXSMICON));
-        ui::UniqueIcon large = MakeAppIcon(GetSystemMetrics(SM_CXICON));
-        big = large.get();
-        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.release()));
-        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.release()));
-    }
-    (void)big;
 
     RadioProxyType0.onClick = [this] { ProxyType = 0; };
     RadioProxyType1.onClick = [this] { ProxyType = 1; };
@@ -161,7 +146,6 @@ TfrmMain::~TfrmMain() {
     iniFile.reset();
     Inet.reset();
     Tray.reset();
-    if (g_mainForm == this) g_mainForm = nullptr;
 }
 
 void TfrmMain::LoadSettings() {

@@ -119,9 +119,4 @@ private:
     bool ended_ = false;
     bool fetching_ = false;
     bool quitAfterFetch_ = false;
-    bool quitting_ = false;
 };
-
-// The application's one main window while it exists (the credential lookup
-// reaches the HTTP client and the success flag through it).
-TfrmMain* MainForm();

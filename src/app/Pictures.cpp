@@ -114,8 +114,6 @@ ui::UniqueIcon MakeStateIcon(int index, int size) {
     });
 }
 
-ui::UniqueIcon MakeAppIcon(int size) { return MakeStateIcon(0, size); }
-
 void PaintTitle(HDC dc, const RECT& r) {
     // A horizontal gradient band with the program's name on it.
     int w = r.right - r.left;

@@ -6,7 +6,5 @@
 
 // Frames 0-5 of the "proxy in use" animation, and 6, the direct connection.
 ui::UniqueIcon MakeStateIcon(int index, int size);
-// The program icon: the direct-connection picture's counterpart, in colour.
-ui::UniqueIcon MakeAppIcon(int size);
 // The title picture of the main window and the About window.
 void PaintTitle(HDC dc, const RECT& r);
