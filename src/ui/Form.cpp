@@ -115,8 +115,7 @@ void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> contro
     RegisterDialogWindow(hwnd);
 }
 
-void Form::CreateControl(const ControlSpec& row, const std::map<Control*, Bounds>& placedIn) {
-    auto& placed = const_cast<std::map<Control*, Bounds>&>(placedIn);
+void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed) {
     Bounds b = row.bounds;
     if (row.group) {
         const Bounds& g = placed.at(row.group);

@@ -112,7 +112,7 @@ private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
     static void RegisterFormClass();
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void CreateControl(const ControlSpec& row, const std::map<Control*, Bounds>& placed);
+    void CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed);
     void FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
 
