@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/AppFixture.h"
 #include "browsers/Proxy.h"
 #include "settings/Defaults.h"
@@ -196,4 +198,25 @@ TEST_F(MainWindow, BuildsAndShowsQuickly) {
     std::printf("main window built and shown in %.1f ms\n", ms);
     // The program's own share of the start; Wine's process start comes on top.
     EXPECT_LT(ms, 150.0);
+}
+
+TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
+    TfrmMain& f = Start();
+    SetForegroundWindow(f.Handle());
+    SetFocus(f.RadioProxyType0.Handle());
+    auto owner = [&](HWND focus) -> HWND {
+        // The editable list's focus sits in its edit child.
+        return GetParent(focus) == f.cmbProxyList.Handle() ? f.cmbProxyList.Handle() : focus;
+    };
+    std::vector<HWND> expected = {
+        f.RadioOption1.Handle(),    f.cmbBrowser.Handle(), f.cmdSetting.Handle(),
+        f.cmbProxyList.Handle(),    f.cmdGetList.Handle(), f.cmdSetDefault.Handle(),
+        f.cmdUseDefault.Handle(),   f.cmdCheck.Handle(),   f.cmdUseProxy.Handle(),
+        f.RadioProxyType0.Handle(),
+    };
+    for (size_t i = 0; i < expected.size(); ++i) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        ui::ProcessMessages();
+        EXPECT_EQ(owner(GetFocus()), expected[i]) << "after Tab " << i + 1;
+    }
 }
