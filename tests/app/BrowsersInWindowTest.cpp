@@ -2,24 +2,11 @@
 
 #include "app/AppFixture.h"
 #include "support/ErrorBoxes.h"
-#include "ui/Text.h"
 
 using BrowsersInWindow = AppTest;
 
-namespace {
-std::string HelperPath(const wchar_t* name) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + name);
-}
-}  // namespace
-
 TEST_F(BrowsersInWindow, FirefoxProfileStateIsShownAndChanged) {
-    std::string ff = folder / "AppData\\Mozilla\\Firefox";
-    scratch::MakeFolders(ff + "\\Profiles\\x.default");
-    scratch::WriteBytes(ff + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/x.default\r\n");
-    std::string prefs = ff + "\\Profiles\\x.default\\prefs.js";
+    std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
     scratch::WriteBytes(prefs,
                         "user_pref(\"browser.startup.page\", 3);\n"
                         "user_pref(\"network.proxy.http\", \"192.0.2.11\");\n"
@@ -40,11 +27,8 @@ TEST_F(BrowsersInWindow, FirefoxProfileStateIsShownAndChanged) {
 }
 
 TEST_F(BrowsersInWindow, SwitchingToFirefoxAppliesTerminationToInternetExplorer) {
-    std::string ff = folder / "AppData\\Mozilla\\Firefox";
-    scratch::MakeFolders(ff + "\\Profiles\\y.default");
-    scratch::WriteBytes(ff + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/y.default\r\n");
-    scratch::WriteBytes(ff + "\\Profiles\\y.default\\prefs.js", "");
-    Ini().WriteString("FIREFOX", "PATH", HelperPath(L"StandInBrowser.exe"));
+    scratch::WriteBytes(scratch::MakeFirefoxProfile(folder / "AppData", "y.default"), "");
+    Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     Reg().SetDword("ProxyEnable", 1);
     TfrmMain& f = Start();
     SendMessageW(f.cmbBrowser.Handle(), CB_SETCURSEL, 2, 0);

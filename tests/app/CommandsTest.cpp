@@ -32,21 +32,6 @@ std::string ProxyServer(const RegFile& reg) {
     return s;
 }
 
-std::string HelperPath(const wchar_t* name) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + name);
-}
-
-std::string WaitForRecord(const std::string& path, DWORD ms = 10000) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (scratch::Exists(path)) return scratch::ReadBytes(path);
-        Sleep(50);
-    }
-    return {};
-}
-
 }  // namespace
 
 TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
@@ -152,7 +137,7 @@ TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
 TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) {
     Reg().SetDword("ProxyEnable", 1);
     Reg().SetString("ProxyServer", "192.0.2.3:80");
-    Ini().WriteString("CHROME", "PATH", HelperPath(L"StandInBrowser.exe"));
+    Ini().WriteString("CHROME", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     Ini().WriteInteger("TERMINAL", "OPTION", 2);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.4:81");
     TfrmMain& f = Start();
@@ -163,7 +148,7 @@ TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) 
 }
 
 TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
-    std::string browser = HelperPath(L"StandInBrowser.exe");
+    std::string browser = scratch::HelperProgram("StandInBrowser.exe");
     ASSERT_TRUE(scratch::Exists(browser));
     Ini().WriteString("CHROME", "PATH", browser);
     Ini().WriteInteger("BROWSER", "DEFAULT", 1);
@@ -175,7 +160,7 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
         DeleteFileW(ui::Widen(record).c_str());
         SendMessageW(f.cmdCheck.Handle(), message, 0, MAKELPARAM(5, 5));
         SendMessageW(f.cmdCheck.Handle(), message + 1, 0, MAKELPARAM(5, 5));
-        std::string r = WaitForRecord(record);
+        std::string r = scratch::WaitForFile(record);
         return r.substr(0, r.find('\n'));
     };
     EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
@@ -186,14 +171,14 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
     Ini().WriteString("URL", "CHECKER1", "192.0.2.8/test");
     DeleteFileW(ui::Widen(record).c_str());
     f.PopupMenu.ClickItem(f.PM_Test);
-    std::string r = WaitForRecord(record);
+    std::string r = scratch::WaitForFile(record);
     EXPECT_EQ(r.substr(0, r.find('\n')), browser + " 192.0.2.8/test");
 
     // The keyboard's click does nothing.
     DeleteFileW(ui::Widen(record).c_str());
     SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmdCheck.Id(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(f.cmdCheck.Handle()));
-    EXPECT_EQ(WaitForRecord(record, 1000), "");
+    EXPECT_EQ(scratch::WaitForFile(record, 1000), "");
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
 }
 

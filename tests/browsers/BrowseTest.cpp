@@ -9,27 +9,6 @@
 #include "support/Scratch.h"
 #include "ui/Text.h"
 
-namespace {
-
-// The stand-in browser is built beside the test executables.
-std::string StandInBrowser() {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1) + L"StandInBrowser.exe");
-}
-
-// Waits for the stand-in's record; empty when it never came.
-std::string WaitForRecord(const std::string& path) {
-    for (int i = 0; i < 200; ++i) {
-        if (scratch::Exists(path)) return scratch::ReadBytes(path);
-        Sleep(50);
-    }
-    return {};
-}
-
-}  // namespace
-
 TEST(Browse, ProgramPathsByKind) {
     scratch::Folder folder;
     IniFile settings(folder / "Quillbarrow.ini");
@@ -55,13 +34,13 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
     const std::string record = folder / "record.txt";
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", ui::Widen(record).c_str());
     IniFile settings(folder / "Quillbarrow.ini");
-    settings.WriteString("FIREFOX", "PATH", StandInBrowser());
+    settings.WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     Browse browse(settings);
 
     ASSERT_TRUE(browse.Launch(2, "192.0.2.8/test"));
-    std::string recorded = WaitForRecord(record);
-    EXPECT_EQ(recorded,
-              StandInBrowser() + " 192.0.2.8/test\n" + std::to_string(STARTF_USESIZE) + " 800 600\n");
+    std::string recorded = scratch::WaitForFile(record);
+    EXPECT_EQ(recorded, scratch::HelperProgram("StandInBrowser.exe") + " 192.0.2.8/test\n" +
+                            std::to_string(STARTF_USESIZE) + " 800 600\n");
 
     // Refused launches start nothing.
     DeleteFileW(ui::Widen(record).c_str());

@@ -50,11 +50,8 @@ private:
 class FaultStores : public ::testing::Test {
 protected:
     void SetUp() override {
-        profile_ = appData_ / "Mozilla\\Firefox\\Profiles\\x.default";
-        scratch::MakeFolders(profile_);
-        scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini",
-                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
-        prefs_ = profile_ + "\\prefs.js";
+        prefs_ = scratch::MakeFirefoxProfile(appData_.Path());
+        profile_ = prefs_.substr(0, prefs_.rfind('\\'));
         scratch::WriteBytes(prefs_, kPrefs);
         opera_ = folder_ / "operaprefs.ini";
         scratch::WriteBytes(opera_, kOperaPrefs);

@@ -20,11 +20,8 @@ const std::string kB = "user_pref(\"network.cookie.cookieBehavior\", 1);";
 class FirefoxProfileFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        profile_ = appData_ / "Mozilla\\Firefox\\Profiles\\x.default";
-        scratch::MakeFolders(profile_);
-        scratch::WriteBytes(appData_ / "Mozilla\\Firefox\\Profiles.ini",
-                            "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/x.default\r\n");
-        prefs_ = profile_ + "\\prefs.js";
+        prefs_ = scratch::MakeFirefoxProfile(appData_.Path());
+        profile_ = prefs_.substr(0, prefs_.rfind('\\'));
     }
     FireFox Make() { return FireFox(settings_ / "Quillbarrow.ini", appData_.Path()); }
     std::string Prefs() { return scratch::ReadBytes(prefs_); }

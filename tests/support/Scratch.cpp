@@ -102,6 +102,30 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     SetFileAttributesW(wide.c_str(), attributes);
 }
 
+std::string HelperProgram(const std::string& exeName) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1)) + exeName;
+}
+
+std::string WaitForFile(const std::string& path, int ms) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (Exists(path)) return ReadBytes(path);
+        Sleep(50);
+    }
+    return {};
+}
+
+std::string MakeFirefoxProfile(const std::string& appData, const std::string& name) {
+    std::string firefox = appData + "\\Mozilla\\Firefox";
+    std::string profile = firefox + "\\Profiles\\" + name;
+    MakeFolders(profile);
+    WriteBytes(firefox + "\\Profiles.ini",
+               "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/" + name + "\r\n");
+    return profile + "\\prefs.js";
+}
+
 CurrentDirectory::CurrentDirectory(const std::string& path) {
     wchar_t old[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, old);
