@@ -382,7 +382,7 @@ TEST_F(SettingDialogTest, OperaAutoFindsOnlyAFileWithAProxyEntry) {
     EXPECT_EQ(Stored("OPERA", "INIFILE"), kAbsent);
 }
 
-TEST_F(SettingDialogTest, FirefoxAutoReadsTheFirstProfile) {
+TEST_F(SettingDialogTest, FirefoxAutoFindsTheProfileInUse) {
     ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
     ini.WriteString("FIREFOX", "INIFILE", "C:\\stored\\prefs.js");
     dialog.Show();
@@ -400,6 +400,15 @@ TEST_F(SettingDialogTest, FirefoxAutoReadsTheFirstProfile) {
                         "[Profile0]\r\nName=default\r\nPath=Profiles/abcd1234.default\r\n");
     Click(dialog.cmdFirefoxScan);
     EXPECT_EQ(dialog.txtFirefoxIni.Text(), firefox + "\\Profiles\\abcd1234.default\\prefs.js");
+
+    // After an upgrade Firefox runs the profile its Install section names.
+    scratch::MakeFolders(firefox + "\\Profiles\\efgh5678.default-release");
+    scratch::WriteBytes(firefox + "\\Profiles.ini",
+                        "[Install308046B0AF4A39CB]\r\nDefault=Profiles/efgh5678.default-release\r\n"
+                        "[Profile1]\r\nPath=Profiles/efgh5678.default-release\r\n"
+                        "[Profile0]\r\nName=default\r\nPath=Profiles/abcd1234.default\r\nDefault=1\r\n");
+    Click(dialog.cmdFirefoxScan);
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), firefox + "\\Profiles\\efgh5678.default-release\\prefs.js");
     EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
 }
 
