@@ -162,6 +162,23 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
     EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
 }
 
+TEST_F(SettingDialogTest, SavedTextSurvivesARestartWhateverTheCodePage) {
+    if (const char* want = std::getenv("QB_EXPECT_ACP")) ASSERT_EQ(GetACP(), std::strtoul(want, nullptr, 10));
+    // Japanese and accented letters: outside code page 1252 and outside 932.
+    const std::string typed =
+        "C:\\Users\\J\xC3\xBCrgen\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E caf\xC3\xA9\\prefs.js";
+    ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
+    dialog.Show();
+    dialog.txtFirefoxIni.SetText(typed);
+    Click(dialog.OKBtn);
+
+    IniFile restarted(ini.FileName());
+    TfrmSetting again(nullptr, restarted);
+    again.Show();
+    EXPECT_EQ(again.txtFirefoxIni.Text(), typed);
+    EXPECT_EQ(restarted.ReadString("FIREFOX", "INIFILE", ""), typed);
+}
+
 TEST_F(SettingDialogTest, PickingABrowserChecksTheStoredProgramPath) {
     dialog.Show();
     Pick(dialog.cmbBrowser, 3);  // OPERA/PATH absent: reads "0"
