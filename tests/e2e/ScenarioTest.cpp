@@ -333,7 +333,6 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_TRUE(timeout && terminal);
     EXPECT_EQ(TextOf(timeout), L"10");
     EXPECT_EQ(SendMessageW(terminal, CB_GETCURSEL, 0, 0), 1);  // Direct Connection
-    Shot("settings", dialog);
     SendMessageW(timeout, EM_SETSEL, 0, -1);
     Type(timeout, L"25");
     Key(terminal, VK_UP);  // Keep Current
