@@ -14,22 +14,6 @@ int g_winsockUsers = 0;
 
 constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;  // 61
 
-// Runs fn when the scope ends, unless a handler inside a wait destroyed the
-// component that fn would touch.
-template <typename Fn>
-class OnExit {
-public:
-    OnExit(std::shared_ptr<bool> alive, Fn fn) : alive_(std::move(alive)), fn_(std::move(fn)) {}
-    ~OnExit() {
-        if (*alive_) fn_();
-    }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    std::shared_ptr<bool> alive_;
-    Fn fn_;
-};
 }  // namespace
 
 struct TPowersock::LookupRecord {
@@ -156,7 +140,7 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case FD_CONNECT:
             if (EventOk) {
                 Connected = true;
-                if (OnConnect) OnConnect();
+                Fire(OnConnect);
             }
             break;
         case FD_CLOSE:
@@ -193,7 +177,7 @@ std::string TPowersock::CheckSocketError(int ignored) {
     return {};
 }
 
-void TPowersock::ThrowDestroyed() { throw EAbortError("Socket component destroyed during a wait"); }
+void TPowersock::ThrowDestroyed() { throw EAbortError("Socket component destroyed by a handler"); }
 
 // ---- time-out -------------------------------------------------------------
 
@@ -296,7 +280,7 @@ void TPowersock::ResolveHost() {
     RemoteAddress.sin_addr.s_addr = 0;
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     LookupDone = false;
     lookupCompleted_ = false;
     auto record = std::make_unique<LookupRecord>();
@@ -307,7 +291,7 @@ void TPowersock::ResolveHost() {
         throw ESockError("Host Lookup Failed");
     }
     lookup_ = std::move(record);
-    OnExit abandon(alive, [this] { AbandonLookup(); });
+    OnExitIfAlive abandon(alive, [this] { AbandonLookup(); });
     while (!LookupDone && !TimedOut && !Canceled) WaitForEvent(true);
     if (TimedOut) throw ESockError("Host Lookup Timed Out");
     if (Canceled) throw ESockError("Host Lookup Canceled");
@@ -315,7 +299,7 @@ void TPowersock::ResolveHost() {
     const auto* entry = reinterpret_cast<const hostent*>(lookup_->hostEntry);
     if (!entry->h_addr_list || !entry->h_addr_list[0]) throw ESockError("Host Lookup Failed");
     std::memcpy(&RemoteAddress.sin_addr, entry->h_addr_list[0], 4);
-    if (OnHostResolved) OnHostResolved();
+    Fire(OnHostResolved);
 }
 
 void TPowersock::Connect() {
@@ -326,7 +310,7 @@ void TPowersock::Connect() {
     Canceled = false;
     connecting_ = true;
     auto alive = alive_;
-    OnExit done(alive, [this] { connecting_ = false; });
+    OnExitIfAlive done(alive, [this] { connecting_ = false; });
 
     for (int attempts = 0;; ++attempts) {
         try {
@@ -341,7 +325,7 @@ void TPowersock::Connect() {
         if (RemoteAddress.sin_addr.s_addr != 0) break;
         if (attempts > 0 || !OnInvalidHost) throw ESockError("Null Remote Address");
         bool handled = false;
-        OnInvalidHost(handled);
+        Fire(OnInvalidHost, handled);
         if (!handled) throw ESockError("Null Remote Address");
     }
 
@@ -355,11 +339,11 @@ void TPowersock::Connect() {
         CheckSocketError(WSAEWOULDBLOCK);
     TimerOn();
     {
-        OnExit off(alive, [this] { TimerOff(); });
+        OnExitIfAlive off(alive, [this] { TimerOff(); });
         while (!Connected && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
     }
     if (!TimedOut && !Canceled && EventOk) return;
-    if (OnConnectionFailed) OnConnectionFailed();
+    Fire(OnConnectionFailed);
     if (TimedOut) throw ESockError("Connection Timed out");
     if (Canceled) throw ESockError("Connection Canceled");
     throw ESockError("Connection Failed");
@@ -368,7 +352,7 @@ void TPowersock::Connect() {
 void TPowersock::SendBuffer(const char* bytes, int length) {
     ReportStatus(4, "Sending Buffer");
     TimerOn();
-    OnExit off(alive_, [this] { TimerOff(); });
+    OnExitIfAlive off(alive_, [this] { TimerOff(); });
     if (!Canceled) {
         if (length == 0) length = static_cast<int>(std::strlen(bytes));
         if (length < 0 || length > 65535) throw ERangeError();
@@ -392,7 +376,7 @@ void TPowersock::SendBuffer(const char* bytes, int length) {
             }
             bytes += n;
             remaining -= n;
-            if (OnPacketSent) OnPacketSent();
+            Fire(OnPacketSent);
         }
     }
     if (Canceled) {
@@ -420,7 +404,7 @@ std::string TPowersock::ReadLn() {
     ReportStatus(8, "ReadLn");
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     char* buffer = IoBuffer.get();
     int consumed = 0;
     int lineEnd = -1;
@@ -474,7 +458,7 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
     BytesReceived = 0;
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     // Receives of up to 1 MiB: under Wine each recv costs a round trip to the
     // wineserver, which at 64 KiB a call dominated a large download.
     if (!captureBuffer_) captureBuffer_.reset(new char[kCaptureChunk]);
@@ -488,7 +472,7 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
                 throw ESockError("Received data exceed 32 MiB");
             text.append(buffer, static_cast<size_t>(n));
             BytesReceived += n;
-            if (OnPacketRecvd) OnPacketRecvd();
+            Fire(OnPacketRecvd);
             TimerOn();
             // While data keeps coming, pumping every few milliseconds keeps
             // the window alive at a fraction of the cost of pumping per chunk.
@@ -528,7 +512,7 @@ void TPowersock::CloseSocket() {
     if (socketFresh_ && !Destroying) {
         // Already a new, unused socket (the peer's close was handled before):
         // replacing it with another would only cost system calls.
-        if (OnDisconnect) OnDisconnect();
+        Fire(OnDisconnect);
         return;
     }
     SOCKET s = SocketHandle.release();
@@ -539,7 +523,7 @@ void TPowersock::CloseSocket() {
     MSG stale;
     while (PeekMessageW(&stale, NotifyWindow.get(), SocketEventMessage, SocketEventMessage, PM_REMOVE)) {
     }
-    if (OnDisconnect) OnDisconnect();
+    Fire(OnDisconnect);
     MakeSocket(0, false);
 }
 

@@ -306,6 +306,16 @@ TEST(HttpConnect, RefusedAndUnknownPeersRaise) {
     EXPECT_EQ(http.Body, "fine");
 }
 
+TEST(HttpReentry, AComponentDestroyedByItsSuccessHandlerEndsTheGetSafely) {
+    LoopbackServer server({Ok("page")});
+    int users = TPowersock::WinsockUsers();
+    auto* http = new Client;
+    http->OnSuccess = [&](CmdType) { delete http; };
+    EXPECT_EQ(ErrorOf<EAbortError>([&] { http->Get(server.Url("/")); }),
+              "Socket component destroyed by a handler");
+    EXPECT_EQ(TPowersock::WinsockUsers(), users);
+}
+
 TEST(HttpReentry, ASecondGetIsRefusedAtEveryStage) {
     LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, "first")).Pause(100).Send("!")});
     Client http;

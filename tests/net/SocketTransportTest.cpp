@@ -178,16 +178,23 @@ TEST(SocketAbort, AHandlerEndsTheWaitWithTheAbortText) {
     EXPECT_EQ(ErrorOf<EAbortError>([&] { sock.CaptureString(got, -1); }), "Socket capture aborted");
 }
 
-TEST(SocketAbort, ComponentDestroyedInsideAWaitEndsItSafely) {
+TEST(SocketAbort, ComponentDestroyedByAHandlerEndsTheOperationSafely) {
     LoopbackServer server({Reply().DontReadRequest().Stall()});
+    int users = TPowersock::WinsockUsers();
+    // By a handler inside a wait...
     auto* sock = new TPowersock;
     sock->TimeOut = 5000;
     ConnectTo(*sock, server);
-    int users = TPowersock::WinsockUsers();
     Later destroy(100, [&] { delete sock; });
-    EXPECT_EQ(ErrorOf<EAbortError>([&] { sock->ReadLn(); }), "Socket component destroyed during a wait");
+    EXPECT_EQ(ErrorOf<EAbortError>([&] { sock->ReadLn(); }), "Socket component destroyed by a handler");
     EXPECT_TRUE(destroy.Fired());
-    EXPECT_EQ(TPowersock::WinsockUsers(), users - 1);
+    // ...and by its own close handler, before the fresh socket is made.
+    sock = new TPowersock;
+    sock->TimeOut = 5000;
+    ConnectTo(*sock, server);
+    sock->OnDisconnect = [&] { delete sock; };
+    EXPECT_EQ(ErrorOf<EAbortError>([&] { sock->Disconnect(); }), "Socket component destroyed by a handler");
+    EXPECT_EQ(TPowersock::WinsockUsers(), users);
 }
 
 TEST(SocketConnect, RefusedConnectionFailsAfterTheFailureEvent) {
