@@ -118,7 +118,10 @@ void TNMHTTP::ReadResponseHeader() {
     Header.clear();
     locationSeen_ = false;
     std::string line = ReadLn();
-    if (!line.empty()) StatusCode = StatusCodeOf(line);
+    // Closed before a single line came: that is no response at all, not a
+    // success with status 0.
+    if (line.empty()) throw ESockError("Connection closed without a reply");
+    StatusCode = StatusCodeOf(line);
     Header += line;
     do {
         line = ReadLn();

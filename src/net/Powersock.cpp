@@ -138,6 +138,7 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
     EventOk = ok;
     switch (WSAGETSELECTEVENT(lp)) {
         case FD_CONNECT:
+            connectNoticed_ = true;
             if (EventOk) {
                 Connected = true;
                 Fire(OnConnect);
@@ -333,6 +334,7 @@ void TPowersock::Connect() {
     RemoteAddress.sin_port = htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
     LookupDone = false;
     EventOk = true;
+    connectNoticed_ = false;
     socketFresh_ = false;
     if (connect(SocketHandle.get(), reinterpret_cast<const sockaddr*>(&RemoteAddress),
                 sizeof RemoteAddress) == SOCKET_ERROR)
@@ -340,9 +342,12 @@ void TPowersock::Connect() {
     TimerOn();
     {
         OnExitIfAlive off(alive, [this] { TimerOff(); });
-        while (!Connected && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
+        // The wait ends on the connect notice itself: a peer that accepts and
+        // closes at once has its FD_CLOSE handled in the same pump, which
+        // clears Connected again before the loop could see it set.
+        while (!connectNoticed_ && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
     }
-    if (!TimedOut && !Canceled && EventOk) return;
+    if (!TimedOut && !Canceled && EventOk && Connected) return;
     Fire(OnConnectionFailed);
     if (TimedOut) throw ESockError("Connection Timed out");
     if (Canceled) throw ESockError("Connection Canceled");

@@ -176,6 +176,7 @@ private:
     bool socketFresh_ = false;  // made by MakeSocket and not yet used by connect
     bool startedWinsock_ = false;
     bool connecting_ = false;
+    bool connectNoticed_ = false;  // the current attempt's FD_CONNECT has come
     bool lookupCompleted_ = false;
     sockaddr_in RemoteAddress{};
     std::unique_ptr<LookupRecord> lookup_;
