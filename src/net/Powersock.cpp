@@ -502,7 +502,10 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
 
 bool TPowersock::DataAvailable() {
     ReportStatus(8, "Data Available");
-    return recv(SocketHandle.get(), IoBuffer.get(), 1, MSG_PEEK) >= 1;
+    // A byte of its own: the close notice can come while ReadLn has part of a
+    // line in IoBuffer.
+    char probe;
+    return recv(SocketHandle.get(), &probe, 1, MSG_PEEK) >= 1;
 }
 
 void TPowersock::Disconnect() {
