@@ -308,6 +308,9 @@ void TPowersock::Connect() {
     // Refused also while a lookup or connection attempt is still waiting:
     // a second Connect then would overwrite the first one's address.
     if (Connected || connecting_) throw ESockError("Already connected");
+    // Refused before anything starts: a dotted address is not looked up, so
+    // the first TimerOn would come only after connect() had reached the peer.
+    if (TimeOut < 0) throw ERangeError();
     Canceled = false;
     connecting_ = true;
     auto alive = alive_;
