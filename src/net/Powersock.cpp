@@ -14,6 +14,13 @@ int g_winsockUsers = 0;
 
 constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;  // 61
 
+// Whether a successful WSACancelAsyncRequest really stops the lookup. Wine's
+// reports success for any handle, even 0, which names no request, and the
+// lookup still writes its buffer and posts its answer afterwards.
+bool CancelIsHonoured() {
+    static const bool honoured = WSACancelAsyncRequest(nullptr) == SOCKET_ERROR;
+    return honoured;
+}
 }  // namespace
 
 struct TPowersock::LookupRecord {
@@ -262,10 +269,11 @@ void TPowersock::Cancel() {
 void TPowersock::AbandonLookup() {
     if (!lookup_) return;
     if (!lookupCompleted_) {
-        // Best effort: some implementations cannot cancel, so the record stays
-        // alive until the completion message anyway.
-        WSACancelAsyncRequest(lookup_->task);
-        abandoned_.push_back(std::move(lookup_));
+        // A cancelled lookup neither writes its buffer nor posts its answer, so
+        // its record can go now; one that could not be cancelled keeps it until
+        // the answer comes.
+        bool cancelled = WSACancelAsyncRequest(lookup_->task) == 0 && CancelIsHonoured();
+        if (!cancelled) abandoned_.push_back(std::move(lookup_));
     }
     lookup_.reset();
 }

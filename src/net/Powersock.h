@@ -86,6 +86,9 @@ public:
 
     // State.
     bool IsConnected() const { return Connected; }
+    // Lookup buffers still lent to the system: the current one and those of
+    // lookups given up before their answer came.
+    size_t LookupsInFlight() const { return abandoned_.size() + (lookup_ ? 1 : 0); }
     bool IsTimedOut() const { return TimedOut; }
     bool IsCanceled() const { return Canceled; }
     int LastErrorCode() const { return LastError; }
