@@ -260,3 +260,14 @@ TEST_F(GetProxy, FiveThousandEntriesAreShownSoonAfterTheLastByte) {
     std::printf("5,000 entries shown %.1f ms after the last byte\n", ms);
     EXPECT_LT(ms, 100.0);
 }
+
+TEST_F(GetProxy, NegativeTimeOutFailsAtOnceWithoutAFetch) {
+    LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, kListPage))});
+    UseServer(server);
+    Ini().WriteInteger("TIMEOUT", "PROXY", -5);
+    TfrmMain& f = Start();
+    Click(f.cmdGetList);
+    EXPECT_EQ(f.stsBar.PanelText(0), "TimeOut");
+    EXPECT_EQ(f.cmbProxyList.Count(), 0);
+    EXPECT_EQ(server.Connections(), 0);
+}
