@@ -177,6 +177,7 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
         }
         if (!continues) style |= WS_GROUP;
     }
+    style |= row.control->ExtraStyle();
     if (row.kind == Kind::Label && b.width == 0) {
         // A label without a width sizes itself to its caption.
         style &= ~static_cast<DWORD>(SS_LEFT);
