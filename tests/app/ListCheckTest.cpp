@@ -99,12 +99,17 @@ TEST_F(ListCheck, ShowsEachResultAndLeavesTheListAsItWas) {
 
 TEST_F(ListCheck, ANewGetProxyABrowserChangeAndClosingEndIt) {
     StandInProxy silent(Kind::Silent);
-    LoopbackServer list({Reply().Send(Page({silent.Entry(), silent.Entry()}))});
+    const Reply good = Reply().Send(Page({silent.Entry(), silent.Entry()}));
+    LoopbackServer list({good, Reply().Send(HttpResponse("200 OK", {}, "no list here")), good});
     UseList(list);
     TfrmMain& f = Start();
     GetProxy(f);
     ASSERT_TRUE(RunUntil([&] { return silent.Accepted() == 2; }, 10000));
-    GetProxy(f);  // the same list again: the first check's connections close
+    GetProxy(f);  // fails, and still ends the check of the list it replaced
+    EXPECT_EQ(f.stsBar.PanelText(0), "TimeOut");
+    EXPECT_FALSE(f.ListCheck->Running());
+    ASSERT_TRUE(RunUntil([&] { return silent.Open() == 0; }, 10000));
+    GetProxy(f);
     ASSERT_TRUE(RunUntil([&] { return silent.Accepted() == 4 && silent.Open() == 2; }, 10000));
 
     f.cmbBrowser.SetItemIndex(0);
@@ -113,14 +118,15 @@ TEST_F(ListCheck, ANewGetProxyABrowserChangeAndClosingEndIt) {
     ASSERT_TRUE(RunUntil([&] { return silent.Open() == 0; }, 10000));
 
     GetProxy(f);
-    ASSERT_TRUE(RunUntil([&] { return silent.Open() == 2; }, 10000));
+    ASSERT_TRUE(RunUntil([&] { return silent.Accepted() == 6 && silent.Open() == 2; }, 10000));
     HWND window = f.Handle();
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(f.ListCheck->Running());
     ASSERT_TRUE(RunUntil([&] { return silent.Open() == 0; }, 10000));
     form.reset();
     RunUntil([] { return false; }, 200);  // nothing late may reach the freed check
-    EXPECT_EQ(silent.Accepted(), 6);
+    EXPECT_EQ(silent.Accepted(), 6);      // one connection per entry and check
 }
 
 TEST_F(ListCheck, EnableZeroMakesNoConnection) {
