@@ -14,6 +14,11 @@ namespace {
 constexpr UINT kSocketMessage = WM_APP + 16;
 constexpr UINT kLookupMessage = WM_APP + 1;
 constexpr UINT_PTR kTimerId = 1;
+// Free places are filled from a timer message, which the system makes only
+// when nothing else waits in the queue: a long list keeps the sockets busy
+// without end, and their messages would otherwise come before every click
+// and every repaint.
+constexpr UINT_PTR kFillTimerId = 2;
 constexpr long kEvents = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
 
 uint64_t NowMs() {
@@ -84,6 +89,10 @@ LRESULT CALLBACK ProxyCheck::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
             ui::Guarded([&] { self->OnTimer(); });
             return 0;
         }
+        if (msg == WM_TIMER && wp == kFillTimerId) {
+            ui::Guarded([&] { self->Fill(); });
+            return 0;
+        }
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -107,6 +116,8 @@ void ProxyCheck::Cancel() {
     }
     next_ = entries_.size();
     running_ = false;
+    KillTimer(window_.get(), kFillTimerId);
+    fillPending_ = false;
     ArmTimer();
 }
 
@@ -130,15 +141,14 @@ int ProxyCheck::InFlight() const {
 int ProxyCheck::IndexOf(const Slot& slot) const { return static_cast<int>(&slot - slots_->data()); }
 
 void ProxyCheck::Fill() {
-    // Launch and Finish call back here; the outer call does the work.
-    if (filling_) return;
-    filling_ = true;
     while (next_ < entries_.size()) {
         auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
         if (free == slots_->end()) break;
         Launch(*free, static_cast<int>(next_++));
     }
-    filling_ = false;
+    // Whatever a launch that failed at once asked for is done already.
+    KillTimer(window_.get(), kFillTimerId);
+    fillPending_ = false;
     if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
     ArmTimer();
 }
@@ -279,7 +289,14 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
     result.bytesRead = static_cast<uint32_t>(slot.received);
     Release(slot);
     if (onResult) onResult(entry);
-    Fill();
+    if (next_ < entries_.size()) {
+        // Set once, not again by each result: setting it anew would put it off.
+        if (!fillPending_) SetTimer(window_.get(), kFillTimerId, USER_TIMER_MINIMUM, nullptr);
+        fillPending_ = true;
+    } else if (InFlight() == 0) {
+        running_ = false;
+    }
+    ArmTimer();
 }
 
 void ProxyCheck::Release(Slot& slot) {

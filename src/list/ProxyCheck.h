@@ -81,8 +81,8 @@ private:
     uint32_t boundMs_ = 0;
     size_t next_ = 0;
     bool running_ = false;
-    bool filling_ = false;
-    uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
+    bool fillPending_ = false;  // the fill timer is set
+    uint64_t armedFor_ = 0;     // the deadline the timer is set for; 0 = none
     std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
     // Lookups not yet completed, their own slot's or abandoned ones.
     std::vector<std::unique_ptr<Lookup>> lookups_;

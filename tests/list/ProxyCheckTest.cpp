@@ -89,6 +89,28 @@ TEST(ProxyCheck, SixteenAtATimeAndCancellingClosesThemAll) {
     for (int i = 0; i < 20; ++i) EXPECT_EQ(check.ResultOf(i).outcome, Outcome::Unchecked);
 }
 
+TEST(ProxyCheck, ALongListLetsTheQueueEmptyBetweenRounds) {
+    StandInProxy answers(Kind::Answers);
+    const std::string refused = "127.0.0.1:" + std::to_string(qbtest::LoopbackServer::UnusedPort());
+    std::vector<std::string> entries;
+    for (int i = 0; i < 600; ++i) entries.push_back(i % 2 ? refused : answers.Entry());
+    ProxyCheck check;
+    static int results, atFirstTick;
+    results = 0;
+    atFirstTick = -1;
+    check.onResult = [](int) { ++results; };
+    // A timer message is made only when no other message waits, which is
+    // when clicks and repaints get their turn too.
+    UINT_PTR tick = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (atFirstTick < 0) atFirstTick = results;
+    });
+    check.Start(entries, kRequest, 10000);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 60000));
+    KillTimer(nullptr, tick);
+    EXPECT_GE(atFirstTick, 0);
+    EXPECT_LT(atFirstTick, 300) << "the queue never emptied while the check ran";
+}
+
 TEST(ProxyCheck, LookupsCutShortStartNothingWhenTheyComeBack) {
     StandInProxy answers(Kind::Answers);
     const std::vector<std::string> byName = {"localhost:" + std::to_string(answers.Port())};
