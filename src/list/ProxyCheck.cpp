@@ -54,9 +54,9 @@ struct ProxyCheck::Lookup {
 };
 
 ProxyCheck::ProxyCheck() : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()) {
+    window_ = net::CreateHiddenWindow(L"QbProxyCheckWindow", NotifyProc, this);
     WSADATA data;
     startedWinsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-    window_ = net::CreateHiddenWindow(L"QbProxyCheckWindow", NotifyProc, this);
 }
 
 ProxyCheck::~ProxyCheck() {
