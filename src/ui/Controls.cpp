@@ -126,18 +126,13 @@ void ComboBox::OnCommand(int code) {
 DWORD ComboBox::ExtraStyle() const { return itemNote ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : 0; }
 
 void ComboBox::OnCreated() {
-    if (!itemNote) return;
-    FitItemHeights();
-    SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (itemNote) FitItemHeights();
 }
 
-LRESULT CALLBACK ComboBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SubclassProc, 1);
-    LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-    // A plain list takes its heights from each new font (another DPI); an
-    // owner-drawn one keeps those it was first given.
-    if (msg == WM_SETFONT) reinterpret_cast<ComboBox*>(data)->FitItemHeights();
-    return result;
+void ComboBox::OnFontChanged() {
+    // A plain box takes its heights from each new font; one that draws its
+    // items keeps those it was first given.
+    if (itemNote) FitItemHeights();
 }
 
 void ComboBox::FitItemHeights() {

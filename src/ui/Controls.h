@@ -40,6 +40,8 @@ protected:
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
     // Called once the native window exists.
     virtual void OnCreated() {}
+    // The form gave the control another font (it moved to another DPI).
+    virtual void OnFontChanged() {}
 
     HWND hwnd_ = nullptr;
     int id_ = 0;
@@ -108,10 +110,10 @@ protected:
     void OnCommand(int code) override;
     void OnDrawItem(const DRAWITEMSTRUCT& dis) override;
     void OnCreated() override;
+    void OnFontChanged() override;
     bool editable_ = false;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void FitItemHeights();
 };
 

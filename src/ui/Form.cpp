@@ -294,6 +294,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
             font = label->font_.get();
         }
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        c->OnFontChanged();
         if (b.width > 0)
             SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height),
                          SWP_NOZORDER | SWP_NOACTIVATE);

@@ -89,12 +89,18 @@ TEST_F(ListCheck, ShowsEachResultAndLeavesTheListAsItWas) {
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     GetComboBoxInfo(f.cmbProxyList.Handle(), &info);
-    GetWindowRect(f.cmbProxyList.Handle(), &box);
-    GetWindowRect(info.hwndItem, &edit);
-    EXPECT_EQ(box.bottom - box.top, 21);
-    EXPECT_EQ(std::to_string(edit.left - box.left) + "," + std::to_string(edit.top - box.top) + "," +
-                  std::to_string(edit.right - edit.left) + "," + std::to_string(edit.bottom - edit.top),
-              "3,3,282,15");
+    auto heights = [&] {
+        GetWindowRect(f.cmbProxyList.Handle(), &box);
+        GetWindowRect(info.hwndItem, &edit);
+        return std::to_string(box.bottom - box.top) + " " + std::to_string(edit.left - box.left) + "," +
+               std::to_string(edit.top - box.top) + "," + std::to_string(edit.right - edit.left) + "," +
+               std::to_string(edit.bottom - edit.top) + " " +
+               std::to_string(SendMessageW(f.cmbProxyList.Handle(), CB_GETITEMHEIGHT, 0, 0));
+    };
+    EXPECT_EQ(heights(), "21 3,3,282,15 13");  // box, edit field, list item
+    RECT suggested{0, 0, 700, 400};
+    SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(heights(), "28 3,3,435,22 20");
 }
 
 TEST_F(ListCheck, ANewGetProxyABrowserChangeAndClosingEndIt) {
