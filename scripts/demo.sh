@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Shows Get Proxy working with no internet: runs the sample list provider on
 # 127.0.0.1 and the program from demo/, with a settings file of its own there,
-# so the user's own settings stay untouched. Without a display it runs on a
-# virtual screen (xvfb-run), presses Get Proxy itself and saves a screenshot.
+# so the user's own settings stay untouched. The list holds three stand-in
+# proxies on 127.0.0.1 (one that answers, a port nobody listens on, one that
+# never answers), so the check of the list shows all three kinds of result.
+# Without a display it runs on a virtual screen (xvfb-run), presses Get Proxy
+# itself, drops the list down once the check is over and saves a screenshot.
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,7 +26,7 @@ if [ -z "${QB_DEMO_INNER:-}" ]; then
     export QB_DEMO_INNER=headless
     xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
     wineserver -w 2>/dev/null || true
-    echo "Screenshot of the main window after Get Proxy: $shot"
+    echo "Screenshot of the dropped-down list after the check: $shot"
     exit 0
   fi
   export QB_DEMO_INNER=display
@@ -33,7 +36,7 @@ mkdir -p "$demo"
 cp "$bin/Quillbarrow.exe" "$demo/"
 log=$demo/provider.log
 : >"$log"
-wine "$bin/SampleProvider.exe" >"$log" 2>&1 &
+wine "$bin/SampleProvider.exe" --proxies >"$log" 2>&1 &
 provider=$!
 trap 'kill "$provider" 2>/dev/null || true' EXIT
 
@@ -54,7 +57,8 @@ echo "Sample provider on 127.0.0.1:$port (requests are logged in $log)"
 
 # Option 0 (All Proxy) so that every entry of the page is listed; an empty
 # CYBER/USERID makes the program use the credentials that the provider
-# publishes on its ID page.
+# publishes on its ID page; the proxy that never answers is given up after
+# 3 seconds.
 address=127.0.0.1:$port
 printf '%s\r\n' \
   "[URL]" \
@@ -69,11 +73,11 @@ printf '%s\r\n' \
   "TYPE=0" \
   "ANYOPTION=0" \
   "[TIMEOUT]" \
-  "PROXY=10" \
+  "PROXY=3" \
   >"$demo/Quillbarrow.ini"
 
 if [ "$QB_DEMO_INNER" = display ]; then
-  echo "Press Get Proxy in the window; close it to end the demo."
+  echo "Press Get Proxy in the window, then open the list to see which proxies answer; close it to end the demo."
   wine "$demo/Quillbarrow.exe"
   exit 0
 fi
@@ -83,11 +87,14 @@ app=$!
 if ! wine "$bin/PressButton.exe" "Quillbarrow2012 for" "Get Proxy (&G)" 60 >/dev/null 2>&1; then
   echo "The main window did not appear." >&2
 fi
-# Wait for the list page's answer, then a moment for the window to repaint.
+# Wait for the list page's answer, then for the check of its entries (the
+# silent one ends at 3 s), then drop the list down.
 for _ in $(seq 1 100); do
   grep -q ' /pl[adr]5.html' "$log" && break
   sleep 0.1
 done
+sleep 4
+wine "$bin/PressButton.exe" "Quillbarrow2012 for" --drop 1 >/dev/null 2>&1 || echo "The list did not drop down." >&2
 sleep 1
 cat "$log"
 id=$(xwininfo -root -tree | grep "Quillbarrow2012 for" | head -1 | awk '{print $1}')

@@ -7,6 +7,7 @@
 #include "app/Pictures.h"
 #include "browsers/Browse.h"
 #include "list/IDChecker.h"
+#include "list/ProxyCheck.h"
 #include "list/ProxyListPage.h"
 #include "net/HttpClient.h"
 #include "settings/Defaults.h"
@@ -40,6 +41,7 @@ POINT OntoVisibleMonitor(int left, int top, int width, int height) {
 TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     using ui::Kind;
     isMainForm_ = true;
+    cmbProxyList.itemNote = [this](int index) { return ListNote(index); };
     // The layout table reads best one control a line.
     // clang-format off
     Create({"Quillbarrow2012", 440, 201, ui::FormStyle::Single},
@@ -138,6 +140,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
 }
 
 TfrmMain::~TfrmMain() {
+    ListCheck.reset();
     AboutDialog.reset();
     SettingDialog.reset();
     Checker.reset();
@@ -239,6 +242,7 @@ void TfrmMain::ApplyTermination() {
 void TfrmMain::Terminate() {
     if (ended_) return;
     ended_ = true;
+    CancelListCheck();
     // A refused write (an unreachable Opera file, a read-only settings folder)
     // is shown, but must not keep the user from ending the program.
     ui::Guarded([this] { ApplyTermination(); });
@@ -326,6 +330,7 @@ void TfrmMain::cmbBrowserClick() {
     // The browser being left may refuse the write; say so, and still switch, so
     // the list, the caption and the dispatcher never disagree.
     ui::Guarded([this] { ApplyTermination(); });
+    CancelListCheck();
     switch (cmbBrowser.ItemIndex()) {
         case 1: CheckBrowserPath("CHROME"); break;
         case 2: CheckBrowserPath("FIREFOX"); break;
@@ -378,6 +383,12 @@ void TfrmMain::SetFetching(bool fetching) {
 void TfrmMain::cmdGetListClick() {
     if (fetching_) return;
     SetFetching(true);
+    // The results belong to the list that this command replaces.
+    if (ListCheck) {
+        ListCheck->Clear();
+        cmbProxyList.RedrawItem(-1);
+    }
+    bool listed = false;
     Inet->HeaderInfo.UserId = defaults::Missing;
     Inet->HeaderInfo.Password = defaults::Missing;
     if (!IdPassUrl.empty()) {
@@ -412,6 +423,7 @@ void TfrmMain::cmdGetListClick() {
                 Dispatcher->SetServer(ProxyText);
                 RefreshState();
             }
+            listed = true;
         } catch (const std::exception&) {
             // Every failure of the fetch or the page reads as a time-out.
             stsBar.SetPanelText(0, "TimeOut");
@@ -419,6 +431,7 @@ void TfrmMain::cmdGetListClick() {
         }
     }
     SetFetching(false);
+    if (listed && !quitAfterFetch_) StartListCheck();
     if (quitAfterFetch_) {
         // The user closed the window or chose Quit while the fetch waited.
         Terminate();
@@ -434,6 +447,39 @@ void TfrmMain::ParseProxyList() {
     SendMessageW(combo, CB_INITSTORAGE, entries.size(), entries.size() * 24);
     for (const std::string& e : entries) cmbProxyList.AddItem(e);
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+}
+
+void TfrmMain::StartListCheck() {
+    // With 0 the program makes no connection beyond the list fetch.
+    if (!options_.checkListedProxies || iniFile->ReadInteger("CHECK", "ENABLE", 1) == 0) return;
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<size_t>(std::max(0, cmbProxyList.Count())));
+    for (int i = 0; i < cmbProxyList.Count(); ++i) entries.push_back(cmbProxyList.Item(i));
+    if (entries.empty()) return;
+    std::string request;
+    try {
+        request = probe::ProbeRequest(iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
+    } catch (const Exception&) {
+        return;  // a tester address that no request can name: nothing to ask the proxies
+    }
+    if (!ListCheck) {
+        ListCheck = std::make_unique<ProxyCheck>();
+        ListCheck->onResult = [this](int index) { cmbProxyList.RedrawItem(index); };
+    }
+    ListCheck->Start(std::move(entries), std::move(request), probe::CheckBoundMs(TimeOutSec));
+}
+
+void TfrmMain::CancelListCheck() {
+    if (!ListCheck || !ListCheck->Running()) return;
+    ListCheck->Cancel();
+    cmbProxyList.RedrawItem(-1);
+}
+
+ui::ItemNote TfrmMain::ListNote(int index) const {
+    if (!ListCheck) return {};
+    ProxyCheck::Result result = ListCheck->ResultOf(index);
+    probe::Look look = probe::Describe(result.outcome, result.ms);
+    return {look.text, look.dim};
 }
 
 void TfrmMain::InetSuccess(int cmd) {

@@ -11,6 +11,7 @@
 
 class Browse;
 class IDChecker;
+class ProxyCheck;
 class TfrmSetting;
 class TfrmAbout;
 namespace net {
@@ -23,6 +24,9 @@ struct MainWindowOptions {
     std::string settingsFolder;  // holds Quillbarrow.ini; empty = the program's folder
     std::string ieKey;           // under HKEY_CURRENT_USER; empty = the Internet Settings key
     std::string appDataFolder;   // empty = the roaming application data folder
+    // Tests whose lists name addresses outside this machine turn the check
+    // of the listed proxies off, whatever the settings file says.
+    bool checkListedProxies = true;
 };
 
 class TfrmMain : public ui::Form {
@@ -51,6 +55,8 @@ public:
     ui::Timer Timer{*this};
     std::unique_ptr<TTrayIcon> Tray;
     std::unique_ptr<net::TNMHTTP> Inet;
+    // Checks the listed proxies after Get Proxy; made for the first check.
+    std::unique_ptr<ProxyCheck> ListCheck;
 
     // Owned objects, made in this order.
     std::unique_ptr<IniFile> iniFile;
@@ -111,6 +117,10 @@ private:
     void EndApplication();
     void ParseProxyList();
     void SetFetching(bool fetching);
+    // Starts checking the entries of the list, unless [CHECK] ENABLE is 0.
+    void StartListCheck();
+    void CancelListCheck();
+    ui::ItemNote ListNote(int index) const;
     // Runs the termination choice and stores the position, once per program run.
     void Terminate();
 

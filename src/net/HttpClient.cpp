@@ -104,6 +104,16 @@ void TNMHTTP::BuildRequestHeader() {
     target.host = Host;
     target.withAuthorization = SameTextIgnoringCase(Host, originHost_) && Port == originPort_;
     target.withCookie = SameTextIgnoringCase(Host, cookieHost_);
+    std::string absolute = Url;
+    if (!Proxy.empty() && Url.find("//") == std::string::npos) {
+        // An address without a scheme, or one relative to the current host,
+        // still reaches the proxy whole.
+        absolute = "http://";
+        absolute += Host;
+        if (Port != 80) absolute += ':' + std::to_string(Port);
+        absolute += Path;
+    }
+    if (!Proxy.empty()) target.proxyUrl = absolute;
     BuildRequestLines(target, HeaderInfo, HeaderLines);
 }
 

@@ -68,6 +68,8 @@ public:
     int32_t Port = 0;
     int32_t TimeOut = 0;  // ms; bounds each wait separately; 0 = no bound
     int ReportLevel = 0;
+    // When Proxy is not empty, the connection goes to Proxy:ProxyPort instead
+    // of Host:Port (and the client's request line names the whole address).
     std::string Proxy;
     int32_t ProxyPort = 0;
     int16_t StatusCode = 0;

@@ -40,7 +40,15 @@ std::string TExStringList::Text() const {
 
 void BuildRequestLines(const RequestTarget& target, const THeaderInfo& info, TExStringList& lines) {
     lines.Clear();
-    lines.Add(std::string(target.method) + " " + std::string(target.path) + " HTTP/1.0");
+    const std::string method(target.method);
+    if (target.proxyUrl.empty()) {
+        lines.Add(method + " " + std::string(target.path) + " HTTP/1.0");
+    } else {
+        // A proxy needs the whole address to know where to go.
+        lines.Add(method + " " + std::string(target.proxyUrl) + " HTTP/1.0");
+        lines.Add("Proxy-Connection: Keep-Alive");
+        lines.Add("Host: " + std::string(target.host));
+    }
     lines.SetHeader("Host", target.host);
     lines.Add("Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff");
     lines.Add("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript");

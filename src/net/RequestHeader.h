@@ -46,9 +46,12 @@ struct RequestTarget {
     std::string_view host;
     bool withAuthorization = true;
     bool withCookie = true;
+    // The whole address, for a request sent through a proxy; empty for a
+    // request sent to the host itself.
+    std::string_view proxyUrl = {};
 };
 
-// Fills lines with the request line and header lines of a direct request.
+// Fills lines with the request line and header lines of a request.
 void BuildRequestLines(const RequestTarget& target, const THeaderInfo& info, TExStringList& lines);
 
 }  // namespace net

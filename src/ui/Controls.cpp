@@ -123,6 +123,88 @@ void ComboBox::OnCommand(int code) {
     }
 }
 
+DWORD ComboBox::ExtraStyle() const { return itemNote ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : 0; }
+
+void ComboBox::OnCreated() {
+    if (itemNote) FitItemHeights();
+}
+
+void ComboBox::OnFontChanged() {
+    // A plain box takes its heights from each new font; one that draws its
+    // items keeps those it was first given.
+    if (itemNote) FitItemHeights();
+}
+
+void ComboBox::FitItemHeights() {
+    // The heights a plain box of the same kind takes with the same font, so
+    // that drawing the items itself moves nothing on the form.
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    style &= ~static_cast<DWORD>(CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | WS_VISIBLE);
+    HWND plain = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"COMBOBOX", L"", style, 0, 0, 100, 100,
+                                 GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!plain) return;
+    SendMessageW(plain, WM_SETFONT, SendMessageW(hwnd_, WM_GETFONT, 0, 0), FALSE);
+    LRESULT field = SendMessageW(plain, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    LRESULT item = SendMessageW(plain, CB_GETITEMHEIGHT, 0, 0);
+    DestroyWindow(plain);
+    if (item > 0) SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, item);
+    if (field <= 0) return;
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    // Wine adds padding of its own to the field height it is given (and
+    // reports the sum): take off what came back extra.
+    LRESULT extra = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) - field;
+    if (extra > 0 && extra < field)
+        SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field - extra);
+}
+
+void ComboBox::OnDrawItem(const DRAWITEMSTRUCT& dis) {
+    HDC dc = dis.hDC;
+    const bool selected = (dis.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &dis.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (dis.itemID != static_cast<UINT>(-1)) {
+        const int index = static_cast<int>(dis.itemID);
+        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+        int oldMode = SetBkMode(dc, TRANSPARENT);
+        const COLORREF textColor = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+        const int margin = form_ ? form_->Scale(2) : 2;
+        RECT r = dis.rcItem;
+        r.left += margin;
+        r.right -= margin;
+        ItemNote note = itemNote && !(dis.itemState & ODS_COMBOBOXEDIT) ? itemNote(index) : ItemNote{};
+        if (!note.text.empty()) {
+            std::wstring text = Widen(note.text);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            // Grey on the selection's colour would be hard to read.
+            SetTextColor(dc, note.dim && !selected ? GetSysColor(COLOR_GRAYTEXT) : textColor);
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_RIGHT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            r.right -= size.cx + 3 * margin;
+        }
+        std::wstring text = Widen(Item(index));
+        SetTextColor(dc, textColor);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                  DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SetBkMode(dc, oldMode);
+        SelectObject(dc, oldFont);
+    }
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &dis.rcItem);
+}
+
+void ComboBox::RedrawItem(int index) {
+    if (!SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0)) return;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(hwnd_, &info) || !info.hwndList) return;
+    RECT r;
+    if (index < 0) {
+        InvalidateRect(info.hwndList, nullptr, FALSE);
+    } else if (SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
+        InvalidateRect(info.hwndList, &r, FALSE);
+    }
+}
+
 // --- Label and Picture
 
 void Label::OnCommand(int code) {

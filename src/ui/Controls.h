@@ -33,11 +33,15 @@ public:
 
 protected:
     friend class Form;
+    // Style bits the control adds to those of its kind when it is created.
+    virtual DWORD ExtraStyle() const { return 0; }
     // Notification code of a WM_COMMAND from this control.
     virtual void OnCommand(int /*code*/) {}
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
     // Called once the native window exists.
     virtual void OnCreated() {}
+    // The form gave the control another font (it moved to another DPI).
+    virtual void OnFontChanged() {}
 
     HWND hwnd_ = nullptr;
     int id_ = 0;
@@ -75,10 +79,22 @@ protected:
     Control* group_ = nullptr;
 };
 
+// A note drawn right-aligned after an item's text in a drop-down list.
+struct ItemNote {
+    std::string text;
+    bool dim = false;  // in the system's grey text colour
+};
+
 class ComboBox : public Control {
 public:
     std::function<void()> onChange;  // text edited or item picked by the user
     std::function<void()> onClick;   // item picked by the user
+    // Set before the form creates the control: the list then draws its items
+    // itself, each with its note. The items keep their strings, so reading
+    // them back, typing and screen readers see the same texts as without.
+    std::function<ItemNote(int index)> itemNote;
+    // Repaints an item (-1: every item) of the list while it is dropped down.
+    void RedrawItem(int index);
     void AddItem(const std::string& text);
     void Clear();  // all items and the edit text
     int Count() const;
@@ -90,8 +106,15 @@ public:
 
 protected:
     friend class Form;
+    DWORD ExtraStyle() const override;
     void OnCommand(int code) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& dis) override;
+    void OnCreated() override;
+    void OnFontChanged() override;
     bool editable_ = false;
+
+private:
+    void FitItemHeights();
 };
 
 class Edit : public Control {};

@@ -177,6 +177,7 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
         }
         if (!continues) style |= WS_GROUP;
     }
+    style |= row.control->ExtraStyle();
     if (row.kind == Kind::Label && b.width == 0) {
         // A label without a width sizes itself to its caption.
         style &= ~static_cast<DWORD>(SS_LEFT);
@@ -293,6 +294,7 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
             font = label->font_.get();
         }
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        c->OnFontChanged();
         if (b.width > 0)
             SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height),
                          SWP_NOZORDER | SWP_NOACTIVATE);

@@ -27,6 +27,9 @@ protected:
         o.settingsFolder = folder.Path();
         o.ieKey = key.Path();
         o.appDataFolder = folder / "AppData";
+        // The lists of most tests name documentation addresses, which no test
+        // may contact; the tests of the check turn it back on.
+        o.checkListedProxies = checkListedProxies;
         return o;
     }
 
@@ -68,4 +71,5 @@ protected:
     }
 
     std::unique_ptr<TfrmMain> form;
+    bool checkListedProxies = false;
 };

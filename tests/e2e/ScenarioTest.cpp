@@ -249,6 +249,8 @@ TEST_F(Scenario, AUserSession) {
     SetIni("URL", "CHECKER1", "http://127.0.0.1:9/left-tester");
     SetIni("URL", "CHECKER2", "http://127.0.0.1:9/right-tester");
     SetIni("CYBER", "USERID", "");  // empty: take the credentials the provider publishes
+    // The provider lists documentation addresses, which must not be contacted.
+    SetIni("CHECK", "ENABLE", "0");
     const std::string standIn = build_ + "\\StandInBrowser.exe";
     SetIni("FIREFOX", "PATH", standIn);
 

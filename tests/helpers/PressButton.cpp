@@ -2,11 +2,13 @@
 // screen where nobody can click:
 //
 //   PressButton.exe <window title prefix> <button caption> [seconds to wait]
+//   PressButton.exe <window title prefix> --drop <n>
 //
 // Waits for a visible top-level window whose title starts with the prefix,
 // then posts BM_CLICK to its first child button with exactly that caption
 // (ampersand included). Posted rather than sent: the button's handler may run
-// for as long as a page fetch, and this program need not wait for it.
+// for as long as a page fetch, and this program need not wait for it. With
+// --drop it drops down the window's n-th drop-down list (from 0) instead.
 #include <windows.h>
 
 #include <string>
@@ -36,10 +38,33 @@ BOOL CALLBACK Match(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+struct ComboSearch {
+    int skip;  // combo boxes still to pass
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK NthCombo(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ComboSearch*>(param);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (std::wstring(cls) != L"ComboBox" || search->skip-- > 0) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
+    if (std::wstring(argv[2]) == L"--drop" && argc > 3) {
+        Search window{argv[1], true};
+        EnumWindows(Match, reinterpret_cast<LPARAM>(&window));
+        ComboSearch combo{_wtoi(argv[3])};
+        if (window.found) EnumChildWindows(window.found, NthCombo, reinterpret_cast<LPARAM>(&combo));
+        if (!combo.found) return 1;
+        PostMessageW(combo.found, CB_SHOWDROPDOWN, TRUE, 0);
+        return 0;
+    }
     const int seconds = argc > 3 ? _wtoi(argv[3]) : 30;
     const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
     do {

@@ -70,6 +70,23 @@ TEST(HttpRequestBytes, AreExactWithAndWithoutCredentials) {
         << requests[3];
 }
 
+TEST(HttpRequestBytes, ThroughAProxyGoToItAndNameTheWholeAddress) {
+    LoopbackServer proxy({Ok("a")});
+    Client http;
+    http.Proxy = "127.0.0.1";
+    http.ProxyPort = proxy.Port();
+    // Nothing listens on the host itself: the requests reach the proxy only.
+    http.Get("http://127.0.0.2:8080/list/page.html");
+    http.Get("127.0.0.2/x");  // no scheme: still the whole address, on the port kept
+    auto requests = proxy.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0],
+              "GET http://127.0.0.2:8080/list/page.html HTTP/1.0\r\nProxy-Connection: Keep-Alive\r\n"
+              "Host: 127.0.0.2\r\n" +
+                  kAccept + kContentType + "\r\n");
+    EXPECT_EQ(requests[1].substr(0, requests[1].find('\n')), "GET http://127.0.0.2:8080/x HTTP/1.0\r");
+}
+
 TEST(HttpRequestBytes, NoAuthorizationWithAnEmptyPassword) {
     LoopbackServer server({Ok("a")});
     Client http;

@@ -174,6 +174,19 @@ TEST(BuildRequestLines, PutsEveryLineInItsPlace) {
               "Content-type: application/x-www-form-urlencoded\r\n");
 }
 
+TEST(BuildRequestLines, ThroughAProxyTheRequestLineNamesTheWholeAddress) {
+    TExStringList lines;
+    BuildRequestLines({"HEAD", "/e/?", "tester.example", true, true, "http://tester.example:81/e/?"},
+                      THeaderInfo{}, lines);
+    EXPECT_EQ(lines.Text(),
+              "HEAD http://tester.example:81/e/? HTTP/1.0\r\n"
+              "Proxy-Connection: Keep-Alive\r\n"
+              "Host: tester.example\r\n"
+              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+              "Content-type: application/x-www-form-urlencoded\r\n");
+}
+
 TEST(BuildRequestLines, LeavesOutCredentialsAndCookieWhenAskedOrIncomplete) {
     TExStringList lines;
     THeaderInfo userOnly;

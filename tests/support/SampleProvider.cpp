@@ -175,6 +175,7 @@ struct SampleProvider::State {
     std::string userId = kDefaultUserId;
     std::string password = kDefaultPassword;
     int entries = kDefaultEntries;
+    std::vector<std::string> listEntries;  // in place of the generated ones when not empty
     std::map<std::string, Behaviour> behaviours;
     std::vector<ProviderRequest> requests;
     size_t settled = 0;  // requests answered or stalling
@@ -240,6 +241,7 @@ struct SampleProvider::State {
         Behaviour behaviour;
         std::string userId, password;
         int count;
+        std::vector<std::string> custom;
         {
             std::lock_guard lock(mutex);
             index = requests.size();
@@ -248,6 +250,7 @@ struct SampleProvider::State {
             userId = this->userId;
             password = this->password;
             count = entries;
+            custom = listEntries;
         }
 
         if (behaviour == Behaviour::Stall) {
@@ -271,7 +274,8 @@ struct SampleProvider::State {
                              ErrorPage("401 Unauthorized"));
         } else {
             status = 200;
-            reply = Response("200 OK", "", ListPage(request.path, count));
+            reply = Response("200 OK", "",
+                             custom.empty() ? ListPage(request.path, count) : ListPage(request.path, custom));
         }
         Settle(index, status);
         if (SendAll(s, reply)) {
@@ -353,6 +357,11 @@ void SampleProvider::SetEntries(int count) {
     state_->entries = std::max(count, 0);
 }
 
+void SampleProvider::SetListEntries(std::vector<std::string> entries) {
+    std::lock_guard lock(state_->mutex);
+    state_->listEntries = std::move(entries);
+}
+
 void SampleProvider::SetBehaviour(Behaviour behaviour, const std::string& path) {
     std::lock_guard lock(state_->mutex);
     state_->behaviours[path] = behaviour;
@@ -378,6 +387,15 @@ bool SampleProvider::WaitRequests(size_t count, int ms) const {
 std::string SampleProvider::ListPage(const std::string& path, int entries) {
     const ListKind* list = FindList(path);
     if (!list) throw std::runtime_error("sample provider: no list page " + path);
+    std::vector<std::string> addresses;
+    for (int i = 0; i < entries; ++i) addresses.push_back(EntryAddress(*list, i));
+    return ListPage(path, addresses);
+}
+
+std::string SampleProvider::ListPage(const std::string& path, const std::vector<std::string>& addresses) {
+    const ListKind* list = FindList(path);
+    if (!list) throw std::runtime_error("sample provider: no list page " + path);
+    const int entries = static_cast<int>(addresses.size());
     // The layout the program relies on: "hour" in a heading before the first
     // entry, each address right after an anchor whose class ends in its kind
     // letter, and a comment after the table. Inside the table no other tag
@@ -392,7 +410,7 @@ std::string SampleProvider::ListPage(const std::string& path, int entries) {
         "<th>Checked (hour)</th></tr>\n";
     for (int i = 0; i < entries; ++i) {
         page += "<tr><td>" + std::to_string(i + 1) + "</td><td><a href=\"/p/" + std::to_string(i + 1) +
-                "\" class=\"" + KindLetter(i) + "\">" + EntryAddress(*list, i) + "</a></td><td>" +
+                "\" class=\"" + KindLetter(i) + "\">" + addresses[static_cast<size_t>(i)] + "</a></td><td>" +
                 KindLetter(i) + "</td><td>" + std::to_string(i % 24) + "</td></tr>\n";
     }
     page += "</table>\n<!-- sample provider: " + std::to_string(entries) +

@@ -55,6 +55,9 @@ public:
     void SetCredentials(std::string userId, std::string password);
     // Entries on each list page.
     void SetEntries(int count);
+    // The entries of every list page, in place of the generated addresses
+    // (the demo lists its stand-in proxies so); empty goes back to those.
+    void SetListEntries(std::vector<std::string> entries);
     // How requests for `path` are answered; an empty path sets the default
     // for every path without a behaviour of its own. Stall reads the request
     // and then sends nothing until the client gives up.
@@ -70,6 +73,7 @@ public:
     // The page texts, for tests that compare what a client makes of them.
     // ListPage serves the three list paths and throws for any other path.
     static std::string ListPage(const std::string& path, int entries);
+    static std::string ListPage(const std::string& path, const std::vector<std::string>& addresses);
     static std::string CredentialsPage(const std::string& userId, const std::string& password);
     // The entries that list option 0..3 should take from ListPage(path, entries).
     static std::vector<std::string> ListEntries(const std::string& path, int entries, int option);

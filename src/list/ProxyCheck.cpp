@@ -1,0 +1,343 @@
+#include "list/ProxyCheck.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "net/HiddenWindow.h"
+#include "ui/Error.h"
+
+namespace {
+
+// Each slot has a message of its own, so the events still queued for a
+// socket just closed can be taken out of the queue without touching the
+// others (a new socket may even get the old one's handle value).
+constexpr UINT kSocketMessage = WM_APP + 16;
+constexpr UINT kLookupMessage = WM_APP + 1;
+constexpr UINT_PTR kTimerId = 1;
+// Free places are filled from a timer message, which the system makes only
+// when nothing else waits in the queue: a long list keeps the sockets busy
+// without end, and their messages would otherwise come before every click
+// and every repaint.
+constexpr UINT_PTR kFillTimerId = 2;
+constexpr long kEvents = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
+
+uint64_t NowMs() {
+    static const uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<uint64_t>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<uint64_t>(now.QuadPart) * 1000 / frequency;
+}
+
+}  // namespace
+
+struct ProxyCheck::Slot {
+    int entry = -1;  // -1: free
+    net::UniqueSocket socket;
+    HANDLE lookup = nullptr;
+    uint16_t port = 0;
+    uint64_t start = 0;
+    uint64_t deadline = 0;
+    bool connected = false;
+    size_t sent = 0;
+    size_t received = 0;
+    char answer[probe::kMaxAnswerBytes];
+};
+
+struct ProxyCheck::Lookup {
+    HANDLE task = nullptr;
+    int slot = -1;  // -1 once abandoned
+    alignas(8) char hostEntry[MAXGETHOSTSTRUCT];
+};
+
+ProxyCheck::ProxyCheck() : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()) {
+    window_ = net::CreateHiddenWindow(L"QbProxyCheckWindow", NotifyProc, this);
+    WSADATA data;
+    startedWinsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
+ProxyCheck::~ProxyCheck() {
+    Cancel();
+    // Nothing queued for the window may reach this object from now on; the
+    // system drops what is posted to it once it is gone.
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    window_.reset();
+    // Completion of these can no longer be seen, and may still come: their
+    // buffers are left to the system (1 KiB each, only for lookups cut short).
+    for (auto& lookup : lookups_) (void)lookup.release();
+    if (startedWinsock_) WSACleanup();
+}
+
+LRESULT CALLBACK ProxyCheck::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<ProxyCheck*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) {
+        if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
+            ui::Guarded([&] {
+                self->OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp),
+                               WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
+            });
+            return 0;
+        }
+        if (msg == kLookupMessage) {
+            ui::Guarded([&] { self->OnLookup(reinterpret_cast<HANDLE>(wp), WSAGETASYNCERROR(lp)); });
+            return 0;
+        }
+        if (msg == WM_TIMER && wp == kTimerId) {
+            ui::Guarded([&] { self->OnTimer(); });
+            return 0;
+        }
+        if (msg == WM_TIMER && wp == kFillTimerId) {
+            ui::Guarded([&] { self->Fill(); });
+            return 0;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void ProxyCheck::Start(std::vector<std::string> entries, std::string request, uint32_t boundMs) {
+    Clear();
+    entries_ = std::move(entries);
+    results_.assign(entries_.size(), Result{});
+    request_ = std::move(request);
+    boundMs_ = boundMs;
+    next_ = 0;
+    running_ = true;
+    Fill();
+}
+
+void ProxyCheck::Cancel() {
+    for (Slot& slot : *slots_) {
+        if (slot.entry < 0) continue;
+        results_[static_cast<size_t>(slot.entry)] = Result{};
+        Release(slot);
+    }
+    next_ = entries_.size();
+    running_ = false;
+    KillTimer(window_.get(), kFillTimerId);
+    fillPending_ = false;
+    ArmTimer();
+}
+
+void ProxyCheck::Clear() {
+    Cancel();
+    entries_.clear();
+    results_.clear();
+    next_ = 0;
+}
+
+ProxyCheck::Result ProxyCheck::ResultOf(int index) const {
+    if (index < 0 || index >= Count()) return Result{};
+    return results_[static_cast<size_t>(index)];
+}
+
+int ProxyCheck::InFlight() const {
+    return static_cast<int>(
+        std::count_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry >= 0; }));
+}
+
+int ProxyCheck::IndexOf(const Slot& slot) const { return static_cast<int>(&slot - slots_->data()); }
+
+void ProxyCheck::Fill() {
+    while (next_ < entries_.size()) {
+        auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
+        if (free == slots_->end()) break;
+        Launch(*free, static_cast<int>(next_++));
+    }
+    // Whatever a launch that failed at once asked for is done already.
+    KillTimer(window_.get(), kFillTimerId);
+    fillPending_ = false;
+    if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
+    ArmTimer();
+}
+
+void ProxyCheck::Launch(Slot& slot, int entry) {
+    std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[static_cast<size_t>(entry)]);
+    if (!address) {
+        results_[static_cast<size_t>(entry)].outcome = probe::Outcome::NotCheckable;
+        if (onResult) onResult(entry);
+        return;
+    }
+    slot.entry = entry;
+    slot.port = address->port;
+    slot.start = NowMs();
+    slot.deadline = slot.start + boundMs_;
+    slot.connected = false;
+    slot.sent = 0;
+    slot.received = 0;
+    results_[static_cast<size_t>(entry)].outcome = probe::Outcome::Checking;
+    if (address->dotted) {
+        Connect(slot, *address->dotted);
+        return;
+    }
+    // Never a blocking lookup: the answer comes as a message.
+    auto lookup = std::make_unique<Lookup>();
+    lookup->slot = IndexOf(slot);
+    lookup->task = WSAAsyncGetHostByName(window_.get(), kLookupMessage, address->host.c_str(),
+                                         lookup->hostEntry, sizeof lookup->hostEntry);
+    if (!lookup->task) {
+        Finish(slot, probe::Outcome::NoAnswer);
+        return;
+    }
+    slot.lookup = lookup->task;
+    lookups_.push_back(std::move(lookup));
+}
+
+void ProxyCheck::OnLookup(HANDLE task, int error) {
+    auto it =
+        std::find_if(lookups_.begin(), lookups_.end(), [task](const auto& l) { return l->task == task; });
+    if (it == lookups_.end()) return;
+    std::unique_ptr<Lookup> lookup = std::move(*it);
+    lookups_.erase(it);
+    if (lookup->slot < 0) return;  // abandoned: only its buffer was waiting for this
+    Slot& slot = (*slots_)[static_cast<size_t>(lookup->slot)];
+    slot.lookup = nullptr;
+    const auto* host = reinterpret_cast<const hostent*>(lookup->hostEntry);
+    if (error != 0 || host->h_length != 4 || !host->h_addr_list || !host->h_addr_list[0]) {
+        Finish(slot, probe::Outcome::NoAnswer);
+        return;
+    }
+    uint32_t address;
+    std::memcpy(&address, host->h_addr_list[0], 4);
+    Connect(slot, ntohl(address));
+}
+
+void ProxyCheck::Connect(Slot& slot, uint32_t address) {
+    slot.socket.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
+    if (!slot.socket || WSAAsyncSelect(slot.socket.get(), window_.get(), message, kEvents) == SOCKET_ERROR) {
+        Finish(slot, probe::Outcome::NoAnswer);
+        return;
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(slot.port);
+    to.sin_addr.s_addr = htonl(address);
+    if (connect(slot.socket.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR) {
+        int error = WSAGetLastError();
+        // Would-block is the normal answer: the outcome comes as FD_CONNECT.
+        if (error != WSAEWOULDBLOCK)
+            Finish(slot, error == WSAECONNREFUSED ? probe::Outcome::Refused : probe::Outcome::NoAnswer);
+    }
+}
+
+void ProxyCheck::OnSocket(int index, SOCKET socket, int event, int error) {
+    Slot& slot = (*slots_)[static_cast<size_t>(index)];
+    if (slot.entry < 0 || !slot.socket || slot.socket.get() != socket) return;
+    switch (event) {
+        case FD_CONNECT:
+            if (error != 0) {
+                Finish(slot, error == WSAECONNREFUSED ? probe::Outcome::Refused : probe::Outcome::NoAnswer);
+                return;
+            }
+            slot.connected = true;
+            SendMore(slot);
+            break;
+        case FD_WRITE:
+            if (slot.connected) SendMore(slot);
+            break;
+        case FD_READ: ReadMore(slot, false); break;
+        case FD_CLOSE: ReadMore(slot, true); break;
+        default: break;
+    }
+}
+
+void ProxyCheck::SendMore(Slot& slot) {
+    while (slot.sent < request_.size()) {
+        int n = send(slot.socket.get(), request_.data() + slot.sent,
+                     static_cast<int>(request_.size() - slot.sent), 0);
+        if (n > 0) {
+            slot.sent += static_cast<size_t>(n);
+            continue;
+        }
+        // The rest goes when FD_WRITE says there is room again.
+        if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return;
+        Finish(slot, probe::Outcome::NoAnswer);
+        return;
+    }
+}
+
+void ProxyCheck::ReadMore(Slot& slot, bool closing) {
+    // One receive per FD_READ (Winsock posts another while bytes remain); at
+    // the close, everything that is left, but never past the cap.
+    while (slot.received < probe::kMaxAnswerBytes) {
+        int n = recv(slot.socket.get(), slot.answer + slot.received,
+                     static_cast<int>(probe::kMaxAnswerBytes - slot.received), 0);
+        if (n > 0) {
+            slot.received += static_cast<size_t>(n);
+            switch (probe::JudgeAnswer(std::string_view(slot.answer, slot.received))) {
+                case probe::Answer::StatusLine: Finish(slot, probe::Outcome::Answered); return;
+                case probe::Answer::NotHttp: Finish(slot, probe::Outcome::NoAnswer); return;
+                case probe::Answer::Pending: break;
+            }
+            if (!closing) return;
+            continue;
+        }
+        if (n < 0 && !closing && WSAGetLastError() == WSAEWOULDBLOCK) return;
+        break;  // the proxy closed (or failed) before a status line
+    }
+    Finish(slot, probe::Outcome::NoAnswer);
+}
+
+void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
+    const int entry = slot.entry;
+    Result& result = results_[static_cast<size_t>(entry)];
+    result.outcome = outcome;
+    result.ms = static_cast<uint32_t>(NowMs() - slot.start);
+    result.bytesRead = static_cast<uint32_t>(slot.received);
+    Release(slot);
+    if (onResult) onResult(entry);
+    if (next_ < entries_.size()) {
+        // Set once, not again by each result: setting it anew would put it off.
+        if (!fillPending_) SetTimer(window_.get(), kFillTimerId, USER_TIMER_MINIMUM, nullptr);
+        fillPending_ = true;
+    } else if (InFlight() == 0) {
+        running_ = false;
+    }
+    ArmTimer();
+}
+
+void ProxyCheck::Release(Slot& slot) {
+    if (slot.socket) {
+        slot.socket.reset();
+        const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
+        MSG stale;
+        while (PeekMessageW(&stale, window_.get(), message, message, PM_REMOVE)) {
+        }
+    }
+    if (slot.lookup) {
+        auto it = std::find_if(lookups_.begin(), lookups_.end(),
+                               [&](const auto& l) { return l->task == slot.lookup; });
+        // Not cancelled: Wine reports success and still writes the buffer and
+        // posts the completion, so the record waits for that message instead.
+        if (it != lookups_.end()) (*it)->slot = -1;
+        slot.lookup = nullptr;
+    }
+    slot.entry = -1;
+}
+
+void ProxyCheck::OnTimer() {
+    const uint64_t now = NowMs();
+    for (Slot& slot : *slots_)
+        if (slot.entry >= 0 && slot.deadline <= now) Finish(slot, probe::Outcome::NoAnswer);
+    // The timer may come a little before the deadline it was set for.
+    armedFor_ = 0;
+    ArmTimer();
+}
+
+void ProxyCheck::ArmTimer() {
+    uint64_t earliest = 0;
+    for (const Slot& slot : *slots_)
+        if (slot.entry >= 0 && (earliest == 0 || slot.deadline < earliest)) earliest = slot.deadline;
+    if (earliest == armedFor_) return;
+    armedFor_ = earliest;
+    if (earliest == 0) {
+        KillTimer(window_.get(), kTimerId);
+        return;
+    }
+    const uint64_t now = NowMs();
+    const UINT delay = earliest > now ? static_cast<UINT>(earliest - now) + 1 : 1;
+    SetTimer(window_.get(), kTimerId, delay, nullptr);
+}

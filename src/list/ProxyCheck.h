@@ -1,0 +1,91 @@
+#pragma once
+// Checks which proxies of the list answer, and how fast, without a thread of
+// its own: non-blocking sockets whose events, the host-name lookups and one
+// timer for the deadlines all arrive as messages to a hidden window, so the
+// check runs on the user-interface thread's message loop between whatever
+// else the program does (a fetch included).
+#include <winsock2.h>
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "list/ProxyProbe.h"
+#include "net/Powersock.h"
+#include "ui/Handles.h"
+
+class ProxyCheck {
+public:
+    static constexpr int kMaxInFlight = 16;
+
+    struct Result {
+        probe::Outcome outcome = probe::Outcome::Unchecked;
+        uint32_t ms = 0;         // from the entry's start to its status line (or its end)
+        uint32_t bytesRead = 0;  // taken from the proxy; never above probe::kMaxAnswerBytes
+    };
+
+    // Throws EOutOfResources when the notification window cannot be made.
+    ProxyCheck();
+    // Closes every connection. A lookup still under way keeps its buffer: the
+    // system may yet write into it.
+    ~ProxyCheck();
+    ProxyCheck(const ProxyCheck&) = delete;
+    ProxyCheck& operator=(const ProxyCheck&) = delete;
+
+    // Forgets the last check and checks every entry, at most kMaxInFlight at
+    // a time and each with one connection, sending `request` through it. An
+    // entry without a status line boundMs after its start is "no answer".
+    void Start(std::vector<std::string> entries, std::string request, uint32_t boundMs);
+    // Closes every connection and abandons every lookup; the results that are
+    // in stay, the entries under way go back to Unchecked.
+    void Cancel();
+    // Cancel, and forget every result.
+    void Clear();
+
+    bool Running() const { return running_; }
+    int Count() const { return static_cast<int>(results_.size()); }
+    // Unchecked for an index outside the last check.
+    Result ResultOf(int index) const;
+    // Entries with a connection or a lookup under way.
+    int InFlight() const;
+
+    // An entry's result came in (it must not destroy the check).
+    std::function<void(int index)> onResult;
+
+private:
+    struct Slot;
+    struct Lookup;
+
+    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnSocket(int slot, SOCKET socket, int event, int error);
+    void OnLookup(HANDLE task, int error);
+    void OnTimer();
+
+    void Fill();
+    void Launch(Slot& slot, int entry);
+    void Connect(Slot& slot, uint32_t address);
+    void SendMore(Slot& slot);
+    void ReadMore(Slot& slot, bool closing);
+    void Finish(Slot& slot, probe::Outcome outcome);
+    void Release(Slot& slot);
+    void ArmTimer();
+    int IndexOf(const Slot& slot) const;
+
+    std::vector<std::string> entries_;
+    std::vector<Result> results_;
+    std::string request_;
+    uint32_t boundMs_ = 0;
+    size_t next_ = 0;
+    bool running_ = false;
+    bool fillPending_ = false;  // the fill timer is set
+    uint64_t armedFor_ = 0;     // the deadline the timer is set for; 0 = none
+    std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
+    // Lookups not yet completed, their own slot's or abandoned ones.
+    std::vector<std::unique_ptr<Lookup>> lookups_;
+    bool startedWinsock_ = false;
+    ui::UniqueHwnd window_;
+};

@@ -1,0 +1,133 @@
+// The check of the listed proxies against stand-in proxies on 127.0.0.1:
+// every kind of answer, the cap on what is read, sixteen at a time, and
+// cancelling with connections and lookups under way.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "list/ProxyCheck.h"
+#include "support/LoopbackServer.h"
+#include "support/StandInProxy.h"
+#include "ui/MessageLoop.h"
+
+namespace {
+
+using probe::Outcome;
+using qbtest::StandInProxy;
+using Kind = qbtest::StandInProxy::Kind;
+
+const char kRequest[] = "HEAD http://tester.example/ HTTP/1.0\r\nHost: tester.example\r\n\r\n";
+
+// Runs the message loop until done() or ms pass (the bound only catches a hang).
+bool RunUntil(const std::function<bool()>& done, ULONGLONG ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done()) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        ui::WaitForMessages(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)));
+    }
+    return true;
+}
+
+void RunFor(ULONGLONG ms) {
+    RunUntil([] { return false; }, ms);
+}
+
+TEST(ProxyCheck, TellsEveryKindOfProxyApartReadingAtMostFourKiB) {
+    StandInProxy answers(Kind::Answers, 30), silent(Kind::Silent), endless(Kind::EndlessLine),
+        garbage(Kind::Garbage), tenMiB(Kind::TenMiB), closes(Kind::ClosesAtOnce);
+    const std::string port = std::to_string(answers.Port());
+    const std::vector<std::string> entries = {
+        answers.Entry(),     "127.0.0.1:" + std::to_string(qbtest::LoopbackServer::UnusedPort()),
+        silent.Entry(),      endless.Entry(),
+        garbage.Entry(),     tenMiB.Entry(),
+        closes.Entry(),      "1",
+        "localhost:" + port,
+    };
+    ProxyCheck check;
+    std::vector<int> reported;
+    check.onResult = [&](int index) { reported.push_back(index); };
+    check.Start(entries, kRequest, 1000);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 30000));
+
+    const Outcome expected[] = {Outcome::Answered, Outcome::Refused,      Outcome::NoAnswer,
+                                Outcome::NoAnswer, Outcome::NoAnswer,     Outcome::NoAnswer,
+                                Outcome::NoAnswer, Outcome::NotCheckable, Outcome::Answered};
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(entries[static_cast<size_t>(i)]);
+        EXPECT_EQ(check.ResultOf(i).outcome, expected[i]);
+        EXPECT_LE(check.ResultOf(i).bytesRead, 4096u);
+    }
+    EXPECT_GE(check.ResultOf(0).ms, 30u);
+    EXPECT_GE(check.ResultOf(2).ms, 1000u);  // the silent one waited its whole bound
+    EXPECT_EQ(check.ResultOf(3).bytesRead, 4096u);
+    std::sort(reported.begin(), reported.end());
+    EXPECT_EQ(reported, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+
+    // One connection per entry, carrying the request and nothing more.
+    EXPECT_EQ(answers.Accepted(), 2);
+    EXPECT_EQ(answers.Requests()[0], kRequest);
+    for (const StandInProxy* p : {&silent, &endless, &garbage, &tenMiB, &closes}) EXPECT_EQ(p->Accepted(), 1);
+}
+
+TEST(ProxyCheck, SixteenAtATimeAndCancellingClosesThemAll) {
+    StandInProxy silent(Kind::Silent);
+    ProxyCheck check;
+    check.Start(std::vector<std::string>(20, silent.Entry()), kRequest, 10000);
+    ASSERT_TRUE(RunUntil([&] { return silent.Accepted() >= 16; }, 10000));
+    RunFor(300);  // room for a seventeenth, were one allowed
+    EXPECT_EQ(silent.Accepted(), 16);
+    EXPECT_EQ(check.InFlight(), 16);
+
+    check.Cancel();
+    EXPECT_FALSE(check.Running());
+    EXPECT_EQ(check.InFlight(), 0);
+    ASSERT_TRUE(RunUntil([&] { return silent.Open() == 0; }, 10000));
+    RunFor(100);
+    EXPECT_EQ(silent.Accepted(), 16);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(check.ResultOf(i).outcome, Outcome::Unchecked);
+}
+
+TEST(ProxyCheck, ALongListLetsTheQueueEmptyBetweenRounds) {
+    StandInProxy answers(Kind::Answers);
+    const std::string refused = "127.0.0.1:" + std::to_string(qbtest::LoopbackServer::UnusedPort());
+    std::vector<std::string> entries;
+    for (int i = 0; i < 600; ++i) entries.push_back(i % 2 ? refused : answers.Entry());
+    ProxyCheck check;
+    static int results, atFirstTick;
+    results = 0;
+    atFirstTick = -1;
+    check.onResult = [](int) { ++results; };
+    // A timer message is made only when no other message waits, which is
+    // when clicks and repaints get their turn too.
+    UINT_PTR tick = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (atFirstTick < 0) atFirstTick = results;
+    });
+    check.Start(entries, kRequest, 10000);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 60000));
+    KillTimer(nullptr, tick);
+    EXPECT_GE(atFirstTick, 0);
+    EXPECT_LT(atFirstTick, 300) << "the queue never emptied while the check ran";
+}
+
+TEST(ProxyCheck, LookupsCutShortStartNothingWhenTheyComeBack) {
+    StandInProxy answers(Kind::Answers);
+    const std::vector<std::string> byName = {"localhost:" + std::to_string(answers.Port())};
+    ProxyCheck check;
+    check.Start(byName, kRequest, 10000);
+    EXPECT_EQ(check.InFlight(), 1);
+    check.Cancel();
+    auto destroyed = std::make_unique<ProxyCheck>();
+    destroyed->Start(byName, kRequest, 10000);
+    destroyed.reset();
+    RunFor(500);  // both lookups complete meanwhile
+    EXPECT_EQ(answers.Accepted(), 0);
+
+    check.Start(byName, kRequest, 10000);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 10000));
+    EXPECT_EQ(check.ResultOf(0).outcome, Outcome::Answered);
+    EXPECT_EQ(answers.Accepted(), 1);
+}
+
+}  // namespace
