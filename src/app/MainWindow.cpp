@@ -229,7 +229,7 @@ void TfrmMain::ApplyTermination() {
             // The proxy is switched on before the default address is written.
             UsingProxy = 1;
             Dispatcher->SetEnabled(1);
-            ProxyText = iniFile->ReadString("URL", "DEFAULT", "").substr(0, kMaxProxyText);
+            ProxyText = CutProxyText(iniFile->ReadString("URL", "DEFAULT", ""));
             Dispatcher->SetServer(ProxyText);
             break;
         default: break;  // 0 keeps the current state; other values do nothing
@@ -294,7 +294,7 @@ void TfrmMain::cmdUseProxyClick() {
 }
 
 void TfrmMain::cmbProxyListChange() {
-    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    ProxyText = CutProxyText(cmbProxyList.Text());
     Dispatcher->SetServer(ProxyText);
     RefreshState();
 }
@@ -303,7 +303,7 @@ void TfrmMain::cmdSetDefaultClick() { iniFile->WriteString("URL", "DEFAULT", cmb
 
 void TfrmMain::cmdUseDefaultClick() {
     cmbProxyList.SetText(iniFile->ReadString("URL", "DEFAULT", ""));
-    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    ProxyText = CutProxyText(cmbProxyList.Text());
     Dispatcher->SetServer(ProxyText);
     RefreshState();
 }
@@ -406,7 +406,7 @@ void TfrmMain::cmdGetListClick() {
             ParseProxyList();
             cmbProxyList.SetItemIndex(0);
             if (!cmbProxyList.Text().empty()) {
-                ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+                ProxyText = CutProxyText(cmbProxyList.Text());
                 Dispatcher->SetServer(ProxyText);
                 RefreshState();
             }

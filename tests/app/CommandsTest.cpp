@@ -118,6 +118,20 @@ TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
     Pick(f, f.cmbProxyList, 2);
     EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
     EXPECT_EQ(f.ProxyText.size(), 99u);
+
+    // An "é" on bytes 99 and 100 is left out whole, whichever way the text comes.
+    const std::string straddling = std::string(98, 'h') + "\xC3\xA9:80";
+    f.cmbProxyList.AddItem(straddling);
+    Pick(f, f.cmbProxyList, 3);
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    Ini().WriteString("URL", "DEFAULT", straddling);
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Click(f.cmdUseDefault);
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    f.ApplyTermination();
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
 }
 
 TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
