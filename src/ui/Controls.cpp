@@ -46,13 +46,19 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
             self->inClickMessage_ = false;
             return result;
         }
+        // The button class has CS_DBLCLKS: the second press of a quick double
+        // click arrives as WM_xBUTTONDBLCLK instead of a button-down, and is a
+        // press all the same.
         case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
             if (self->onMouseDown && !self->inClickMessage_) {
-                MouseButton b = msg == WM_LBUTTONDOWN   ? MouseButton::Left
-                                : msg == WM_RBUTTONDOWN ? MouseButton::Right
-                                                        : MouseButton::Middle;
+                MouseButton b = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK   ? MouseButton::Left
+                                : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? MouseButton::Right
+                                                                                   : MouseButton::Middle;
                 Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             }
             break;
