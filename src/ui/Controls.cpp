@@ -22,6 +22,11 @@ bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
 void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
 
+bool Control::AcceptsFocus() const {
+    return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(hwnd_) &&
+           IsWindowVisible(hwnd_);
+}
+
 // --- Button
 
 void Button::Click() {

@@ -38,6 +38,9 @@ protected:
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
     // Called once the native window exists.
     virtual void OnCreated() {}
+    // Whether the form may hand this control the keyboard focus by itself
+    // (on showing, or on activation): an enabled, visible tab stop.
+    virtual bool AcceptsFocus() const;
 
     HWND hwnd_ = nullptr;
     int id_ = 0;
@@ -72,6 +75,9 @@ public:
 protected:
     friend class Form;
     void OnCommand(int code) override;
+    // Focus on an unchecked auto radio button checks it and runs its click
+    // handler, which would change a choice the user never made.
+    bool AcceptsFocus() const override { return Control::AcceptsFocus() && Checked(); }
     Control* group_ = nullptr;
 };
 

@@ -363,7 +363,10 @@ bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
 void Form::Show(int showCommand) {
     FormShow();
     shownOnce_ = true;
+    // Each showing starts at the first control, as a freshly created dialog does.
+    focus_ = nullptr;
     ShowWindow(hwnd_.get(), showCommand);
+    if (GetActiveWindow() == hwnd_.get()) RestoreFocus();
     UpdateWindow(hwnd_.get());
 }
 
@@ -372,6 +375,19 @@ int Form::ShowModal() {
     modal_ = true;
     modalResult_ = mrNone;
     if (owner) EnableWindow(owner, FALSE);
+    // Whatever way the showing ends, an exception from FormShow included, the
+    // owner must not stay disabled: the user could reach nothing any more.
+    struct GiveBackOwner {
+        Form& self;
+        HWND owner;
+        ~GiveBackOwner() {
+            // Enable the owner before hiding, so activation returns to it.
+            if (owner) EnableWindow(owner, TRUE);
+            ShowWindow(self.hwnd_.get(), SW_HIDE);
+            if (owner) SetActiveWindow(owner);
+            self.modal_ = false;
+        }
+    } giveBack{*this, owner};
     Show();
     SetForegroundWindow(hwnd_.get());
     MSG msg;
@@ -384,12 +400,29 @@ int Form::ShowModal() {
         }
         DispatchOne(msg);
     }
-    // Enable the owner before hiding, so activation returns to it.
-    if (owner) EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_.get(), SW_HIDE);
-    if (owner) SetActiveWindow(owner);
-    modal_ = false;
     return modalResult_;
+}
+
+void Form::RememberFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_.get(), focus)) focus_ = focus;
+}
+
+HWND Form::FirstTabStop() const {
+    // Controls are numbered in creation order, which is the tab order.
+    for (const auto& [id, c] : controls_)
+        if (c->AcceptsFocus()) return c->Handle();
+    return nullptr;
+}
+
+void Form::RestoreFocus() {
+    HWND target = focus_;
+    if (target && (!IsChild(hwnd_.get(), target) || !IsWindowEnabled(target) || !IsWindowVisible(target)))
+        target = nullptr;
+    auto* control = target ? reinterpret_cast<Control*>(GetPropW(target, kControlProp)) : nullptr;
+    if (control && !control->AcceptsFocus()) target = nullptr;
+    if (!target) target = FirstTabStop();
+    if (target) SetFocus(target);
 }
 
 void Form::AttachTimer(Timer* timer) { timers_[timer->id_] = timer; }
@@ -489,11 +522,24 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             if (isMainForm_) PostQuitMessage(0);
             return 0;
+        case WM_ACTIVATE:
+            // The window itself would take the focus (DefWindowProc): Space
+            // and typing would then reach no control until a click or Tab.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                RememberFocus();
+                return 0;
+            }
+            if (HIWORD(wp)) break;  // minimised: the window keeps the keyboard itself
+            RestoreFocus();
+            return 0;
         case WM_DPICHANGED:
             // Moved to a monitor of another scale: lay the form out again there.
             ApplyDpi(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_SIZE:
+            // Minimising need not deactivate the window (it stays active when
+            // no other window takes over), so note the focus here as well.
+            if (wp == SIZE_MINIMIZED) RememberFocus();
             // Keep the status bar along the bottom edge.
             for (auto& [id, c] : controls_)
                 if (dynamic_cast<StatusBar*>(c)) SendMessageW(c->Handle(), WM_SIZE, 0, 0);

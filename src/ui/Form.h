@@ -112,6 +112,11 @@ private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
     static void RegisterFormClass();
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    // The keyboard focus, kept as a dialog manager keeps it: the control that
+    // had it when the window lost activation gets it back on activation.
+    void RememberFocus();
+    void RestoreFocus();
+    HWND FirstTabStop() const;
     void CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed);
     void FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
@@ -132,6 +137,7 @@ private:
     bool modal_ = false;
     int modalResult_ = mrNone;
     bool shownOnce_ = false;
+    HWND focus_ = nullptr;
 };
 
 // Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when

@@ -36,9 +36,12 @@ private:
 TEST_F(DialogsFromWindow, CancelledSettingsStillReReadTimeOutAndCredentialsPage) {
     TfrmMain& f = Start();
     ASSERT_EQ(f.TimeOutSec, 10);
+    SetFocus(f.cmdSetting.Handle());
     bool wasVisible = false;
+    HWND focusInside = nullptr;
     OnceInsideModal inside([&] {
         wasVisible = f.SettingDialog->Visible();
+        focusInside = GetFocus();
         IniFile ini = Ini();
         ini.WriteString("TIMEOUT", "PROXY", "25");
         ini.WriteString("URL", "IDPASS", "127.0.0.1/idpass.html");
@@ -47,6 +50,9 @@ TEST_F(DialogsFromWindow, CancelledSettingsStillReReadTimeOutAndCredentialsPage)
     });
     SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
     EXPECT_TRUE(wasVisible);
+    // The dialog opens on its first control; closed, it hands the focus back.
+    EXPECT_EQ(focusInside, f.SettingDialog->cmbProxyType.Handle());
+    EXPECT_EQ(GetFocus(), f.cmdSetting.Handle());
     EXPECT_FALSE(f.SettingDialog->Visible());
     EXPECT_EQ(f.TimeOutSec, 25);
     EXPECT_EQ(f.IdPassUrl, "127.0.0.1/idpass.html");
@@ -92,4 +98,15 @@ TEST_F(DialogsFromWindow, ThanksLineOpensTheProviderSite) {
                  reinterpret_cast<LPARAM>(f.AboutDialog->LbLCyberSyndrome.Handle()));
     EXPECT_EQ(opened, "http://www.cybersyndrome.net");
     EXPECT_EQ(f.AboutDialog->LbLCyberSyndrome.Text(), "Special Thanks to http://www.cybersyndrome.net");
+}
+
+TEST_F(DialogsFromWindow, OwnerIsEnabledAgainWhenShowingFails) {
+    TfrmMain& f = Start();
+    struct Failing : ui::Form {
+        explicit Failing(HWND owner) { Create({"Failing", 100, 50, ui::FormStyle::Dialog}, {}, owner); }
+        void FormShow() override { throw Exception("cannot show"); }
+    } failing(f.Handle());
+    EXPECT_THROW(failing.ShowModal(), Exception);
+    EXPECT_TRUE(IsWindowEnabled(f.Handle()));
+    EXPECT_FALSE(failing.IsModal());
 }

@@ -49,6 +49,10 @@ TEST_F(MainWindow, StoredSelectionsOutOfRangeTurnNoRadioButtonOn) {
                  f.RadioOption3.Checked());
     EXPECT_EQ(f.ProxyType, 5);
     EXPECT_EQ(f.ProxyOption, 7);
+    // Neither radio group has a checked button to take the first focus, and
+    // focusing an unchecked one would pick it: the focus goes to the next control.
+    EXPECT_EQ(GetFocus(), f.cmbBrowser.Handle());
+    EXPECT_EQ(f.ProxyType, 5);
     // Picking a radio button replaces the stored number.
     SendMessageW(f.RadioProxyType2.Handle(), BM_CLICK, 0, 0);
     SendMessageW(f.RadioOption3.Handle(), BM_CLICK, 0, 0);
@@ -219,4 +223,27 @@ TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
         ui::ProcessMessages();
         EXPECT_EQ(owner(GetFocus()), expected[i]) << "after Tab " << i + 1;
     }
+}
+
+TEST_F(MainWindow, KeyboardFocusIsOnAControlAndComesBackWithTheWindow) {
+    Ini().WriteInteger("SERVER", "TYPE", 1);
+    TfrmMain& f = Start();
+    // The first control in tab order: the checked button of the first radio group.
+    EXPECT_EQ(GetFocus(), f.RadioProxyType1.Handle());
+
+    // Another window takes the activation, then the user comes back.
+    SetFocus(f.cmdUseProxy.Handle());
+    ui::UniqueHwnd other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                         nullptr, nullptr, nullptr));
+    SetForegroundWindow(other.get());
+    ASSERT_EQ(GetActiveWindow(), other.get());
+    EXPECT_NE(GetFocus(), f.cmdUseProxy.Handle());
+    SetForegroundWindow(f.Handle());
+    EXPECT_EQ(GetFocus(), f.cmdUseProxy.Handle());
+
+    // To the notification area and back.
+    SetFocus(f.cmdGetList.Handle());
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    f.PopupMenu.ClickItem(f.PM_Open);
+    EXPECT_EQ(GetFocus(), f.cmdGetList.Handle());
 }

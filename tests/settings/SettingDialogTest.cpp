@@ -150,6 +150,7 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
 
     // Typing a good path enables nothing until the dialog is loaded again.
     Type(dialog.txtOperaPath, FakeProgram("opera.exe"));
+    SetFocus(dialog.txtOperaPath.Handle());
     EXPECT_FALSE(dialog.cmdAutoScan.Enabled());
 
     Click(dialog.OKBtn);
@@ -160,6 +161,8 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
     EXPECT_TRUE(dialog.txtOperaIni.Enabled());
     EXPECT_TRUE(dialog.cmdAutoScan.Enabled());
     EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+    // Each showing starts on the first control.
+    EXPECT_EQ(GetFocus(), dialog.cmbProxyType.Handle());
 }
 
 TEST_F(SettingDialogTest, PickingABrowserChecksTheStoredProgramPath) {
@@ -321,6 +324,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
 TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
     int result = ShowModalAndRun(dialog, [&] {
         Type(dialog.txtTimeout, "25");
+        SetFocus(dialog.txtTimeout.Handle());
         // IsDialogMessage turns Enter into IDOK from the focused edit field.
         SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
     });
@@ -328,6 +332,8 @@ TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
     EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
 
     result = ShowModalAndRun(dialog, [&] {
+        // A new showing starts on the first control, wherever the last one ended.
+        EXPECT_EQ(GetFocus(), dialog.cmbProxyType.Handle());
         Type(dialog.txtTimeout, "99");
         SendMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
     });
