@@ -20,21 +20,6 @@ namespace {
 // Posted to itself once the window is shown: build what can wait until then.
 constexpr UINT kCreateLaterMessage = WM_APP + 1;
 
-// Puts a stored position back onto a monitor the user can see.
-POINT OntoVisibleMonitor(int left, int top, int width, int height) {
-    RECT r{left, top, left + width, top + height};
-    // The caption bar is what the user needs to reach.
-    RECT caption{left, top, left + width, top + GetSystemMetrics(SM_CYCAPTION) + 8};
-    if (MonitorFromRect(&caption, MONITOR_DEFAULTTONULL)) return {left, top};
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
-    const RECT& w = mi.rcWork;
-    LONG x = std::max(w.left, std::min<LONG>(left, w.right - width));
-    LONG y = std::max(w.top, std::min<LONG>(top, w.bottom - height));
-    return {x, y};
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
@@ -156,8 +141,7 @@ void TfrmMain::LoadSettings() {
 void TfrmMain::LoadPosition() {
     int top = iniFile->ReadInteger("POSITION", "M_TOP", 300);
     int left = iniFile->ReadInteger("POSITION", "M_LEFT", 300);
-    POINT p = OntoVisibleMonitor(left, top, Width(), Height());
-    SetWindowPos(Handle(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveToStoredPosition(left, top);
 }
 
 void TfrmMain::SavePosition() {

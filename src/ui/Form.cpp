@@ -350,12 +350,53 @@ int Form::Height() const {
     return r.bottom - r.top;
 }
 
-void Form::SetTop(int top) {
-    SetWindowPos(hwnd_.get(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+namespace {
+// How much of the caption must show for the user to grab it and drag the
+// window back, in 96-DPI pixels; Windows keeps a like margin when a window is
+// dragged off the screen.
+constexpr int kUsableCaption = 100;
 
-void Form::SetLeft(int left) {
-    SetWindowPos(hwnd_.get(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+struct CaptionSearch {
+    RECT strip;
+    LONG minWidth;
+    bool found = false;
+};
+
+BOOL CALLBACK CaptionOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& search = *reinterpret_cast<CaptionSearch*>(data);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(monitor, &mi)) return TRUE;
+    const RECT& work = mi.rcWork;
+    const RECT& s = search.strip;
+    LONG visible = std::min(s.right, work.right) - std::max(s.left, work.left);
+    if (s.top >= work.top && s.bottom <= work.bottom && visible >= search.minWidth) search.found = true;
+    return !search.found;
+}
+}  // namespace
+
+void Form::MoveToStoredPosition(int left, int top) {
+    HWND hwnd = hwnd_.get();
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    POINT client{0, 0};
+    ClientToScreen(hwnd, &client);
+    int width = window.right - window.left;
+    int height = window.bottom - window.top;
+    // The strip from the window's top edge down to its client area: the caption.
+    CaptionSearch search{{left, top, left + width, top + (client.y - window.top)},
+                         std::min<LONG>(width, Scale(kUsableCaption))};
+    EnumDisplayMonitors(nullptr, nullptr, CaptionOnMonitor, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        RECT r{left, top, left + width, top + height};
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
+        const RECT& w = mi.rcWork;
+        left = std::max<int>(w.left, std::min<int>(left, w.right - width));
+        top = std::max<int>(w.top, std::min<int>(top, w.bottom - height));
+    }
+    SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }

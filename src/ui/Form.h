@@ -74,8 +74,11 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetTop(int top);
-    void SetLeft(int left);
+    // Moves the window to a stored position. A position where no usable part
+    // of the caption would be on a monitor's work area (the monitors changed
+    // since it was stored, or the file was edited) is brought onto the
+    // nearest work area instead, so that the user can always reach it.
+    void MoveToStoredPosition(int left, int top);
     bool Visible() const;
 
     // Shows the window, running FormShow first.

@@ -78,13 +78,26 @@ TEST_F(MainWindow, StoredSelectionsAndPosition) {
     EXPECT_EQ(f.TimeOutSec, 30);
 }
 
-TEST_F(MainWindow, PositionNoMonitorShowsIsBroughtBack) {
-    IniFile ini = Ini();
-    ini.WriteInteger("POSITION", "M_TOP", -30000);
-    ini.WriteInteger("POSITION", "M_LEFT", 50000);
-    TfrmMain& f = Start();
-    RECT r{f.Left(), f.Top(), f.Left() + f.Width(), f.Top() + 20};
-    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+TEST_F(MainWindow, StoredPositionMustLeaveTheCaptionWithinReach) {
+    struct Case {
+        int left, top, expectedLeft, expectedTop;
+    } cases[] = {
+        {-300, 120, -300, 120},  // 146 pixels of the caption show: kept
+        {-400, 120, 0, 120},     // 46 pixels are too few to grab
+        {-445, 120, 0, 120},     // a single pixel
+        {140, -5, 140, 0},       // the caption's top rows above the screen
+        {-30000, -30000, 0, 0},  // on no monitor at all
+    };
+    for (const Case& c : cases) {
+        IniFile ini = Ini();
+        ini.WriteInteger("POSITION", "M_LEFT", c.left);
+        ini.WriteInteger("POSITION", "M_TOP", c.top);
+        TfrmMain& f = Start();
+        ASSERT_EQ(f.Width(), 446) << "the rows assume this width";
+        EXPECT_EQ(f.Left(), c.expectedLeft) << c.left << "," << c.top;
+        EXPECT_EQ(f.Top(), c.expectedTop) << c.left << "," << c.top;
+        form.reset();
+    }
 }
 
 TEST_F(MainWindow, ClosedWhileMinimisedStoresTheNormalPosition) {

@@ -165,6 +165,24 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
     EXPECT_EQ(GetFocus(), dialog.cmbProxyType.Handle());
 }
 
+TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
+    struct Case {
+        int left, top, expectedLeft, expectedTop;
+    } cases[] = {
+        {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
+        {-400, 40, 0, 40},     // 7 pixels are too few to grab
+        {-5000, -5000, 0, 0},  // on no monitor at all
+    };
+    for (const Case& c : cases) {
+        ini.WriteInteger("POSITION", "S_LEFT", c.left);
+        ini.WriteInteger("POSITION", "S_TOP", c.top);
+        dialog.Show();
+        ASSERT_EQ(dialog.Width(), 407) << "the rows assume this width";
+        EXPECT_EQ(dialog.Left(), c.expectedLeft) << c.left << "," << c.top;
+        EXPECT_EQ(dialog.Top(), c.expectedTop) << c.left << "," << c.top;
+    }
+}
+
 TEST_F(SettingDialogTest, PickingABrowserChecksTheStoredProgramPath) {
     dialog.Show();
     Pick(dialog.cmbBrowser, 3);  // OPERA/PATH absent: reads "0"
