@@ -27,6 +27,8 @@ bool Control::AcceptsFocus() const {
            IsWindowVisible(hwnd_);
 }
 
+HFONT Control::FontFor(const Form& form, int) { return form.Font(); }
+
 // --- Button
 
 void Button::Click() {
@@ -138,6 +140,20 @@ void ComboBox::OnCommand(int code) {
 
 void Label::OnCommand(int code) {
     if (code == STN_CLICKED && onClick) onClick();
+}
+
+HFONT Label::FontFor(const Form& form, int width) {
+    if (fontHeight <= 0 && !shrinkToFit) return form.Font();
+    int height = fontHeight > 0 ? fontHeight : 12;
+    font_ = CreateUiFont(height, form.Dpi());
+    // The substitute fonts of some systems run wider than the one the layout
+    // was measured with.
+    if (shrinkToFit && width > 0) {
+        std::string text = Text();
+        while (height > 9 && TextWidth(hwnd_, font_.get(), text) > width)
+            font_ = CreateUiFont(--height, form.Dpi());
+    }
+    return font_.get();
 }
 
 void Picture::OnCommand(int code) {

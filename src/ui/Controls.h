@@ -41,6 +41,15 @@ protected:
     // Whether the form may hand this control the keyboard focus by itself
     // (on showing, or on activation): an enabled, visible tab stop.
     virtual bool AcceptsFocus() const;
+    // The font to draw with at the form's current DPI, `width` being the
+    // control's scaled width: the form's own unless the control keeps one.
+    virtual HFONT FontFor(const Form& form, int width);
+    // The form was laid out again at another DPI.
+    virtual void OnDpiChanged() {}
+    // The form's client area changed size.
+    virtual void OnFormSized() {}
+    // Text colour on the form's face; CLR_INVALID for the system's.
+    virtual COLORREF TextColor() const { return CLR_INVALID; }
 
     HWND hwnd_ = nullptr;
     int id_ = 0;
@@ -114,6 +123,8 @@ public:
 protected:
     friend class Form;
     void OnCommand(int code) override;
+    HFONT FontFor(const Form& form, int width) override;
+    COLORREF TextColor() const override { return color; }
     UniqueFont font_;
 };
 
@@ -136,8 +147,12 @@ public:
     void SetPanelText(int index, const std::string& text);
     std::string PanelText(int index) const;
 
+protected:
+    void OnDpiChanged() override { ApplyParts(); }
+    // The bar places itself along the bottom edge when told of a new size.
+    void OnFormSized() override { SendMessageW(hwnd_, WM_SIZE, 0, 0); }
+
 private:
-    friend class Form;
     void ApplyParts();
     std::vector<int> widths_;
     std::vector<std::string> texts_;

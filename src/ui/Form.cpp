@@ -196,23 +196,9 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
     controls_[id] = c;
     layout_[id] = {b.left, b.top, b.width, height};
 
-    HFONT font = font_.get();
-    if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
-        label->font_ = LabelFont(*label, row.caption, Scale(b.width));
-        font = label->font_.get();
-    }
+    HFONT font = c->FontFor(*this, Scale(b.width));
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (row.kind == Kind::Label && b.width == 0) {
-        // Size the label to its text.
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, font);
-        std::wstring text = Widen(row.caption);
-        SIZE sz{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        SetWindowPos(hwnd, nullptr, 0, 0, sz.cx + 2, sz.cy + 2, SWP_NOMOVE | SWP_NOZORDER);
-    }
+    if (b.width == 0) Place(*c, layout_[id], font);
     if (auto* combo = dynamic_cast<ComboBox*>(c)) {
         combo->editable_ = row.kind == Kind::DropDown;
         for (const char* item : row.items) combo->AddItem(item);
@@ -224,30 +210,36 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
 }
 
 namespace {
-int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
-    std::wstring wide = Widen(text);
-    // The accelerator's "&" is not drawn.
-    std::erase(wide, L'&');
+SIZE TextExtent(HWND hwnd, HFONT font, const std::wstring& text) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE sz{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &sz);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
-    return sz.cx;
+    return sz;
 }
 }  // namespace
 
-UniqueFont Form::LabelFont(const Label& label, const std::string& text, int width) const {
-    int height = label.fontHeight > 0 ? label.fontHeight : 12;
-    UniqueFont font = CreateUiFont(height, dpi_);
-    if (!label.shrinkToFit || width <= 0) return font;
-    // The substitute fonts of some systems run wider than the one the layout
-    // was measured with.
-    while (height > 9 && TextWidth(hwnd_.get(), font.get(), text) > width) {
-        font = CreateUiFont(--height, dpi_);
+int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
+    std::wstring wide = Widen(text);
+    std::erase(wide, L'&');
+    return TextExtent(hwnd, font, wide).cx;
+}
+
+void Form::Place(const Control& c, const Bounds& b, HFONT font) const {
+    int width = Scale(b.width), height = Scale(b.height);
+    if (b.width == 0) {
+        // Sized to the caption, which the new font may draw larger or smaller.
+        int n = GetWindowTextLengthW(c.Handle());
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(c.Handle(), text.data(), n + 1)));
+        SIZE sz = TextExtent(c.Handle(), font, text);
+        width = sz.cx + 2;
+        height = sz.cy + 2;
     }
-    return font;
+    SetWindowPos(c.Handle(), nullptr, Scale(b.left), Scale(b.top), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed) {
@@ -287,16 +279,10 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     for (auto& [id, c] : controls_) {
         const Bounds& b = layout_[id];
-        HFONT font = font_.get();
-        if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
-            label->font_ = LabelFont(*label, label->Text(), Scale(b.width));
-            font = label->font_.get();
-        }
+        HFONT font = c->FontFor(*this, Scale(b.width));
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (b.width > 0)
-            SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        if (auto* bar = dynamic_cast<StatusBar*>(c)) bar->ApplyParts();
+        Place(*c, b, font);
+        c->OnDpiChanged();
     }
     InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
@@ -532,8 +518,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             // Buttons, radio buttons and labels stand on the form's face colour.
             HDC dc = reinterpret_cast<HDC>(wp);
             auto* c = reinterpret_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
-            auto* label = dynamic_cast<Label*>(c);
-            if (label && label->color != CLR_INVALID) SetTextColor(dc, label->color);
+            if (c && c->TextColor() != CLR_INVALID) SetTextColor(dc, c->TextColor());
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
@@ -582,8 +567,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             // no other window takes over), so note the focus here as well.
             if (wp == SIZE_MINIMIZED) RememberFocus();
             // Keep the status bar along the bottom edge.
-            for (auto& [id, c] : controls_)
-                if (dynamic_cast<StatusBar*>(c)) SendMessageW(c->Handle(), WM_SIZE, 0, 0);
+            for (auto& [id, c] : controls_) c->OnFormSized();
             return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -131,7 +131,9 @@ private:
     std::map<int, Bounds> layout_;
     int clientWidth_ = 0, clientHeight_ = 0;
     void ApplyDpi(int dpi, const RECT* suggested);
-    UniqueFont LabelFont(const Label& label, const std::string& text, int width) const;
+    // Puts a control at its table bounds scaled to the DPI; a control of
+    // width 0 (a label) takes the size of its caption in `font`.
+    void Place(const Control& c, const Bounds& b, HFONT font) const;
     std::map<UINT_PTR, Timer*> timers_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
@@ -146,6 +148,9 @@ private:
 // Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when
 // the system has it, else the system's message font at the same height.
 UniqueFont CreateUiFont(int pixelHeight, int dpi);
+
+// The width of a caption in a font; the accelerator's "&" is not drawn.
+int TextWidth(HWND hwnd, HFONT font, const std::string& text);
 
 // The DPI of a window (96 when the system cannot tell).
 int WindowDpi(HWND hwnd);

@@ -475,6 +475,25 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
 }
 
+TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {
+    ASSERT_EQ(dialog.Dpi(), 96);
+    auto bounds = [&](const ui::Control& c) {
+        RECT r{};
+        GetWindowRect(c.Handle(), &r);
+        MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
+               "," + std::to_string(r.bottom - r.top);
+    };
+    EXPECT_EQ(bounds(dialog.LabelSec), "360,28,26,15");
+    EXPECT_EQ(bounds(dialog.LabelUID), "16,220,99,15");
+    RECT suggested{100, 100, 100 + 610, 100 + 866};
+    SendMessageW(dialog.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(dialog.Dpi(), 144);
+    EXPECT_EQ(bounds(dialog.LabelSec), "540,42,38,22");
+    EXPECT_EQ(bounds(dialog.LabelUID), "24,330,148,22");
+    EXPECT_EQ(bounds(dialog.txtUserID), "192,324,158,30");  // an edit field, for comparison
+}
+
 // Leaves the dialog on screen for a screenshot when QB_SHOW_SETTING is set to
 // a number of seconds.
 TEST_F(SettingDialogTest, ShowForScreenshot) {
