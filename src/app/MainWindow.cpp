@@ -354,9 +354,7 @@ void TfrmMain::SetFetching(bool fetching) {
     // A second Get Proxy would start a second request on the one client.
     cmdGetList.SetEnabled(!fetching);
     PopupMenu.SetItemEnabled(PM_GetProxy, !fetching);
-    POINT pt;
-    GetCursorPos(&pt);
-    SetCursorPos(pt.x, pt.y);  // lets the cursor shape follow at once
+    RefreshCursor();
 }
 
 void TfrmMain::cmdGetListClick() {

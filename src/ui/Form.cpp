@@ -385,6 +385,18 @@ void Form::MoveToStoredPosition(int left, int top) {
     SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::RefreshCursor() const {
+    // Asked as the system asks on a move: the window under the pointer,
+    // which passes the question on to its parents. Moving the pointer
+    // instead would reach every program on the desktop.
+    POINT pt{};
+    if (!GetCursorPos(&pt)) return;
+    HWND under = WindowFromPoint(pt);
+    if (under != hwnd_.get() && !IsChild(hwnd_.get(), under)) return;
+    LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
 bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
 
 void Form::Show(int showCommand) {

@@ -108,6 +108,9 @@ protected:
     virtual bool FormCloseQuery() { return true; }
     // Every message; return true when handled (result in `result`).
     virtual bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Shows at once the cursor shape that the window would choose on the
+    // pointer's next move (WM_SETCURSOR), when the pointer is over it.
+    void RefreshCursor() const;
     // A main form ends the application when its window is destroyed.
     bool isMainForm_ = false;
 
