@@ -82,9 +82,13 @@ TEST_F(DialogsFromWindow, AboutIsCentredOverTheMovedMainWindow) {
         PostMessageW(f.AboutDialog->Handle(), WM_CLOSE, 0, 0);
     });
     f.ImageClick();
-    int w = about.right - about.left, h = about.bottom - about.top;
-    EXPECT_EQ(about.left, f.Left() + (f.Width() - w) / 2);
-    EXPECT_EQ(about.top, f.Top() + (f.Height() - h) / 2);
+    // The 446 x 226 main window at 123, 211; the 275 x 131 About window centred on it.
+    ASSERT_EQ(f.Width(), 446);
+    ASSERT_EQ(f.Height(), 226);
+    EXPECT_EQ(about.left, 208);
+    EXPECT_EQ(about.top, 258);
+    EXPECT_EQ(about.right - about.left, 275);
+    EXPECT_EQ(about.bottom - about.top, 131);
     EXPECT_EQ(caption, "Quillbarrow2012 ");
     EXPECT_EQ(release, "Ver1.01 2012-02-12");
 }
