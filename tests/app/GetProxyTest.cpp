@@ -101,11 +101,6 @@ TEST_F(GetProxy, BusyCursorWithoutMovingThePointer) {
     LoopbackServer server({Reply().Pause(300).Send(HttpResponse("200 OK", {}, kListPage))});
     UseServer(server);
     TfrmMain& f = Start();
-    // The pointer rests on a bare stretch of the window.
-    POINT over{310, 60};
-    ClientToScreen(f.Handle(), &over);
-    SetCursorPos(over.x, over.y);
-    Pump(100);
     // Pointer moves that reach this thread: a moved pointer reaches every program.
     static int moves = 0;
     moves = 0;
@@ -116,6 +111,13 @@ TEST_F(GetProxy, BusyCursorWithoutMovingThePointer) {
             return CallNextHookEx(nullptr, code, wp, lp);
         },
         nullptr, GetCurrentThreadId());
+    // The pointer rests on a bare stretch of the window; the move that puts it
+    // there has arrived before the count starts.
+    POINT over{310, 60};
+    ClientToScreen(f.Handle(), &over);
+    SetCursorPos(over.x, over.y);
+    for (DWORD start = GetTickCount(); moves == 0 && GetTickCount() - start < 5000;) ui::WaitForMessages(100);
+    moves = 0;
     HCURSOR during = nullptr;
     POINT at{};
     {
