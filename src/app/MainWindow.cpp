@@ -21,21 +21,6 @@ namespace {
 // Posted to itself once the window is shown: build what can wait until then.
 constexpr UINT kCreateLaterMessage = WM_APP + 1;
 
-// Puts a stored position back onto a monitor the user can see.
-POINT OntoVisibleMonitor(int left, int top, int width, int height) {
-    RECT r{left, top, left + width, top + height};
-    // The caption bar is what the user needs to reach.
-    RECT caption{left, top, left + width, top + GetSystemMetrics(SM_CYCAPTION) + 8};
-    if (MonitorFromRect(&caption, MONITOR_DEFAULTTONULL)) return {left, top};
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
-    const RECT& w = mi.rcWork;
-    LONG x = std::max(w.left, std::min<LONG>(left, w.right - width));
-    LONG y = std::max(w.top, std::min<LONG>(top, w.bottom - height));
-    return {x, y};
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
@@ -159,8 +144,7 @@ void TfrmMain::LoadSettings() {
 void TfrmMain::LoadPosition() {
     int top = iniFile->ReadInteger("POSITION", "M_TOP", 300);
     int left = iniFile->ReadInteger("POSITION", "M_LEFT", 300);
-    POINT p = OntoVisibleMonitor(left, top, Width(), Height());
-    SetWindowPos(Handle(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveToStoredPosition(left, top);
 }
 
 void TfrmMain::SavePosition() {
@@ -232,7 +216,7 @@ void TfrmMain::ApplyTermination() {
             // The proxy is switched on before the default address is written.
             UsingProxy = 1;
             Dispatcher->SetEnabled(1);
-            ProxyText = iniFile->ReadString("URL", "DEFAULT", "").substr(0, kMaxProxyText);
+            ProxyText = CutProxyText(iniFile->ReadString("URL", "DEFAULT", ""));
             Dispatcher->SetServer(ProxyText);
             break;
         default: break;  // 0 keeps the current state; other values do nothing
@@ -298,7 +282,7 @@ void TfrmMain::cmdUseProxyClick() {
 }
 
 void TfrmMain::cmbProxyListChange() {
-    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    ProxyText = CutProxyText(cmbProxyList.Text());
     Dispatcher->SetServer(ProxyText);
     RefreshState();
 }
@@ -307,7 +291,7 @@ void TfrmMain::cmdSetDefaultClick() { iniFile->WriteString("URL", "DEFAULT", cmb
 
 void TfrmMain::cmdUseDefaultClick() {
     cmbProxyList.SetText(iniFile->ReadString("URL", "DEFAULT", ""));
-    ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+    ProxyText = CutProxyText(cmbProxyList.Text());
     Dispatcher->SetServer(ProxyText);
     RefreshState();
 }
@@ -375,9 +359,7 @@ void TfrmMain::SetFetching(bool fetching) {
     // A second Get Proxy would start a second request on the one client.
     cmdGetList.SetEnabled(!fetching);
     PopupMenu.SetItemEnabled(PM_GetProxy, !fetching);
-    POINT pt;
-    GetCursorPos(&pt);
-    SetCursorPos(pt.x, pt.y);  // lets the cursor shape follow at once
+    RefreshCursor();
 }
 
 void TfrmMain::cmdGetListClick() {
@@ -419,7 +401,7 @@ void TfrmMain::cmdGetListClick() {
             ParseProxyList();
             cmbProxyList.SetItemIndex(0);
             if (!cmbProxyList.Text().empty()) {
-                ProxyText = cmbProxyList.Text().substr(0, kMaxProxyText);
+                ProxyText = CutProxyText(cmbProxyList.Text());
                 Dispatcher->SetServer(ProxyText);
                 RefreshState();
             }

@@ -2,8 +2,7 @@
 // What the dispatcher asks of each browser's settings store.
 #include <string>
 
-// The longest proxy address (host:port) the program hands around.
-inline constexpr size_t kMaxProxyText = 99;
+#include "browsers/ProxyServerText.h"
 
 class BrowserAdapter {
 public:

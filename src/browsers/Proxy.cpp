@@ -39,16 +39,6 @@ void Proxy::PrepareBrowser() {
     if (kind_ == 2 || kind_ == 3) Adapter()->FindPrefsFile();
 }
 
-namespace {
-// At most kMaxProxyText bytes, never ending inside a UTF-8 character.
-std::string CutProxyText(const std::string& text) {
-    if (text.size() <= kMaxProxyText) return text;
-    size_t cut = kMaxProxyText;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return text.substr(0, cut);
-}
-}  // namespace
-
 int Proxy::GetEnabled() {
     BrowserAdapter* a = Adapter();
     return a ? a->GetEnabled() : 0;

@@ -58,7 +58,10 @@ RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buf
                                reinterpret_cast<BYTE*>(data), &size);
     if (rc == ERROR_FILE_NOT_FOUND) return ReadResult::Missing;
     // ERROR_MORE_DATA leaves the buffer in an undefined state: never use it.
-    if (rc != ERROR_SUCCESS || type != REG_SZ) return ReadResult::Unusable;
+    // REG_EXPAND_SZ is text as well (an administrator's tool may store the
+    // value so); RegQueryValueEx hands it over unexpanded, which is what a
+    // later SetString writes back, as REG_SZ.
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return ReadResult::Unusable;
     // The stored bytes need not end in a NUL (a writer may leave it out), and
     // an odd byte count cannot be UTF-16 text.
     if (size % sizeof(wchar_t) != 0) return ReadResult::Unusable;

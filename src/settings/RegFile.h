@@ -25,7 +25,7 @@ public:
     uint32_t GetDword(const std::string& name) const;
     // Creates the key when it is missing. Reports nothing on failure.
     void SetDword(const std::string& name, uint32_t value);
-    // Copies a REG_SZ value into buffer. buffer keeps its old content unless
+    // Copies a REG_SZ or REG_EXPAND_SZ value (unexpanded) into buffer. buffer keeps its old content unless
     // the result is Ok; a value longer than kMaxString is never half-copied.
     ReadResult GetString(const std::string& name, std::string& buffer) const;
     // Whether text is short enough for GetString to read it back.

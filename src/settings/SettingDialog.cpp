@@ -125,8 +125,9 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
 }
 
 void TfrmSetting::LoadPosition() {
-    SetTop(settings_.ReadInteger("POSITION", "S_TOP", kDefaultPosition));
-    SetLeft(settings_.ReadInteger("POSITION", "S_LEFT", kDefaultPosition));
+    int top = settings_.ReadInteger("POSITION", "S_TOP", kDefaultPosition);
+    int left = settings_.ReadInteger("POSITION", "S_LEFT", kDefaultPosition);
+    MoveToStoredPosition(left, top);
 }
 
 void TfrmSetting::SavePosition() {

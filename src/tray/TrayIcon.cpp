@@ -38,7 +38,7 @@ TTrayIcon::~TTrayIcon() {
     if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-bool TTrayIcon::Notify(DWORD action) { return Shell_NotifyIconW(action, &data_) != FALSE; }
+bool TTrayIcon::Notify(DWORD action) { return shellNotify(action, data_); }
 
 void TTrayIcon::SetVisible(bool visible) {
     visible_ = visible;
@@ -60,6 +60,13 @@ void TTrayIcon::ShowWhenPossible() {
 void TTrayIcon::Update() {
     data_.hIcon = icon_.get();
     if (inShell_) Notify(NIM_MODIFY);
+}
+
+void TTrayIcon::SetIcons(ui::ImageList* icons) {
+    icons_ = icons;
+    // Not the application icon until the first change of index: the list's
+    // image is the picture as soon as the list is there.
+    SetIconIndex(iconIndex_);
 }
 
 void TTrayIcon::SetIconIndex(int index) {

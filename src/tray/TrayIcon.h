@@ -44,13 +44,20 @@ public:
 
     void SetHint(const std::string& hint);
     const std::string& Hint() const { return hint_; }
-    void SetIcons(ui::ImageList* icons) { icons_ = icons; }
+    // From now on the picture is image IconIndex of the list.
+    void SetIcons(ui::ImageList* icons);
     void SetIconIndex(int index);
     int IconIndex() const { return iconIndex_; }
     void SetPopupMenu(ui::PopupMenu* menu) { popupMenu_ = menu; }
 
     TTrayIconMessage RestoreOn = imDoubleClick;
     TTrayIconMessage PopupMenuOn = imNone;
+
+    // Hands the notification record to the shell; tests put a recorder here.
+    std::function<bool(DWORD action, const NOTIFYICONDATAW& data)> shellNotify =
+        [](DWORD action, const NOTIFYICONDATAW& data) {
+            return Shell_NotifyIconW(action, const_cast<NOTIFYICONDATAW*>(&data)) != FALSE;
+        };
 
     std::function<void()> OnMinimize;
     std::function<void()> OnRestore;

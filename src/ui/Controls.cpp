@@ -22,6 +22,13 @@ bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
 void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
 
+bool Control::AcceptsFocus() const {
+    return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(hwnd_) &&
+           IsWindowVisible(hwnd_);
+}
+
+HFONT Control::FontFor(const Form& form, int) { return form.Font(); }
+
 // --- Button
 
 void Button::Click() {
@@ -46,13 +53,19 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
             self->inClickMessage_ = false;
             return result;
         }
+        // The button class has CS_DBLCLKS: the second press of a quick double
+        // click arrives as WM_xBUTTONDBLCLK instead of a button-down, and is a
+        // press all the same.
         case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
             if (self->onMouseDown && !self->inClickMessage_) {
-                MouseButton b = msg == WM_LBUTTONDOWN   ? MouseButton::Left
-                                : msg == WM_RBUTTONDOWN ? MouseButton::Right
-                                                        : MouseButton::Middle;
+                MouseButton b = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK   ? MouseButton::Left
+                                : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? MouseButton::Right
+                                                                                   : MouseButton::Middle;
                 Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             }
             break;
@@ -129,7 +142,7 @@ void ComboBox::OnCreated() {
     if (itemNote) FitItemHeights();
 }
 
-void ComboBox::OnFontChanged() {
+void ComboBox::OnDpiChanged() {
     // A plain box takes its heights from each new font; one that draws its
     // items keeps those it was first given.
     if (itemNote) FitItemHeights();
@@ -209,6 +222,20 @@ void ComboBox::RedrawItem(int index) {
 
 void Label::OnCommand(int code) {
     if (code == STN_CLICKED && onClick) onClick();
+}
+
+HFONT Label::FontFor(const Form& form, int width) {
+    if (fontHeight <= 0 && !shrinkToFit) return form.Font();
+    int height = fontHeight > 0 ? fontHeight : 12;
+    font_ = CreateUiFont(height, form.Dpi());
+    // The substitute fonts of some systems run wider than the one the layout
+    // was measured with.
+    if (shrinkToFit && width > 0) {
+        std::string text = Text();
+        while (height > 9 && TextWidth(hwnd_, font_.get(), text) > width)
+            font_ = CreateUiFont(--height, form.Dpi());
+    }
+    return font_.get();
 }
 
 void Picture::OnCommand(int code) {

@@ -40,8 +40,18 @@ protected:
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
     // Called once the native window exists.
     virtual void OnCreated() {}
-    // The form gave the control another font (it moved to another DPI).
-    virtual void OnFontChanged() {}
+    // Whether the form may hand this control the keyboard focus by itself
+    // (on showing, or on activation): an enabled, visible tab stop.
+    virtual bool AcceptsFocus() const;
+    // The font to draw with at the form's current DPI, `width` being the
+    // control's scaled width: the form's own unless the control keeps one.
+    virtual HFONT FontFor(const Form& form, int width);
+    // The form was laid out again at another DPI.
+    virtual void OnDpiChanged() {}
+    // The form's client area changed size.
+    virtual void OnFormSized() {}
+    // Text colour on the form's face; CLR_INVALID for the system's.
+    virtual COLORREF TextColor() const { return CLR_INVALID; }
 
     HWND hwnd_ = nullptr;
     int id_ = 0;
@@ -76,6 +86,9 @@ public:
 protected:
     friend class Form;
     void OnCommand(int code) override;
+    // Focus on an unchecked auto radio button checks it and runs its click
+    // handler, which would change a choice the user never made.
+    bool AcceptsFocus() const override { return Control::AcceptsFocus() && Checked(); }
     Control* group_ = nullptr;
 };
 
@@ -110,7 +123,7 @@ protected:
     void OnCommand(int code) override;
     void OnDrawItem(const DRAWITEMSTRUCT& dis) override;
     void OnCreated() override;
-    void OnFontChanged() override;
+    void OnDpiChanged() override;
     bool editable_ = false;
 
 private:
@@ -131,6 +144,8 @@ public:
 protected:
     friend class Form;
     void OnCommand(int code) override;
+    HFONT FontFor(const Form& form, int width) override;
+    COLORREF TextColor() const override { return color; }
     UniqueFont font_;
 };
 
@@ -153,8 +168,12 @@ public:
     void SetPanelText(int index, const std::string& text);
     std::string PanelText(int index) const;
 
+protected:
+    void OnDpiChanged() override { ApplyParts(); }
+    // The bar places itself along the bottom edge when told of a new size.
+    void OnFormSized() override { SendMessageW(hwnd_, WM_SIZE, 0, 0); }
+
 private:
-    friend class Form;
     void ApplyParts();
     std::vector<int> widths_;
     std::vector<std::string> texts_;

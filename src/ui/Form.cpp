@@ -197,23 +197,9 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
     controls_[id] = c;
     layout_[id] = {b.left, b.top, b.width, height};
 
-    HFONT font = font_.get();
-    if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
-        label->font_ = LabelFont(*label, row.caption, Scale(b.width));
-        font = label->font_.get();
-    }
+    HFONT font = c->FontFor(*this, Scale(b.width));
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (row.kind == Kind::Label && b.width == 0) {
-        // Size the label to its text.
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, font);
-        std::wstring text = Widen(row.caption);
-        SIZE sz{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        SetWindowPos(hwnd, nullptr, 0, 0, sz.cx + 2, sz.cy + 2, SWP_NOMOVE | SWP_NOZORDER);
-    }
+    if (b.width == 0) Place(*c, layout_[id], font);
     if (auto* combo = dynamic_cast<ComboBox*>(c)) {
         combo->editable_ = row.kind == Kind::DropDown;
         for (const char* item : row.items) combo->AddItem(item);
@@ -225,30 +211,36 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
 }
 
 namespace {
-int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
-    std::wstring wide = Widen(text);
-    // The accelerator's "&" is not drawn.
-    std::erase(wide, L'&');
+SIZE TextExtent(HWND hwnd, HFONT font, const std::wstring& text) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE sz{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &sz);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
-    return sz.cx;
+    return sz;
 }
 }  // namespace
 
-UniqueFont Form::LabelFont(const Label& label, const std::string& text, int width) const {
-    int height = label.fontHeight > 0 ? label.fontHeight : 12;
-    UniqueFont font = CreateUiFont(height, dpi_);
-    if (!label.shrinkToFit || width <= 0) return font;
-    // The substitute fonts of some systems run wider than the one the layout
-    // was measured with.
-    while (height > 9 && TextWidth(hwnd_.get(), font.get(), text) > width) {
-        font = CreateUiFont(--height, dpi_);
+int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
+    std::wstring wide = Widen(text);
+    std::erase(wide, L'&');
+    return TextExtent(hwnd, font, wide).cx;
+}
+
+void Form::Place(const Control& c, const Bounds& b, HFONT font) const {
+    int width = Scale(b.width), height = Scale(b.height);
+    if (b.width == 0) {
+        // Sized to the caption, which the new font may draw larger or smaller.
+        int n = GetWindowTextLengthW(c.Handle());
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(c.Handle(), text.data(), n + 1)));
+        SIZE sz = TextExtent(c.Handle(), font, text);
+        width = sz.cx + 2;
+        height = sz.cy + 2;
     }
-    return font;
+    SetWindowPos(c.Handle(), nullptr, Scale(b.left), Scale(b.top), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed) {
@@ -288,17 +280,10 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     for (auto& [id, c] : controls_) {
         const Bounds& b = layout_[id];
-        HFONT font = font_.get();
-        if (auto* label = dynamic_cast<Label*>(c); label && (label->fontHeight > 0 || label->shrinkToFit)) {
-            label->font_ = LabelFont(*label, label->Text(), Scale(b.width));
-            font = label->font_.get();
-        }
+        HFONT font = c->FontFor(*this, Scale(b.width));
         SendMessageW(c->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        c->OnFontChanged();
-        if (b.width > 0)
-            SetWindowPos(c->Handle(), nullptr, Scale(b.left), Scale(b.top), Scale(b.width), Scale(b.height),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        if (auto* bar = dynamic_cast<StatusBar*>(c)) bar->ApplyParts();
+        Place(*c, b, font);
+        c->OnDpiChanged();
     }
     InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
@@ -352,12 +337,65 @@ int Form::Height() const {
     return r.bottom - r.top;
 }
 
-void Form::SetTop(int top) {
-    SetWindowPos(hwnd_.get(), nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+namespace {
+// How much of the caption must show for the user to grab it and drag the
+// window back, in 96-DPI pixels; Windows keeps a like margin when a window is
+// dragged off the screen.
+constexpr int kUsableCaption = 100;
+
+struct CaptionSearch {
+    RECT strip;
+    LONG minWidth;
+    bool found = false;
+};
+
+BOOL CALLBACK CaptionOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& search = *reinterpret_cast<CaptionSearch*>(data);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(monitor, &mi)) return TRUE;
+    const RECT& work = mi.rcWork;
+    const RECT& s = search.strip;
+    LONG visible = std::min(s.right, work.right) - std::max(s.left, work.left);
+    if (s.top >= work.top && s.bottom <= work.bottom && visible >= search.minWidth) search.found = true;
+    return !search.found;
+}
+}  // namespace
+
+void Form::MoveToStoredPosition(int left, int top) {
+    HWND hwnd = hwnd_.get();
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    POINT client{0, 0};
+    ClientToScreen(hwnd, &client);
+    int width = window.right - window.left;
+    int height = window.bottom - window.top;
+    // The strip from the window's top edge down to its client area: the caption.
+    CaptionSearch search{{left, top, left + width, top + (client.y - window.top)},
+                         std::min<LONG>(width, Scale(kUsableCaption))};
+    EnumDisplayMonitors(nullptr, nullptr, CaptionOnMonitor, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        RECT r{left, top, left + width, top + height};
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
+        const RECT& w = mi.rcWork;
+        left = std::max<int>(w.left, std::min<int>(left, w.right - width));
+        top = std::max<int>(w.top, std::min<int>(top, w.bottom - height));
+    }
+    SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::SetLeft(int left) {
-    SetWindowPos(hwnd_.get(), nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void Form::RefreshCursor() const {
+    // Asked as the system asks on a move: the window under the pointer,
+    // which passes the question on to its parents. Moving the pointer
+    // instead would reach every program on the desktop.
+    POINT pt{};
+    if (!GetCursorPos(&pt)) return;
+    HWND under = WindowFromPoint(pt);
+    if (under != hwnd_.get() && !IsChild(hwnd_.get(), under)) return;
+    LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
 }
 
 bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
@@ -365,7 +403,10 @@ bool Form::Visible() const { return IsWindowVisible(hwnd_.get()) != FALSE; }
 void Form::Show(int showCommand) {
     FormShow();
     shownOnce_ = true;
+    // Each showing starts at the first control, as a freshly created dialog does.
+    focus_ = nullptr;
     ShowWindow(hwnd_.get(), showCommand);
+    if (GetActiveWindow() == hwnd_.get()) RestoreFocus();
     UpdateWindow(hwnd_.get());
 }
 
@@ -374,6 +415,19 @@ int Form::ShowModal() {
     modal_ = true;
     modalResult_ = mrNone;
     if (owner) EnableWindow(owner, FALSE);
+    // Whatever way the showing ends, an exception from FormShow included, the
+    // owner must not stay disabled: the user could reach nothing any more.
+    struct GiveBackOwner {
+        Form& self;
+        HWND owner;
+        ~GiveBackOwner() {
+            // Enable the owner before hiding, so activation returns to it.
+            if (owner) EnableWindow(owner, TRUE);
+            ShowWindow(self.hwnd_.get(), SW_HIDE);
+            if (owner) SetActiveWindow(owner);
+            self.modal_ = false;
+        }
+    } giveBack{*this, owner};
     Show();
     SetForegroundWindow(hwnd_.get());
     MSG msg;
@@ -386,12 +440,29 @@ int Form::ShowModal() {
         }
         DispatchOne(msg);
     }
-    // Enable the owner before hiding, so activation returns to it.
-    if (owner) EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_.get(), SW_HIDE);
-    if (owner) SetActiveWindow(owner);
-    modal_ = false;
     return modalResult_;
+}
+
+void Form::RememberFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_.get(), focus)) focus_ = focus;
+}
+
+HWND Form::FirstTabStop() const {
+    // Controls are numbered in creation order, which is the tab order.
+    for (const auto& [id, c] : controls_)
+        if (c->AcceptsFocus()) return c->Handle();
+    return nullptr;
+}
+
+void Form::RestoreFocus() {
+    HWND target = focus_;
+    if (target && (!IsChild(hwnd_.get(), target) || !IsWindowEnabled(target) || !IsWindowVisible(target)))
+        target = nullptr;
+    auto* control = target ? reinterpret_cast<Control*>(GetPropW(target, kControlProp)) : nullptr;
+    if (control && !control->AcceptsFocus()) target = nullptr;
+    if (!target) target = FirstTabStop();
+    if (target) SetFocus(target);
 }
 
 void Form::AttachTimer(Timer* timer) { timers_[timer->id_] = timer; }
@@ -460,8 +531,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             // Buttons, radio buttons and labels stand on the form's face colour.
             HDC dc = reinterpret_cast<HDC>(wp);
             auto* c = reinterpret_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
-            auto* label = dynamic_cast<Label*>(c);
-            if (label && label->color != CLR_INVALID) SetTextColor(dc, label->color);
+            if (c && c->TextColor() != CLR_INVALID) SetTextColor(dc, c->TextColor());
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
@@ -491,14 +561,26 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             if (isMainForm_) PostQuitMessage(0);
             return 0;
+        case WM_ACTIVATE:
+            // The window itself would take the focus (DefWindowProc): Space
+            // and typing would then reach no control until a click or Tab.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                RememberFocus();
+                return 0;
+            }
+            if (HIWORD(wp)) break;  // minimised: the window keeps the keyboard itself
+            RestoreFocus();
+            return 0;
         case WM_DPICHANGED:
             // Moved to a monitor of another scale: lay the form out again there.
             ApplyDpi(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_SIZE:
+            // Minimising need not deactivate the window (it stays active when
+            // no other window takes over), so note the focus here as well.
+            if (wp == SIZE_MINIMIZED) RememberFocus();
             // Keep the status bar along the bottom edge.
-            for (auto& [id, c] : controls_)
-                if (dynamic_cast<StatusBar*>(c)) SendMessageW(c->Handle(), WM_SIZE, 0, 0);
+            for (auto& [id, c] : controls_) c->OnFormSized();
             return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

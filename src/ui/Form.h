@@ -74,8 +74,11 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetTop(int top);
-    void SetLeft(int left);
+    // Moves the window to a stored position. A position where no usable part
+    // of the caption would be on a monitor's work area (the monitors changed
+    // since it was stored, or the file was edited) is brought onto the
+    // nearest work area instead, so that the user can always reach it.
+    void MoveToStoredPosition(int left, int top);
     bool Visible() const;
 
     // Shows the window, running FormShow first.
@@ -105,6 +108,9 @@ protected:
     virtual bool FormCloseQuery() { return true; }
     // Every message; return true when handled (result in `result`).
     virtual bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Shows at once the cursor shape that the window would choose on the
+    // pointer's next move (WM_SETCURSOR), when the pointer is over it.
+    void RefreshCursor() const;
     // A main form ends the application when its window is destroyed.
     bool isMainForm_ = false;
 
@@ -112,6 +118,11 @@ private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
     static void RegisterFormClass();
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    // The keyboard focus, kept as a dialog manager keeps it: the control that
+    // had it when the window lost activation gets it back on activation.
+    void RememberFocus();
+    void RestoreFocus();
+    HWND FirstTabStop() const;
     void CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed);
     void FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
@@ -123,7 +134,9 @@ private:
     std::map<int, Bounds> layout_;
     int clientWidth_ = 0, clientHeight_ = 0;
     void ApplyDpi(int dpi, const RECT* suggested);
-    UniqueFont LabelFont(const Label& label, const std::string& text, int width) const;
+    // Puts a control at its table bounds scaled to the DPI; a control of
+    // width 0 (a label) takes the size of its caption in `font`.
+    void Place(const Control& c, const Bounds& b, HFONT font) const;
     std::map<UINT_PTR, Timer*> timers_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
@@ -132,11 +145,15 @@ private:
     bool modal_ = false;
     int modalResult_ = mrNone;
     bool shownOnce_ = false;
+    HWND focus_ = nullptr;
 };
 
 // Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when
 // the system has it, else the system's message font at the same height.
 UniqueFont CreateUiFont(int pixelHeight, int dpi);
+
+// The width of a caption in a font; the accelerator's "&" is not drawn.
+int TextWidth(HWND hwnd, HFONT font, const std::string& text);
 
 // The DPI of a window (96 when the system cannot tell).
 int WindowDpi(HWND hwnd);

@@ -118,6 +118,20 @@ TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
     Pick(f, f.cmbProxyList, 2);
     EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
     EXPECT_EQ(f.ProxyText.size(), 99u);
+
+    // An "é" on bytes 99 and 100 is left out whole, whichever way the text comes.
+    const std::string straddling = std::string(98, 'h') + "\xC3\xA9:80";
+    f.cmbProxyList.AddItem(straddling);
+    Pick(f, f.cmbProxyList, 3);
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    Ini().WriteString("URL", "DEFAULT", straddling);
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Click(f.cmdUseDefault);
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    f.ApplyTermination();
+    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
 }
 
 TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
@@ -159,13 +173,20 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
     auto pressAndRead = [&](UINT message) {
         DeleteFileW(ui::Widen(record).c_str());
         SendMessageW(f.cmdCheck.Handle(), message, 0, MAKELPARAM(5, 5));
-        SendMessageW(f.cmdCheck.Handle(), message + 1, 0, MAKELPARAM(5, 5));
+        // WM_xBUTTONUP comes one after a button-down and one before a double click.
+        UINT release = (message - WM_LBUTTONDOWN) % 3 == 0 ? message + 1 : message - 1;
+        SendMessageW(f.cmdCheck.Handle(), release, 0, MAKELPARAM(5, 5));
         std::string r = scratch::WaitForFile(record);
         return r.substr(0, r.find('\n'));
     };
     EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
     EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
     EXPECT_EQ(pressAndRead(WM_MBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
+    // A quick double click is down, up, double-click, up: each press starts the browser.
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDBLCLK), browser + " " + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDBLCLK), browser + " " + defaults::DefaultChecker2Url);
 
     // The tray's Test always opens the first tester page.
     Ini().WriteString("URL", "CHECKER1", "192.0.2.8/test");

@@ -36,9 +36,12 @@ private:
 TEST_F(DialogsFromWindow, CancelledSettingsStillReReadTimeOutAndCredentialsPage) {
     TfrmMain& f = Start();
     ASSERT_EQ(f.TimeOutSec, 10);
+    SetFocus(f.cmdSetting.Handle());
     bool wasVisible = false;
+    HWND focusInside = nullptr;
     OnceInsideModal inside([&] {
         wasVisible = f.SettingDialog->Visible();
+        focusInside = GetFocus();
         IniFile ini = Ini();
         ini.WriteString("TIMEOUT", "PROXY", "25");
         ini.WriteString("URL", "IDPASS", "127.0.0.1/idpass.html");
@@ -47,6 +50,9 @@ TEST_F(DialogsFromWindow, CancelledSettingsStillReReadTimeOutAndCredentialsPage)
     });
     SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
     EXPECT_TRUE(wasVisible);
+    // The dialog opens on its first control; closed, it hands the focus back.
+    EXPECT_EQ(focusInside, f.SettingDialog->cmbProxyType.Handle());
+    EXPECT_EQ(GetFocus(), f.cmdSetting.Handle());
     EXPECT_FALSE(f.SettingDialog->Visible());
     EXPECT_EQ(f.TimeOutSec, 25);
     EXPECT_EQ(f.IdPassUrl, "127.0.0.1/idpass.html");
@@ -76,9 +82,13 @@ TEST_F(DialogsFromWindow, AboutIsCentredOverTheMovedMainWindow) {
         PostMessageW(f.AboutDialog->Handle(), WM_CLOSE, 0, 0);
     });
     f.ImageClick();
-    int w = about.right - about.left, h = about.bottom - about.top;
-    EXPECT_EQ(about.left, f.Left() + (f.Width() - w) / 2);
-    EXPECT_EQ(about.top, f.Top() + (f.Height() - h) / 2);
+    // The 446 x 226 main window at 123, 211; the 275 x 131 About window centred on it.
+    ASSERT_EQ(f.Width(), 446);
+    ASSERT_EQ(f.Height(), 226);
+    EXPECT_EQ(about.left, 208);
+    EXPECT_EQ(about.top, 258);
+    EXPECT_EQ(about.right - about.left, 275);
+    EXPECT_EQ(about.bottom - about.top, 131);
     EXPECT_EQ(caption, "Quillbarrow2012 ");
     EXPECT_EQ(release, "Ver1.01 2012-02-12");
 }
@@ -92,4 +102,15 @@ TEST_F(DialogsFromWindow, ThanksLineOpensTheProviderSite) {
                  reinterpret_cast<LPARAM>(f.AboutDialog->LbLCyberSyndrome.Handle()));
     EXPECT_EQ(opened, "http://www.cybersyndrome.net");
     EXPECT_EQ(f.AboutDialog->LbLCyberSyndrome.Text(), "Special Thanks to http://www.cybersyndrome.net");
+}
+
+TEST_F(DialogsFromWindow, OwnerIsEnabledAgainWhenShowingFails) {
+    TfrmMain& f = Start();
+    struct Failing : ui::Form {
+        explicit Failing(HWND owner) { Create({"Failing", 100, 50, ui::FormStyle::Dialog}, {}, owner); }
+        void FormShow() override { throw Exception("cannot show"); }
+    } failing(f.Handle());
+    EXPECT_THROW(failing.ShowModal(), Exception);
+    EXPECT_TRUE(IsWindowEnabled(f.Handle()));
+    EXPECT_FALSE(failing.IsModal());
 }

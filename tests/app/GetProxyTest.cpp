@@ -97,6 +97,45 @@ TEST_F(GetProxy, FillsTheListWritesTheFirstEntryAndReportsObtained) {
     EXPECT_NE(req.find("\r\nAuthorization: Basic MDow\r\n"), std::string::npos);
 }
 
+TEST_F(GetProxy, BusyCursorWithoutMovingThePointer) {
+    LoopbackServer server({Reply().Pause(300).Send(HttpResponse("200 OK", {}, kListPage))});
+    UseServer(server);
+    TfrmMain& f = Start();
+    // Pointer moves that reach this thread: a moved pointer reaches every program.
+    static int moves = 0;
+    moves = 0;
+    HHOOK hook = SetWindowsHookExW(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (code >= 0 && reinterpret_cast<MSG*>(lp)->message == WM_MOUSEMOVE) ++moves;
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        nullptr, GetCurrentThreadId());
+    // The pointer rests on a bare stretch of the window; the move that puts it
+    // there has arrived before the count starts.
+    POINT over{310, 60};
+    ClientToScreen(f.Handle(), &over);
+    SetCursorPos(over.x, over.y);
+    for (DWORD start = GetTickCount(); moves == 0 && GetTickCount() - start < 5000;) ui::WaitForMessages(100);
+    moves = 0;
+    HCURSOR during = nullptr;
+    POINT at{};
+    {
+        During sample(20, [&] {
+            if (!f.Fetching()) return;
+            during = GetCursor();
+            GetCursorPos(&at);
+        });
+        Click(f.cmdGetList);
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(during, LoadCursorW(nullptr, IDC_APPSTARTING));
+    EXPECT_EQ(at.x, over.x);
+    EXPECT_EQ(at.y, over.y);
+    EXPECT_EQ(moves, 0);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
 TEST_F(GetProxy, TypeAndOptionPickPageAndEntries) {
     LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, kListPage))});
     UseServer(server);

@@ -53,6 +53,10 @@ TEST_F(MainWindow, StoredSelectionsOutOfRangeTurnNoRadioButtonOn) {
                  f.RadioOption3.Checked());
     EXPECT_EQ(f.ProxyType, 5);
     EXPECT_EQ(f.ProxyOption, 7);
+    // Neither radio group has a checked button to take the first focus, and
+    // focusing an unchecked one would pick it: the focus goes to the next control.
+    EXPECT_EQ(GetFocus(), f.cmbBrowser.Handle());
+    EXPECT_EQ(f.ProxyType, 5);
     // Picking a radio button replaces the stored number.
     SendMessageW(f.RadioProxyType2.Handle(), BM_CLICK, 0, 0);
     SendMessageW(f.RadioOption3.Handle(), BM_CLICK, 0, 0);
@@ -78,13 +82,26 @@ TEST_F(MainWindow, StoredSelectionsAndPosition) {
     EXPECT_EQ(f.TimeOutSec, 30);
 }
 
-TEST_F(MainWindow, PositionNoMonitorShowsIsBroughtBack) {
-    IniFile ini = Ini();
-    ini.WriteInteger("POSITION", "M_TOP", -30000);
-    ini.WriteInteger("POSITION", "M_LEFT", 50000);
-    TfrmMain& f = Start();
-    RECT r{f.Left(), f.Top(), f.Left() + f.Width(), f.Top() + 20};
-    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+TEST_F(MainWindow, StoredPositionMustLeaveTheCaptionWithinReach) {
+    struct Case {
+        int left, top, expectedLeft, expectedTop;
+    } cases[] = {
+        {-300, 120, -300, 120},  // 146 pixels of the caption show: kept
+        {-400, 120, 0, 120},     // 46 pixels are too few to grab
+        {-445, 120, 0, 120},     // a single pixel
+        {140, -5, 140, 0},       // the caption's top rows above the screen
+        {-30000, -30000, 0, 0},  // on no monitor at all
+    };
+    for (const Case& c : cases) {
+        IniFile ini = Ini();
+        ini.WriteInteger("POSITION", "M_LEFT", c.left);
+        ini.WriteInteger("POSITION", "M_TOP", c.top);
+        TfrmMain& f = Start();
+        ASSERT_EQ(f.Width(), 446) << "the rows assume this width";
+        EXPECT_EQ(f.Left(), c.expectedLeft) << c.left << "," << c.top;
+        EXPECT_EQ(f.Top(), c.expectedTop) << c.left << "," << c.top;
+        form.reset();
+    }
 }
 
 TEST_F(MainWindow, ClosedWhileMinimisedStoresTheNormalPosition) {
@@ -223,4 +240,27 @@ TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
         ui::ProcessMessages();
         EXPECT_EQ(owner(GetFocus()), expected[i]) << "after Tab " << i + 1;
     }
+}
+
+TEST_F(MainWindow, KeyboardFocusIsOnAControlAndComesBackWithTheWindow) {
+    Ini().WriteInteger("SERVER", "TYPE", 1);
+    TfrmMain& f = Start();
+    // The first control in tab order: the checked button of the first radio group.
+    EXPECT_EQ(GetFocus(), f.RadioProxyType1.Handle());
+
+    // Another window takes the activation, then the user comes back.
+    SetFocus(f.cmdUseProxy.Handle());
+    ui::UniqueHwnd other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                         nullptr, nullptr, nullptr));
+    SetForegroundWindow(other.get());
+    ASSERT_EQ(GetActiveWindow(), other.get());
+    EXPECT_NE(GetFocus(), f.cmdUseProxy.Handle());
+    SetForegroundWindow(f.Handle());
+    EXPECT_EQ(GetFocus(), f.cmdUseProxy.Handle());
+
+    // To the notification area and back.
+    SetFocus(f.cmdGetList.Handle());
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    f.PopupMenu.ClickItem(f.PM_Open);
+    EXPECT_EQ(GetFocus(), f.cmdGetList.Handle());
 }

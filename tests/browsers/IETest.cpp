@@ -112,6 +112,27 @@ TEST(IE, UnreadableValuesReadAsDirectAndAreNotOverwritten) {
     EXPECT_EQ(Stored(key), "192.0.2.9:81");
 }
 
+TEST(IE, ExpandableValueIsReadUnexpandedAndRewrittenAsPlainText) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetString("ProxyServer", "");  // creates the key
+    HKEY h = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
+              ERROR_SUCCESS);
+    const wchar_t value[] = L"ftp=%COMPUTERNAME%:21;http=192.0.2.2:80";
+    RegSetValueExW(h, L"ProxyServer", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
+    IE ie(key.Path());
+    std::string server;
+    ie.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.2:80");
+    EXPECT_EQ(ie.ServerPrefix(), "ftp=%COMPUTERNAME%:21;http=");
+    ie.SetServer("192.0.2.9:81");
+    DWORD type = REG_NONE;
+    RegQueryValueExW(h, L"ProxyServer", nullptr, &type, nullptr, nullptr);
+    RegCloseKey(h);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(Stored(key), "ftp=%COMPUTERNAME%:21;http=192.0.2.9:81");
+}
+
 TEST(IE, ValueThatWouldNotReadBackIsNotWritten) {
     scratch::RegistryKey key;
     const std::string prefix = "ftp=" + std::string(200, 'f') + ":21;http=";

@@ -30,3 +30,22 @@ TEST(ProxyServerText, SplitKeepsEverythingAroundTheHttpEntry) {
         EXPECT_EQ(JoinProxyServer(parts), c.value);
     }
 }
+
+TEST(ProxyServerText, CutKeepsWholeCharactersWithinNinetyNineBytes) {
+    const std::string x97(97, 'x'), x98(98, 'x'), x96(96, 'x');
+    struct Case {
+        std::string text;
+        std::string cut;
+    } cases[] = {
+        {x98 + "h", x98 + "h"},                 // 99 bytes: kept
+        {x98 + "hh", x98 + "h"},                // 100 bytes: the last one goes
+        {x97 + "\xC3\xA9", x97 + "\xC3\xA9"},   // é ends on byte 99
+        {x98 + "\xC3\xA9", x98},                // é would straddle byte 99
+        {x97 + "\xE3\x81\x82", x97},            // あ: bytes 98 to 100
+        {x98 + "\xE3\x81\x82", x98},            // あ: bytes 99 to 101
+        {x96 + "\xF0\x9F\x98\x80" + "z", x96},  // a four-byte character from byte 97
+        {x96 + "\xE3\x81\x82" + "zz", x96 + "\xE3\x81\x82"},
+        {std::string(120, '\x80'), std::string(96, '\x80')},  // not UTF-8: three steps back at most
+    };
+    for (const Case& c : cases) EXPECT_EQ(CutProxyText(c.text), c.cut) << c.text.size();
+}

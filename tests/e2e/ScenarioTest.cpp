@@ -258,6 +258,8 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_TRUE(w);
     MainWindow m(w);
     ASSERT_TRUE(m.Complete());
+    // The keyboard reaches a control at once: the checked list type.
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(w) == Child(w, L"Button", L"Anonymous"); }, kStepMs));
 
     // --- Get Proxy: the credentials page first, then the list with them.
     Alt(w, L'g');

@@ -150,6 +150,7 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
 
     // Typing a good path enables nothing until the dialog is loaded again.
     Type(dialog.txtOperaPath, FakeProgram("opera.exe"));
+    SetFocus(dialog.txtOperaPath.Handle());
     EXPECT_FALSE(dialog.cmdAutoScan.Enabled());
 
     Click(dialog.OKBtn);
@@ -160,6 +161,26 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
     EXPECT_TRUE(dialog.txtOperaIni.Enabled());
     EXPECT_TRUE(dialog.cmdAutoScan.Enabled());
     EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+    // Each showing starts on the first control.
+    EXPECT_EQ(GetFocus(), dialog.cmbProxyType.Handle());
+}
+
+TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
+    struct Case {
+        int left, top, expectedLeft, expectedTop;
+    } cases[] = {
+        {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
+        {-400, 40, 0, 40},     // 7 pixels are too few to grab
+        {-5000, -5000, 0, 0},  // on no monitor at all
+    };
+    for (const Case& c : cases) {
+        ini.WriteInteger("POSITION", "S_LEFT", c.left);
+        ini.WriteInteger("POSITION", "S_TOP", c.top);
+        dialog.Show();
+        ASSERT_EQ(dialog.Width(), 407) << "the rows assume this width";
+        EXPECT_EQ(dialog.Left(), c.expectedLeft) << c.left << "," << c.top;
+        EXPECT_EQ(dialog.Top(), c.expectedTop) << c.left << "," << c.top;
+    }
 }
 
 TEST_F(SettingDialogTest, SavedTextSurvivesARestartWhateverTheCodePage) {
@@ -338,6 +359,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
 TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
     int result = ShowModalAndRun(dialog, [&] {
         Type(dialog.txtTimeout, "25");
+        SetFocus(dialog.txtTimeout.Handle());
         // IsDialogMessage turns Enter into IDOK from the focused edit field.
         SendMessageW(dialog.Handle(), WM_COMMAND, IDOK, 0);
     });
@@ -345,6 +367,8 @@ TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
     EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
 
     result = ShowModalAndRun(dialog, [&] {
+        // A new showing starts on the first control, wherever the last one ended.
+        EXPECT_EQ(GetFocus(), dialog.cmbProxyType.Handle());
         Type(dialog.txtTimeout, "99");
         SendMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
     });
@@ -475,6 +499,25 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
     EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
+}
+
+TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {
+    ASSERT_EQ(dialog.Dpi(), 96);
+    auto bounds = [&](const ui::Control& c) {
+        RECT r{};
+        GetWindowRect(c.Handle(), &r);
+        MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
+               "," + std::to_string(r.bottom - r.top);
+    };
+    EXPECT_EQ(bounds(dialog.LabelSec), "360,28,26,15");
+    EXPECT_EQ(bounds(dialog.LabelUID), "16,220,99,15");
+    RECT suggested{100, 100, 100 + 610, 100 + 866};
+    SendMessageW(dialog.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(dialog.Dpi(), 144);
+    EXPECT_EQ(bounds(dialog.LabelSec), "540,42,38,22");
+    EXPECT_EQ(bounds(dialog.LabelUID), "24,330,148,22");
+    EXPECT_EQ(bounds(dialog.txtUserID), "192,324,158,30");  // an edit field, for comparison
 }
 
 // Leaves the dialog on screen for a screenshot when QB_SHOW_SETTING is set to

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tray/TrayIcon.h"
 #include "ui/Error.h"
 #include "ui/Form.h"
@@ -13,6 +15,29 @@ class Window : public ui::Form {
 public:
     Window() { Create({"Tray test", 200, 100, ui::FormStyle::Single}, {}); }
 };
+
+ui::UniqueIcon SolidIcon(COLORREF c) {
+    std::vector<DWORD> pixels(32 * 32, 0xFF000000 | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+    ui::UniqueBitmap color(CreateBitmap(32, 32, 1, 32, pixels.data()));
+    std::vector<BYTE> opaque(32 * 32 / 8, 0);
+    ui::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, opaque.data()));
+    ICONINFO ii{TRUE, 0, 0, mask.get(), color.get()};
+    return ui::UniqueIcon(CreateIconIndirect(&ii));
+}
+
+// The colour in the middle of an icon as drawn.
+COLORREF CentreOf(HICON icon) {
+    ui::UniqueDc dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    ui::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ old = SelectObject(dc.get(), dib.get());
+    DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    COLORREF c = GetPixel(dc.get(), 16, 16);
+    SelectObject(dc.get(), old);
+    return c;
+}
 
 struct TrayTest : ::testing::Test {
     Window window;
@@ -91,13 +116,23 @@ TEST_F(TrayTest, MinimiseGoesThroughTheHook) {
     EXPECT_FALSE(tray.ApplicationHookProc(WM_COMMAND, SC_MINIMIZE, 0));
 }
 
-TEST_F(TrayTest, IconIndexPicksTheImage) {
+TEST_F(TrayTest, TheShellShowsImageIconIndexOfTheList) {
+    // Outlives the test body: the tray's destructor still notifies.
+    static std::vector<COLORREF> shown;
+    tray.shellNotify = [](DWORD, const NOTIFYICONDATAW& data) {
+        shown.push_back(CentreOf(data.hIcon));
+        return true;
+    };
     ui::ImageList list(32);
-    for (int i = 0; i < 3; ++i) list.AddIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    for (COLORREF c : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)}) list.AddIcon(SolidIcon(c).get());
+    tray.ShowWhenPossible();
+    tray.SetIconIndex(1);  // no list yet: the application icon stays
+    shown.clear();
     tray.SetIcons(&list);
+    EXPECT_EQ(shown, std::vector<COLORREF>{RGB(0, 255, 0)});
     tray.SetIconIndex(2);
-    EXPECT_EQ(tray.IconIndex(), 2);
     tray.SetIconIndex(7);  // no such image: the index is kept, the picture stays
+    EXPECT_EQ(shown, (std::vector<COLORREF>{RGB(0, 255, 0), RGB(0, 0, 255), RGB(0, 0, 255)}));
     EXPECT_EQ(tray.IconIndex(), 7);
 }
 
