@@ -85,6 +85,9 @@ TEST(ProxyListPage, EntriesAreKeptAsTheyStand) {
     // Empty entries, blanks and duplicates stay, in page order.
     EXPECT_EQ(ParseProxyList("hour A\"><td>A\"> 10.0.0.1:80 <A\">x<A\"> 10.0.0.1:80 <", 1),
               Entries({"", " 10.0.0.1:80 ", "x", " 10.0.0.1:80 "}));
+    // The scan goes on after the "<" that ended an entry, so a marker inside
+    // an entry is part of it, not the start of another.
+    EXPECT_EQ(ParseProxyList("hour \">a\">b<\">c<", 0), Entries({"a\">b", "c"}));
 }
 
 TEST(ProxyListPage, MarkersOfAnotherKindOnlyGiveNoEntries) {
