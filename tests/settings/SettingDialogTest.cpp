@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <optional>
@@ -449,19 +448,6 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
     EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
-}
-
-// Leaves the dialog on screen for a screenshot when QB_SHOW_SETTING is set to
-// a number of seconds.
-TEST_F(SettingDialogTest, ShowForScreenshot) {
-    const char* seconds = std::getenv("QB_SHOW_SETTING");
-    if (!seconds) GTEST_SKIP() << "QB_SHOW_SETTING not set";
-    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
-    ini.WriteInteger("POSITION", "S_TOP", 20);
-    ini.WriteInteger("POSITION", "S_LEFT", 20);
-    dialog.Show();
-    DWORD end = GetTickCount() + 1000 * static_cast<DWORD>(std::atoi(seconds));
-    while (static_cast<LONG>(end - GetTickCount()) > 0) ui::WaitForMessages(100);
 }
 
 }  // namespace
