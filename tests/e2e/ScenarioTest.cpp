@@ -171,9 +171,7 @@ protected:
     // once it has run. Each launch records its command line and its window
     // size, so every other line counts.
     std::string TakeBrowserRecord() {
-        std::string text;
-        WaitFor([&] { return scratch::Exists(record_); }, kStepMs);
-        if (scratch::Exists(record_)) text = scratch::ReadBytes(record_);
+        std::string text = scratch::WaitForFile(record_, kStepMs);
         DeleteFileW(Widen(record_).c_str());
         std::string lines;
         bool commandLine = true;
