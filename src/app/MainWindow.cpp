@@ -393,9 +393,11 @@ void TfrmMain::cmdGetListClick() {
             iniFile->ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl),
             iniFile->ReadString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl),
         };
-        // A negative or huge stored time-out must not wrap around.
+        // A huge stored time-out is capped rather than wrapped around; a
+        // negative one stays negative, which the client refuses as a range
+        // error before it connects.
         int64_t ms = static_cast<int64_t>(TimeOutSec) * 1000;
-        Inet->TimeOut = static_cast<int32_t>(std::clamp<int64_t>(ms, 0, INT32_MAX));
+        Inet->TimeOut = static_cast<int32_t>(std::clamp<int64_t>(ms, INT32_MIN, INT32_MAX));
         stsBar.SetPanelText(0, "Now Getting");
         ReportSuccess = true;
         try {

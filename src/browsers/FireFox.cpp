@@ -1,9 +1,9 @@
 #include "browsers/FireFox.h"
 
-#include "browsers/PrefsFile.h"
 #include "browsers/PrefsText.h"
 #include "settings/FirefoxProfile.h"
 #include "settings/IniFile.h"
+#include "settings/WholeFile.h"
 
 FireFox::FireFox(std::string settingsFile, std::string appDataFolder)
     : settingsFile_(std::move(settingsFile)), appDataFolder_(std::move(appDataFolder)) {
@@ -18,7 +18,7 @@ void FireFox::FindPrefsFile() {
 
 int FireFox::GetEnabled() {
     std::string text;
-    if (ReadPrefsFile(PrefsPath_, text) != PrefsRead::Ok) return 0;
+    if (ReadWholeFile(PrefsPath_, text) != FileRead::Ok) return 0;
     return prefs::ReadEnabled(text);
 }
 
@@ -31,22 +31,22 @@ void FireFox::RewriteProxyType(int state) {
     std::string text;
     // A prefs.js that exists but cannot be read must not be replaced by one
     // holding only our line; a missing one is created, as Firefox would.
-    if (ReadPrefsFile(PrefsPath_, text) == PrefsRead::Failed) return;
+    if (ReadWholeFile(PrefsPath_, text) == FileRead::Failed) return;
     std::string changed = prefs::RewriteProxyType(text, state);
-    if (changed != text) ReplacePrefsFile(PrefsPath_, changed);
+    if (changed != text) ReplaceWholeFile(PrefsPath_, changed);
 }
 
 void FireFox::GetServer(std::string& buffer) {
     std::string text;
     buffer.clear();
-    if (ReadPrefsFile(PrefsPath_, text) != PrefsRead::Ok) return;
+    if (ReadWholeFile(PrefsPath_, text) != FileRead::Ok) return;
     buffer = prefs::ReadServer(text);
 }
 
 void FireFox::SetServer(const std::string& address) {
     std::string text;
-    if (ReadPrefsFile(PrefsPath_, text) == PrefsRead::Failed) return;
+    if (ReadWholeFile(PrefsPath_, text) == FileRead::Failed) return;
     if (auto changed = prefs::RewriteServer(text, address); changed && *changed != text) {
-        ReplacePrefsFile(PrefsPath_, *changed);
+        ReplaceWholeFile(PrefsPath_, *changed);
     }
 }

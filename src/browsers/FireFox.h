@@ -1,5 +1,5 @@
 #pragma once
-// Firefox: the prefs.js of the first profile, edited as text.
+// Firefox: the prefs.js of the profile Firefox uses, edited as text.
 #include <string>
 
 #include "browsers/BrowserAdapter.h"
@@ -10,9 +10,9 @@ public:
     // appDataFolder: the roaming application data folder (empty = the real one).
     FireFox(std::string settingsFile = {}, std::string appDataFolder = {});
 
-    // FIREFOX/INIFILE when set, else the first profile of Profiles.ini; empty
-    // when neither names a file, and then every call reads as direct and
-    // writes nothing.
+    // FIREFOX/INIFILE when set, else the profile that Profiles.ini gives as
+    // the one in use (FindProfilePrefsFile); empty when neither names a file,
+    // and then every call reads as direct and writes nothing.
     void FindPrefsFile() override;
     int GetEnabled() override;
     // Writes nothing when the file already shows the requested state.

@@ -18,13 +18,15 @@ void Opera::FindPrefsFile() {
     PrefsPath_ = settings.ReadString("OPERA", "INIFILE", defaults::OperaIniTemplate);
 }
 
-int Opera::GetEnabled() { return IniFile(PrefsPath_).ReadInteger(kSection, kUseHttp, 0); }
+int Opera::GetEnabled() { return IniFile(PrefsPath_, IniOwner::Foreign).ReadInteger(kSection, kUseHttp, 0); }
 
 // Written even when the file already holds the state.
-void Opera::SetEnabled(int state) { IniFile(PrefsPath_).WriteInteger(kSection, kUseHttp, state); }
+void Opera::SetEnabled(int state) {
+    IniFile(PrefsPath_, IniOwner::Foreign).WriteInteger(kSection, kUseHttp, state);
+}
 
 void Opera::GetServer(std::string& buffer) {
-    buffer = IniFile(PrefsPath_).ReadString(kSection, kHttpServer, defaults::Missing);
+    buffer = IniFile(PrefsPath_, IniOwner::Foreign).ReadString(kSection, kHttpServer, defaults::Missing);
 }
 
 void Opera::SetServer(const std::string& address) {
@@ -34,5 +36,5 @@ void Opera::SetServer(const std::string& address) {
     for (unsigned char c : address) {
         if (c < 0x20 || c == 0x7F) return;
     }
-    IniFile(PrefsPath_).WriteString(kSection, kHttpServer, address);
+    IniFile(PrefsPath_, IniOwner::Foreign).WriteString(kSection, kHttpServer, address);
 }

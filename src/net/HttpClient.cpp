@@ -5,26 +5,6 @@
 
 namespace net {
 
-namespace {
-// Ends the request state even when Get leaves by an exception, unless a
-// handler inside a wait destroyed the component.
-class RequestScope {
-public:
-    RequestScope(std::shared_ptr<bool> alive, bool& flag) : alive_(std::move(alive)), flag_(flag) {
-        flag_ = true;
-    }
-    ~RequestScope() {
-        if (*alive_) flag_ = false;
-    }
-    RequestScope(const RequestScope&) = delete;
-    RequestScope& operator=(const RequestScope&) = delete;
-
-private:
-    std::shared_ptr<bool> alive_;
-    bool& flag_;
-};
-}  // namespace
-
 TNMHTTP::TNMHTTP() = default;
 TNMHTTP::~TNMHTTP() = default;
 
@@ -37,7 +17,8 @@ void TNMHTTP::Get(const std::string& address) {
     // Checked before anything is touched: the request under way still needs
     // Url, Host, Path and the socket as they are.
     if (inRequest_) throw ESockError("Already connected");
-    RequestScope scope(Alive(), inRequest_);
+    inRequest_ = true;
+    OnExitIfAlive done(Alive(), [this] { inRequest_ = false; });
     CurrentCmd = kCmdGet;
     Url = address;
     RunRequest();
@@ -54,7 +35,7 @@ void TNMHTTP::RunRequest() {
             if (HeaderInfo.Cookie != carriedCookie_) cookieHost_ = Host;
         }
         BuildRequestHeader();
-        if (OnAboutToSend) OnAboutToSend();
+        Fire(OnAboutToSend);
         try {
             Connect();
             SendRequest();
@@ -62,10 +43,10 @@ void TNMHTTP::RunRequest() {
             ReadResponseHeader();
             CaptureString(Body, -1);
             if (StatusCode < 299) {
-                if (OnSuccess) OnSuccess(CurrentCmd);
+                Fire(OnSuccess, CurrentCmd);
                 ReportStatus(2, "Transaction Completed");
             } else if (StatusCode > 399) {
-                if (OnFailure) OnFailure(CurrentCmd);
+                Fire(OnFailure, CurrentCmd);
             } else if (StatusCode <= 302 && locationSeen_) {
                 Url = Location;
             }
@@ -90,7 +71,7 @@ void TNMHTTP::RunRequest() {
                 carriedCookie_ = SetCookieValue;
                 cookieHost_ = Host;
             }
-            if (OnRedirect) OnRedirect(handled);
+            Fire(OnRedirect, handled);
             if (handled) return;
             if (StatusCode <= 302 && locationSeen_) {
                 if (Url.find('/') == std::string::npos) {
@@ -101,7 +82,7 @@ void TNMHTTP::RunRequest() {
                 follow = true;
             }
         }
-        if (StatusCode == 401 && OnAuthenticationNeeded) OnAuthenticationNeeded();
+        if (StatusCode == 401) Fire(OnAuthenticationNeeded);
         // 299 and 303-399, or 300-302 without a new address: the request ends
         // here rather than asking the same address again.
         if (!follow) return;
@@ -137,7 +118,10 @@ void TNMHTTP::ReadResponseHeader() {
     Header.clear();
     locationSeen_ = false;
     std::string line = ReadLn();
-    if (!line.empty()) StatusCode = StatusCodeOf(line);
+    // Closed before a single line came: that is no response at all, not a
+    // success with status 0.
+    if (line.empty()) throw ESockError("Connection closed without a reply");
+    StatusCode = StatusCodeOf(line);
     Header += line;
     do {
         line = ReadLn();

@@ -14,22 +14,13 @@ int g_winsockUsers = 0;
 
 constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;  // 61
 
-// Runs fn when the scope ends, unless a handler inside a wait destroyed the
-// component that fn would touch.
-template <typename Fn>
-class OnExit {
-public:
-    OnExit(std::shared_ptr<bool> alive, Fn fn) : alive_(std::move(alive)), fn_(std::move(fn)) {}
-    ~OnExit() {
-        if (*alive_) fn_();
-    }
-    OnExit(const OnExit&) = delete;
-    OnExit& operator=(const OnExit&) = delete;
-
-private:
-    std::shared_ptr<bool> alive_;
-    Fn fn_;
-};
+// Whether a successful WSACancelAsyncRequest really stops the lookup. Wine's
+// reports success for any handle, even 0, which names no request, and the
+// lookup still writes its buffer and posts its answer afterwards.
+bool CancelIsHonoured() {
+    static const bool honoured = WSACancelAsyncRequest(nullptr) == SOCKET_ERROR;
+    return honoured;
+}
 }  // namespace
 
 struct TPowersock::LookupRecord {
@@ -154,9 +145,10 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
     EventOk = ok;
     switch (WSAGETSELECTEVENT(lp)) {
         case FD_CONNECT:
+            connectNoticed_ = true;
             if (EventOk) {
                 Connected = true;
-                if (OnConnect) OnConnect();
+                Fire(OnConnect);
             }
             break;
         case FD_CLOSE:
@@ -193,7 +185,7 @@ std::string TPowersock::CheckSocketError(int ignored) {
     return {};
 }
 
-void TPowersock::ThrowDestroyed() { throw EAbortError("Socket component destroyed during a wait"); }
+void TPowersock::ThrowDestroyed() { throw EAbortError("Socket component destroyed by a handler"); }
 
 // ---- time-out -------------------------------------------------------------
 
@@ -277,10 +269,11 @@ void TPowersock::Cancel() {
 void TPowersock::AbandonLookup() {
     if (!lookup_) return;
     if (!lookupCompleted_) {
-        // Best effort: some implementations cannot cancel, so the record stays
-        // alive until the completion message anyway.
-        WSACancelAsyncRequest(lookup_->task);
-        abandoned_.push_back(std::move(lookup_));
+        // A cancelled lookup neither writes its buffer nor posts its answer, so
+        // its record can go now; one that could not be cancelled keeps it until
+        // the answer comes.
+        bool cancelled = WSACancelAsyncRequest(lookup_->task) == 0 && CancelIsHonoured();
+        if (!cancelled) abandoned_.push_back(std::move(lookup_));
     }
     lookup_.reset();
 }
@@ -296,7 +289,7 @@ void TPowersock::ResolveHost() {
     RemoteAddress.sin_addr.s_addr = 0;
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     LookupDone = false;
     lookupCompleted_ = false;
     auto record = std::make_unique<LookupRecord>();
@@ -307,7 +300,7 @@ void TPowersock::ResolveHost() {
         throw ESockError("Host Lookup Failed");
     }
     lookup_ = std::move(record);
-    OnExit abandon(alive, [this] { AbandonLookup(); });
+    OnExitIfAlive abandon(alive, [this] { AbandonLookup(); });
     while (!LookupDone && !TimedOut && !Canceled) WaitForEvent(true);
     if (TimedOut) throw ESockError("Host Lookup Timed Out");
     if (Canceled) throw ESockError("Host Lookup Canceled");
@@ -315,7 +308,7 @@ void TPowersock::ResolveHost() {
     const auto* entry = reinterpret_cast<const hostent*>(lookup_->hostEntry);
     if (!entry->h_addr_list || !entry->h_addr_list[0]) throw ESockError("Host Lookup Failed");
     std::memcpy(&RemoteAddress.sin_addr, entry->h_addr_list[0], 4);
-    if (OnHostResolved) OnHostResolved();
+    Fire(OnHostResolved);
 }
 
 void TPowersock::Connect() {
@@ -323,10 +316,13 @@ void TPowersock::Connect() {
     // Refused also while a lookup or connection attempt is still waiting:
     // a second Connect then would overwrite the first one's address.
     if (Connected || connecting_) throw ESockError("Already connected");
+    // Refused before anything starts: a dotted address is not looked up, so
+    // the first TimerOn would come only after connect() had reached the peer.
+    if (TimeOut < 0) throw ERangeError();
     Canceled = false;
     connecting_ = true;
     auto alive = alive_;
-    OnExit done(alive, [this] { connecting_ = false; });
+    OnExitIfAlive done(alive, [this] { connecting_ = false; });
 
     for (int attempts = 0;; ++attempts) {
         try {
@@ -341,7 +337,7 @@ void TPowersock::Connect() {
         if (RemoteAddress.sin_addr.s_addr != 0) break;
         if (attempts > 0 || !OnInvalidHost) throw ESockError("Null Remote Address");
         bool handled = false;
-        OnInvalidHost(handled);
+        Fire(OnInvalidHost, handled);
         if (!handled) throw ESockError("Null Remote Address");
     }
 
@@ -349,17 +345,21 @@ void TPowersock::Connect() {
     RemoteAddress.sin_port = htons(static_cast<u_short>((Proxy.empty() ? Port : ProxyPort) & 0xFFFF));
     LookupDone = false;
     EventOk = true;
+    connectNoticed_ = false;
     socketFresh_ = false;
     if (connect(SocketHandle.get(), reinterpret_cast<const sockaddr*>(&RemoteAddress),
                 sizeof RemoteAddress) == SOCKET_ERROR)
         CheckSocketError(WSAEWOULDBLOCK);
     TimerOn();
     {
-        OnExit off(alive, [this] { TimerOff(); });
-        while (!Connected && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
+        OnExitIfAlive off(alive, [this] { TimerOff(); });
+        // The wait ends on the connect notice itself: a peer that accepts and
+        // closes at once has its FD_CLOSE handled in the same pump, which
+        // clears Connected again before the loop could see it set.
+        while (!connectNoticed_ && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
     }
-    if (!TimedOut && !Canceled && EventOk) return;
-    if (OnConnectionFailed) OnConnectionFailed();
+    if (!TimedOut && !Canceled && EventOk && Connected) return;
+    Fire(OnConnectionFailed);
     if (TimedOut) throw ESockError("Connection Timed out");
     if (Canceled) throw ESockError("Connection Canceled");
     throw ESockError("Connection Failed");
@@ -368,7 +368,7 @@ void TPowersock::Connect() {
 void TPowersock::SendBuffer(const char* bytes, int length) {
     ReportStatus(4, "Sending Buffer");
     TimerOn();
-    OnExit off(alive_, [this] { TimerOff(); });
+    OnExitIfAlive off(alive_, [this] { TimerOff(); });
     if (!Canceled) {
         if (length == 0) length = static_cast<int>(std::strlen(bytes));
         if (length < 0 || length > 65535) throw ERangeError();
@@ -392,7 +392,7 @@ void TPowersock::SendBuffer(const char* bytes, int length) {
             }
             bytes += n;
             remaining -= n;
-            if (OnPacketSent) OnPacketSent();
+            Fire(OnPacketSent);
         }
     }
     if (Canceled) {
@@ -420,7 +420,7 @@ std::string TPowersock::ReadLn() {
     ReportStatus(8, "ReadLn");
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     char* buffer = IoBuffer.get();
     int consumed = 0;
     int lineEnd = -1;
@@ -474,7 +474,7 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
     BytesReceived = 0;
     TimerOn();
     auto alive = alive_;
-    OnExit off(alive, [this] { TimerOff(); });
+    OnExitIfAlive off(alive, [this] { TimerOff(); });
     // Receives of up to 1 MiB: under Wine each recv costs a round trip to the
     // wineserver, which at 64 KiB a call dominated a large download.
     if (!captureBuffer_) captureBuffer_.reset(new char[kCaptureChunk]);
@@ -488,7 +488,7 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
                 throw ESockError("Received data exceed 32 MiB");
             text.append(buffer, static_cast<size_t>(n));
             BytesReceived += n;
-            if (OnPacketRecvd) OnPacketRecvd();
+            Fire(OnPacketRecvd);
             TimerOn();
             // While data keeps coming, pumping every few milliseconds keeps
             // the window alive at a fraction of the cost of pumping per chunk.
@@ -513,7 +513,10 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
 
 bool TPowersock::DataAvailable() {
     ReportStatus(8, "Data Available");
-    return recv(SocketHandle.get(), IoBuffer.get(), 1, MSG_PEEK) >= 1;
+    // A byte of its own: the close notice can come while ReadLn has part of a
+    // line in IoBuffer.
+    char probe;
+    return recv(SocketHandle.get(), &probe, 1, MSG_PEEK) >= 1;
 }
 
 void TPowersock::Disconnect() {
@@ -528,7 +531,7 @@ void TPowersock::CloseSocket() {
     if (socketFresh_ && !Destroying) {
         // Already a new, unused socket (the peer's close was handled before):
         // replacing it with another would only cost system calls.
-        if (OnDisconnect) OnDisconnect();
+        Fire(OnDisconnect);
         return;
     }
     SOCKET s = SocketHandle.release();
@@ -539,7 +542,7 @@ void TPowersock::CloseSocket() {
     MSG stale;
     while (PeekMessageW(&stale, NotifyWindow.get(), SocketEventMessage, SocketEventMessage, PM_REMOVE)) {
     }
-    if (OnDisconnect) OnDisconnect();
+    Fire(OnDisconnect);
     MakeSocket(0, false);
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "net/SockErrors.h"
@@ -25,6 +26,23 @@ namespace detail {
 inline void CloseSocketHandle(SOCKET s) { closesocket(s); }
 }  // namespace detail
 using UniqueSocket = ui::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
+
+// Runs fn when the scope ends, also when an exception passes, unless a
+// handler run meanwhile destroyed the component that fn would touch.
+template <typename Fn>
+class OnExitIfAlive {
+public:
+    OnExitIfAlive(std::shared_ptr<bool> alive, Fn fn) : alive_(std::move(alive)), fn_(std::move(fn)) {}
+    ~OnExitIfAlive() {
+        if (*alive_) fn_();
+    }
+    OnExitIfAlive(const OnExitIfAlive&) = delete;
+    OnExitIfAlive& operator=(const OnExitIfAlive&) = delete;
+
+private:
+    std::shared_ptr<bool> alive_;
+    Fn fn_;
+};
 
 class TPowersock {
 public:
@@ -68,6 +86,9 @@ public:
 
     // State.
     bool IsConnected() const { return Connected; }
+    // Lookup buffers still lent to the system: the current one and those of
+    // lookups given up before their answer came.
+    size_t LookupsInFlight() const { return abandoned_.size() + (lookup_ ? 1 : 0); }
     bool IsTimedOut() const { return TimedOut; }
     bool IsCanceled() const { return Canceled; }
     int LastErrorCode() const { return LastError; }
@@ -106,12 +127,24 @@ protected:
     void TimerTriggered();
     void ArmTimer();
 
-    // An abort-class wait that ended because the component was destroyed by a
-    // handler inside it. Nothing of the component may be touched afterwards.
+    // Unwinds an operation whose component a handler destroyed (inside a
+    // wait or directly): nothing of the component may be touched afterwards.
     [[noreturn]] static void ThrowDestroyed();
     // True while the component exists; a wait keeps a copy to find out
     // whether a handler it pumped destroyed the component.
     std::shared_ptr<bool> Alive() const { return alive_; }
+
+    // Calls an event handler, when one is assigned, and unwinds with
+    // ThrowDestroyed when the handler destroyed the component.
+    template <typename Handler, typename... Args>
+    void Fire(const Handler& handler, Args&&... args) {
+        if (!handler) return;
+        auto alive = alive_;
+        // The handler's own storage goes with the component it may destroy.
+        Handler call = handler;
+        call(std::forward<Args>(args)...);
+        if (!*alive) ThrowDestroyed();
+    }
 
     bool Canceled = false;
     bool Destroying = false;
@@ -146,6 +179,7 @@ private:
     bool socketFresh_ = false;  // made by MakeSocket and not yet used by connect
     bool startedWinsock_ = false;
     bool connecting_ = false;
+    bool connectNoticed_ = false;  // the current attempt's FD_CONNECT has come
     bool lookupCompleted_ = false;
     sockaddr_in RemoteAddress{};
     std::unique_ptr<LookupRecord> lookup_;

@@ -1,5 +1,5 @@
 #pragma once
-// Where the first Firefox profile keeps prefs.js. Shared by the Firefox
+// Where the Firefox profile in use keeps prefs.js. Shared by the Firefox
 // adapter and the settings dialog's Auto button, so both find the same file.
 #include <string>
 
@@ -10,13 +10,12 @@ std::string AppDataFolder();
 // appDataFolder + "\Mozilla\Firefox".
 std::string FirefoxFolder(const std::string& appDataFolder);
 
-// firefoxFolder + "\" + profilePath with its first "/" turned into "\" +
-// "\prefs.js". Profiles.ini writes the profile folder relative to the Firefox
-// folder; a value without "/" (including the "0" of a missing Profiles.ini)
-// is not such a path and gives empty text.
-std::string ComposeProfilePrefsPath(const std::string& firefoxFolder, const std::string& profilePath);
-
-// prefs.js of [Profile0] in Profiles.ini under the Firefox folder of
-// appDataFolder (the real one when empty). Empty when Profiles.ini is missing
-// or its Path is not usable. Does not check that prefs.js exists.
+// prefs.js of the profile that Firefox uses, chosen from Profiles.ini under
+// the Firefox folder of appDataFolder (the real one when empty):
+// 1. the Default= of an [Install...] section whose folder exists; of several,
+//    the one whose prefs.js was written last (the most recently used Firefox);
+// 2. else the first [ProfileN] with Default=1 whose folder exists;
+// 3. else [Profile0], whether or not its folder exists.
+// Empty when Profiles.ini is missing or names no usable folder. Does not check
+// that prefs.js exists: a new profile has none until Firefox first exits.
 std::string FindProfilePrefsFile(const std::string& appDataFolder = {});

@@ -13,9 +13,26 @@ public:
     using Exception::Exception;
 };
 
+// Whose file it is decides the form it is kept in.
+enum class IniOwner {
+    // The settings file. The profile functions write a file without a
+    // byte-order mark in the ANSI code page, so "?" would replace whatever the
+    // user typed outside it (Japanese on a Western system, accents on a
+    // Japanese one); a file that starts with the UTF-16 mark they keep as
+    // UTF-16. So a new file is made with that mark, and an old one gets it
+    // before its first write; a file saved as UTF-8 (with or without a mark,
+    // as Notepad saves) is brought to UTF-16 before it is read, since the
+    // profile functions would take it in the code page.
+    Ours,
+    // A browser's file (Opera's operaprefs.ini): left in the form its browser
+    // reads.
+    Foreign,
+};
+
 class IniFile {
 public:
-    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    explicit IniFile(std::string path, IniOwner owner = IniOwner::Ours)
+        : path_(std::move(path)), owner_(owner) {}
 
     const std::string& FileName() const { return path_; }
 
@@ -26,7 +43,10 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
 
 private:
+    void KeepUnicode(bool writing) const;
+
     std::string path_;
+    IniOwner owner_;
 };
 
 // The folder of the running program file, with its trailing separator.

@@ -43,4 +43,37 @@ int32_t ParseInteger(std::string_view text, int32_t fallback) {
     return static_cast<int32_t>(value);
 }
 
+bool IsUtf8(std::string_view bytes) {
+    // The smallest code point that needs 2, 3 or 4 bytes; fewer is an overlong form.
+    static constexpr uint32_t kLowest[] = {0, 0x80, 0x800, 0x10000};
+    size_t i = 0;
+    while (i < bytes.size()) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if (c < 0xC2 || c > 0xF4) return false;
+        size_t more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+        if (bytes.size() - i - 1 < more) return false;
+        uint32_t cp = c & (0x3Fu >> more);
+        for (size_t k = 1; k <= more; ++k) {
+            auto t = static_cast<unsigned char>(bytes[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (t & 0x3Fu);
+        }
+        if (cp < kLowest[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+TextForm DetectTextForm(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return TextForm::Utf16;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return TextForm::Utf8Bom;
+    bool beyondAscii = false;
+    for (char c : bytes) beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
+    return beyondAscii && IsUtf8(bytes) ? TextForm::Utf8 : TextForm::CodePage;
+}
+
 }  // namespace ini

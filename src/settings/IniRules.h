@@ -1,5 +1,5 @@
 #pragma once
-// The number rules of the INI access layer, as pure functions.
+// The number and text rules of the INI access layer, as pure functions.
 #include <cstdint>
 #include <string_view>
 
@@ -11,5 +11,23 @@ inline constexpr size_t kMaxValueLength = 2047;
 // Text longer than two characters starting "0x"/"0X" is hexadecimal; otherwise a
 // decimal whole number with an optional sign. Anything else gives fallback.
 int32_t ParseInteger(std::string_view text, int32_t fallback);
+
+// How an INI file's bytes are written.
+enum class TextForm {
+    Utf16,     // a UTF-16 byte-order mark: the profile functions keep the file so
+    Utf8Bom,   // the UTF-8 byte-order mark
+    Utf8,      // no mark, some bytes beyond ASCII, and all of it well-formed UTF-8
+               // (Notepad's way since Windows 10 1903)
+    CodePage,  // anything else: ASCII, or text in the ANSI code page
+};
+
+// Text in a legacy code page is almost never well-formed UTF-8 once it holds
+// a byte beyond ASCII: accented Latin letters and Shift-JIS pairs both break
+// UTF-8's lead and continuation pattern.
+TextForm DetectTextForm(std::string_view bytes);
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no
+// surrogates, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view bytes);
 
 }  // namespace ini

@@ -253,7 +253,7 @@ void TfrmSetting::ExpandUserName(std::string& path) const {
 }
 
 std::string TfrmSetting::ReadOperaProxyServer(const std::string& path) const {
-    return IniFile(path).ReadString("Proxy", "HTTP Server", defaults::Missing);
+    return IniFile(path, IniOwner::Foreign).ReadString("Proxy", "HTTP Server", defaults::Missing);
 }
 
 void TfrmSetting::cmdAutoScanClick() {

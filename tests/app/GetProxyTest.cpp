@@ -240,3 +240,14 @@ TEST_F(GetProxy, LongEntryIsCutWhenItBecomesTheAddress) {
     Reg().GetString("ProxyServer", stored);
     EXPECT_EQ(stored, std::string(99, 'h'));
 }
+
+TEST_F(GetProxy, NegativeTimeOutFailsAtOnceWithoutAFetch) {
+    LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, kListPage))});
+    UseServer(server);
+    Ini().WriteInteger("TIMEOUT", "PROXY", -5);
+    TfrmMain& f = Start();
+    Click(f.cmdGetList);
+    EXPECT_EQ(f.stsBar.PanelText(0), "TimeOut");
+    EXPECT_EQ(f.cmbProxyList.Count(), 0);
+    EXPECT_EQ(server.Connections(), 0);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/AppFixture.h"
@@ -33,8 +34,11 @@ TEST_F(MainWindow, FirstStartWithoutSettingsFile) {
     EXPECT_FALSE(scratch::Exists(IniPath()));
 
     CloseByCloseBox();
-    // Closing creates the file with the window position only.
-    EXPECT_EQ(scratch::ReadBytes(IniPath()), "[POSITION]\r\nM_TOP=300\r\nM_LEFT=300\r\n");
+    // Closing creates the file with the window position only, as UTF-16LE
+    // with its byte-order mark.
+    const std::u16string text = u"\uFEFF[POSITION]\r\nM_TOP=300\r\nM_LEFT=300\r\n";
+    EXPECT_EQ(scratch::ReadBytes(IniPath()),
+              std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
     // ...and, with the termination choice absent, switched the browser to direct.
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
 }

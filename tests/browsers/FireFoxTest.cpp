@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "browsers/FireFox.h"
-#include "browsers/PrefsFile.h"
 #include "browsers/PrefsText.h"
 #include "browsers/Proxy.h"
+#include "settings/IniFile.h"
+#include "settings/SettingDialog.h"
+#include "settings/WholeFile.h"
 #include "support/Scratch.h"
 #include "ui/Text.h"
 
@@ -61,6 +63,45 @@ TEST_F(FirefoxProfileFixture, PrefsFileFromProfilesIniOrTheConfiguredPath) {
     scratch::WriteBytes(settings_ / "Quillbarrow.ini", "[FIREFOX]\r\nINIFILE=\r\n");
     proxy.SelectBrowser(2);
     EXPECT_EQ(proxy.GetEnabled(), 1);
+}
+
+TEST_F(FirefoxProfileFixture, TheProfileInUseIsSwitchedAndTheAutoButtonAgrees) {
+    const std::string firefox = appData_ / "Mozilla\\Firefox";
+    const std::string inUse = firefox + "\\Profiles\\y.default-release";
+    scratch::MakeFolders(inUse);
+    scratch::WriteBytes(firefox + "\\Profiles.ini",
+                        "[Install308046B0AF4A39CB]\r\nDefault=Profiles/y.default-release\r\n"
+                        "[Profile1]\r\nPath=Profiles/y.default-release\r\n"
+                        "[Profile0]\r\nPath=Profiles/x.default\r\nDefault=1\r\n");
+    scratch::WriteBytes(prefs_, kA + "\r\n");  // the profile an upgrade left behind
+    FireFox adapter = Make();
+    EXPECT_EQ(adapter.PrefsPath(), inUse + "\\prefs.js");
+    // A new profile has no prefs.js until Firefox first exits; Firefox takes
+    // one holding only our lines.
+    adapter.SetServer("192.0.2.5:80");
+    adapter.SetEnabled(1);
+    EXPECT_EQ(scratch::ReadBytes(inUse + "\\prefs.js"),
+              prefs::HostLine("192.0.2.5") + "\r\n" + prefs::PortLine("80") + "\r\n" + kType1 + "\r\n");
+    EXPECT_EQ(Prefs(), kA + "\r\n");
+
+    IniFile settings(settings_ / "Quillbarrow.ini");
+    TfrmSetting dialog(nullptr, settings);
+    dialog.appDataFolder = appData_.Path();
+    dialog.cmdFirefoxScanClick();
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), adapter.PrefsPath());
+}
+
+TEST_F(FirefoxProfileFixture, NoFileOutsideAnExistingProfileFolder) {
+    const std::string firefox = appData_ / "Mozilla\\Firefox";
+    scratch::WriteBytes(firefox + "\\Profiles.ini",
+                        "[Install1]\r\nDefault=Profiles/gone\r\n[Profile0]\r\nPath=Profiles/missing\r\n");
+    FireFox adapter = Make();
+    EXPECT_EQ(adapter.PrefsPath(), firefox + "\\Profiles\\missing\\prefs.js");
+    adapter.SetServer("192.0.2.5:80");
+    adapter.SetEnabled(1);
+    EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\missing"));
+    EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\gone"));
+    EXPECT_EQ(ProfileFileCount(), 0);
 }
 
 TEST_F(FirefoxProfileFixture, NoProfileMeansDirectAndNoFileTouched) {
@@ -166,8 +207,8 @@ TEST_F(FirefoxProfileFixture, ProtectedPrefsStayByteForByte) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     std::string content;
-    EXPECT_EQ(ReadPrefsFile(prefs_, content), PrefsRead::Failed);
-    EXPECT_EQ(ReadPrefsFile(profile_ + "\\none.js", content), PrefsRead::Missing);
+    EXPECT_EQ(ReadWholeFile(prefs_, content), FileRead::Failed);
+    EXPECT_EQ(ReadWholeFile(profile_ + "\\none.js", content), FileRead::Missing);
     firefox.SetServer("192.0.2.5:80");
     firefox.SetEnabled(0);
     CloseHandle(lock);

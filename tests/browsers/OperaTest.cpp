@@ -82,6 +82,10 @@ TEST_F(OperaFixture, MissingProxySectionIsAddedBesideTheOthers) {
     Opera opera = Make();
     opera.SetServer("192.0.2.5:81");
     opera.SetEnabled(1);
+    // Opera's own file stays in the form Opera wrote, without a byte-order mark.
+    EXPECT_EQ(scratch::ReadBytes(prefs),
+              "[User Prefs]\r\nLanguage=ja\r\n[Network]\r\nMax Connections=8\r\n"
+              "[Proxy]\r\nHTTP Server=192.0.2.5:81\r\nUse HTTP=1\r\n");
     IniFile ini(prefs);
     EXPECT_EQ(ini.ReadString("Proxy", "HTTP Server", ""), "192.0.2.5:81");
     EXPECT_EQ(ini.ReadString("Proxy", "Use HTTP", ""), "1");

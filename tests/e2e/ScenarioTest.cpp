@@ -197,11 +197,21 @@ protected:
 
 TEST_F(Scenario, AUserSession) {
     SetIeState(0, L"");
-    const std::string firefoxPrefs = AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default\\prefs.js";
+    // As an upgrade leaves it: the installation's profile is Profile1, while
+    // the old Profile0 keeps a prefs.js that Firefox no longer reads.
+    const std::string firefoxPrefs =
+        AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default-release\\prefs.js";
+    const std::string oldPrefs = AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default\\prefs.js";
+    const std::string oldPrefsText = "user_pref(\"network.proxy.http\", \"192.0.2.100\");\r\n";
+    scratch::MakeFolders(AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default-release");
     scratch::MakeFolders(AppData() + "\\Mozilla\\Firefox\\Profiles\\e2e.default");
-    scratch::WriteBytes(AppData() + "\\Mozilla\\Firefox\\Profiles.ini",
-                        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
-                        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/e2e.default\r\n");
+    scratch::WriteBytes(oldPrefs, oldPrefsText);
+    scratch::WriteBytes(
+        AppData() + "\\Mozilla\\Firefox\\Profiles.ini",
+        "[Install308046B0AF4A39CB]\r\nDefault=Profiles/e2e.default-release\r\nLocked=1\r\n\r\n"
+        "[Profile1]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/e2e.default-release\r\n\r\n"
+        "[General]\r\nStartWithLastProfile=1\r\n\r\n"
+        "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/e2e.default\r\nDefault=1\r\n");
     scratch::WriteBytes(firefoxPrefs,
                         "// Mozilla User Preferences\n"
                         "user_pref(\"browser.startup.page\", 3);\n"
@@ -344,7 +354,6 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_TRUE(timeout && terminal);
     EXPECT_EQ(TextOf(timeout), L"10");
     EXPECT_EQ(SendMessageW(terminal, CB_GETCURSEL, 0, 0), 1);  // Direct Connection
-    Shot("settings", dialog);
     SendMessageW(timeout, EM_SETSEL, 0, -1);
     Type(timeout, L"25");
     Key(terminal, VK_UP);  // Keep Current
@@ -417,6 +426,7 @@ TEST_F(Scenario, AUserSession) {
     GetExitCodeProcess(process_.hProcess, &code);
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(scratch::ReadBytes(firefoxPrefs), prefs);
+    EXPECT_EQ(scratch::ReadBytes(oldPrefs), oldPrefsText);
     EXPECT_EQ(scratch::ReadBytes(operaPrefs), opera);
     EXPECT_EQ(RegDword(L"ProxyEnable"), 1u);
     EXPECT_EQ(IniText(L"POSITION", L"M_TOP"), L"300");

@@ -1,5 +1,8 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "settings/IniFile.h"
@@ -45,8 +48,14 @@ TEST(IniFile, WritesReachTheFileAtOnce) {
     IniFile reader(path);
     EXPECT_EQ(reader.ReadString("POSITION", "M_TOP", ""), "-1");
     EXPECT_EQ(reader.ReadString("url", "default", ""), "192.0.2.5:81");
-    std::string content = scratch::ReadBytes(path);
-    EXPECT_EQ(content.find("192.0.2.4"), std::string::npos);
+    // The file is UTF-16LE: look for the values as such.
+    const std::string content = scratch::ReadBytes(path);
+    auto holds = [&](std::u16string_view text) {
+        return content.find(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)) !=
+               std::string::npos;
+    };
+    EXPECT_FALSE(holds(u"192.0.2.4"));
+    EXPECT_TRUE(holds(u"\uFEFF[POSITION]\r\nM_TOP=-1\r\n[URL]\r\nDEFAULT=192.0.2.5:81\r\n"));
 }
 
 TEST(IniFile, RefusedWriteRaisesTheErrorText) {
@@ -60,4 +69,79 @@ TEST(IniFile, RefusedWriteRaisesTheErrorText) {
         EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
     }
     EXPECT_THROW(ini.WriteInteger("Proxy", "Use HTTP", 1), EIniFileException);
+}
+
+namespace {
+
+// Japanese and accented letters: outside code page 1252 and outside 932.
+const std::string kTyped =
+    "C:\\Users\\J\xC3\xBCrgen\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E caf\xC3\xA9\\prefs.js";
+const std::string kUtf16Mark = "\xFF\xFE";
+
+// The cases named *CodePage* run a second time under a Japanese locale
+// (ctest's settings-cp932), which must really give code page 932.
+void CheckTheCodePageAskedFor() {
+    if (const char* want = std::getenv("QB_EXPECT_ACP")) ASSERT_EQ(GetACP(), std::strtoul(want, nullptr, 10));
+}
+
+}  // namespace
+
+TEST(IniFile, NewSettingsFileKeepsEveryCharacterWhateverTheCodePage) {
+    CheckTheCodePageAskedFor();
+    scratch::Folder folder;
+    const std::string path = folder / "Quillbarrow.ini";
+    IniFile(path).WriteString("FIREFOX", "INIFILE", kTyped);
+    EXPECT_EQ(scratch::ReadBytes(path).substr(0, 2), kUtf16Mark);
+    EXPECT_EQ(IniFile(path).ReadString("FIREFOX", "INIFILE", ""), kTyped);
+
+    // A browser's file is left in the form its browser reads.
+    const std::string opera = folder / "operaprefs.ini";
+    IniFile(opera, IniOwner::Foreign).WriteString("Proxy", "HTTP Server", "192.0.2.4:80");
+    EXPECT_EQ(scratch::ReadBytes(opera).substr(0, 1), "[");
+}
+
+TEST(IniFile, OldFileIsReadInTheCodePageAndKeptAsUnicodeOnceWritten) {
+    CheckTheCodePageAskedFor();
+    // What the build before wrote: no byte-order mark, the system code page.
+    std::string bytes, text;
+    if (GetACP() == 932) {
+        bytes = "\x93\xFA\x96\x7B\x8C\xEA";  // Shift-JIS
+        text = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    } else if (GetACP() == 1252) {
+        bytes = "caf\xE9";
+        text = "caf\xC3\xA9";
+    } else {
+        GTEST_SKIP() << "no sample text for code page " << GetACP();
+    }
+    scratch::Folder folder;
+    const std::string path = folder / "Quillbarrow.ini";
+    const std::string old =
+        "[URL]\r\nDEFAULT=192.0.2.4:80\r\n[FIREFOX]\r\nINIFILE=C:\\" + bytes + "\\prefs.js\r\n";
+    scratch::WriteBytes(path, old);
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("FIREFOX", "INIFILE", ""), "C:\\" + text + "\\prefs.js");
+    EXPECT_EQ(scratch::ReadBytes(path), old);  // a read changes nothing
+
+    ini.WriteString("CYBER", "USERID", kTyped);
+    EXPECT_EQ(scratch::ReadBytes(path).substr(0, 2), kUtf16Mark);
+    EXPECT_EQ(ini.ReadString("CYBER", "USERID", ""), kTyped);
+    EXPECT_EQ(ini.ReadString("FIREFOX", "INIFILE", ""), "C:\\" + text + "\\prefs.js");
+    EXPECT_EQ(ini.ReadString("URL", "DEFAULT", ""), "192.0.2.4:80");
+}
+
+TEST(IniFile, FileSavedAsUtf8IsReadAsUtf8WhateverTheCodePage) {
+    CheckTheCodePageAskedFor();
+    // Notepad saves UTF-8, with or without a byte-order mark.
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        scratch::Folder folder;
+        const std::string path = folder / "Quillbarrow.ini";
+        scratch::WriteBytes(
+            path, mark + "[FIREFOX]\r\nINIFILE=" + kTyped + "\r\n[URL]\r\nDEFAULT=192.0.2.4:80\r\n");
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("FIREFOX", "INIFILE", ""), kTyped) << mark.size();
+        EXPECT_EQ(ini.ReadString("URL", "DEFAULT", ""), "192.0.2.4:80");
+        EXPECT_EQ(scratch::ReadBytes(path).substr(0, 2), kUtf16Mark);
+        ini.WriteString("URL", "DEFAULT", "192.0.2.5:81");
+        EXPECT_EQ(IniFile(path).ReadString("FIREFOX", "INIFILE", ""), kTyped);
+    }
 }

@@ -28,3 +28,30 @@ TEST(IniRules, Numbers) {
     };
     for (const Case& c : longer) EXPECT_EQ(ini::ParseInteger(c.text, 10), c.expected) << c.text;
 }
+
+TEST(IniRules, TextForm) {
+    using ini::TextForm;
+    struct Case {
+        const char* bytes;
+        TextForm form;
+    } cases[] = {
+        {"\xFF\xFE[\0U\0", TextForm::Utf16},
+        {"\xFE\xFF\0[\0U", TextForm::Utf16},
+        {"\xEF\xBB\xBF[URL]\r\n", TextForm::Utf8Bom},
+        {"[F]\r\nI=C:\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E caf\xC3\xA9\r\n", TextForm::Utf8},
+        {"I=\xF0\x9F\x98\x80", TextForm::Utf8},              // beyond the BMP
+        {"I=\xEF\xBF\xBF\xF4\x8F\xBF\xBF", TextForm::Utf8},  // U+FFFF, U+10FFFF
+        {"[URL]\r\nA=b\r\n", TextForm::CodePage},            // ASCII
+        {"", TextForm::CodePage},
+        {"I=caf\xE9", TextForm::CodePage},                   // code page 1252
+        {"I=\x93\xFA\x96\x7B\x8C\xEA", TextForm::CodePage},  // Shift-JIS
+        {"I=\xC3", TextForm::CodePage},                      // cut short
+        {"I=\xE6\x97", TextForm::CodePage},
+        {"I=\xC0\xAF", TextForm::CodePage},  // overlong
+        {"I=\xE0\x80\xAF", TextForm::CodePage},
+        {"I=\xED\xA0\x80", TextForm::CodePage},      // a surrogate
+        {"I=\xF4\x90\x80\x80", TextForm::CodePage},  // beyond U+10FFFF
+        {"I=\xC3\xA9\xE9", TextForm::CodePage},      // UTF-8, then not
+    };
+    for (const Case& c : cases) EXPECT_EQ(ini::DetectTextForm(c.bytes), c.form) << c.bytes;
+}

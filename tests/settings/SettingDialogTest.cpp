@@ -161,6 +161,23 @@ TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) 
     EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
 }
 
+TEST_F(SettingDialogTest, SavedTextSurvivesARestartWhateverTheCodePage) {
+    if (const char* want = std::getenv("QB_EXPECT_ACP")) ASSERT_EQ(GetACP(), std::strtoul(want, nullptr, 10));
+    // Japanese and accented letters: outside code page 1252 and outside 932.
+    const std::string typed =
+        "C:\\Users\\J\xC3\xBCrgen\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E caf\xC3\xA9\\prefs.js";
+    ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
+    dialog.Show();
+    dialog.txtFirefoxIni.SetText(typed);
+    Click(dialog.OKBtn);
+
+    IniFile restarted(ini.FileName());
+    TfrmSetting again(nullptr, restarted);
+    again.Show();
+    EXPECT_EQ(again.txtFirefoxIni.Text(), typed);
+    EXPECT_EQ(restarted.ReadString("FIREFOX", "INIFILE", ""), typed);
+}
+
 TEST_F(SettingDialogTest, PickingABrowserChecksTheStoredProgramPath) {
     dialog.Show();
     Pick(dialog.cmbBrowser, 3);  // OPERA/PATH absent: reads "0"
@@ -381,7 +398,7 @@ TEST_F(SettingDialogTest, OperaAutoFindsOnlyAFileWithAProxyEntry) {
     EXPECT_EQ(Stored("OPERA", "INIFILE"), kAbsent);
 }
 
-TEST_F(SettingDialogTest, FirefoxAutoReadsTheFirstProfile) {
+TEST_F(SettingDialogTest, FirefoxAutoFindsTheProfileInUse) {
     ini.WriteString("FIREFOX", "PATH", FakeProgram("firefox.exe"));
     ini.WriteString("FIREFOX", "INIFILE", "C:\\stored\\prefs.js");
     dialog.Show();
@@ -399,6 +416,15 @@ TEST_F(SettingDialogTest, FirefoxAutoReadsTheFirstProfile) {
                         "[Profile0]\r\nName=default\r\nPath=Profiles/abcd1234.default\r\n");
     Click(dialog.cmdFirefoxScan);
     EXPECT_EQ(dialog.txtFirefoxIni.Text(), firefox + "\\Profiles\\abcd1234.default\\prefs.js");
+
+    // After an upgrade Firefox runs the profile its Install section names.
+    scratch::MakeFolders(firefox + "\\Profiles\\efgh5678.default-release");
+    scratch::WriteBytes(firefox + "\\Profiles.ini",
+                        "[Install308046B0AF4A39CB]\r\nDefault=Profiles/efgh5678.default-release\r\n"
+                        "[Profile1]\r\nPath=Profiles/efgh5678.default-release\r\n"
+                        "[Profile0]\r\nName=default\r\nPath=Profiles/abcd1234.default\r\nDefault=1\r\n");
+    Click(dialog.cmdFirefoxScan);
+    EXPECT_EQ(dialog.txtFirefoxIni.Text(), firefox + "\\Profiles\\efgh5678.default-release\\prefs.js");
     EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
 }
 

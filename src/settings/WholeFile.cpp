@@ -1,4 +1,4 @@
-#include "browsers/PrefsFile.h"
+#include "settings/WholeFile.h"
 
 #include <windows.h>
 
@@ -8,9 +8,6 @@
 #include "ui/Text.h"
 
 namespace {
-
-// prefs.js is some hundred kilobytes; anything far beyond is not one.
-constexpr LONGLONG kMaxPrefsSize = 64LL * 1024 * 1024;
 
 ui::UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
     HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -39,19 +36,19 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
-PrefsRead ReadPrefsFile(const std::string& path, std::string& content) {
+FileRead ReadWholeFile(const std::string& path, std::string& content, long long maxSize) {
     content.clear();
-    if (path.empty()) return PrefsRead::Missing;
-    // Firefox may hold the file open; share everything so the read still works.
+    if (path.empty()) return FileRead::Missing;
+    // A browser may hold the file open; share everything so the read still works.
     ui::UniqueHandle file = OpenFile(ui::Widen(path), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (!file) {
         DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PrefsRead::Missing
-                                                                              : PrefsRead::Failed;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Missing
+                                                                              : FileRead::Failed;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxPrefsSize) return PrefsRead::Failed;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > maxSize) return FileRead::Failed;
     content.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
     while (done < content.size()) {
@@ -59,16 +56,16 @@ PrefsRead ReadPrefsFile(const std::string& path, std::string& content) {
         if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done), &got,
                       nullptr)) {
             content.clear();
-            return PrefsRead::Failed;
+            return FileRead::Failed;
         }
         if (got == 0) break;  // the file shrank under us
         done += got;
     }
     content.resize(done);
-    return PrefsRead::Ok;
+    return FileRead::Ok;
 }
 
-bool ReplacePrefsFile(const std::string& path, const std::string& content) {
+bool ReplaceWholeFile(const std::string& path, const std::string& content) {
     if (path.empty()) return false;
     std::wstring target = ui::Widen(path);
     DWORD attributes = GetFileAttributesW(target.c_str());
