@@ -208,19 +208,6 @@ TEST_F(MainWindow, UnknownBrowserKindReadsDirectAndWritesNothing) {
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
 }
 
-TEST_F(MainWindow, BuildsAndShowsQuickly) {
-    LARGE_INTEGER f0, t0, t1;
-    QueryPerformanceFrequency(&f0);
-    QueryPerformanceCounter(&t0);
-    Start();
-    QueryPerformanceCounter(&t1);
-    double ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f0.QuadPart);
-    RecordProperty("startup_ms", static_cast<int>(ms));
-    std::printf("main window built and shown in %.1f ms\n", ms);
-    // The program's own share of the start; Wine's process start comes on top.
-    EXPECT_LT(ms, 150.0);
-}
-
 TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
     TfrmMain& f = Start();
     SetForegroundWindow(f.Handle());

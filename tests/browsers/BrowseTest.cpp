@@ -42,13 +42,16 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
     EXPECT_EQ(recorded, scratch::HelperProgram("StandInBrowser.exe") + " 192.0.2.8/test\n" +
                             std::to_string(STARTF_USESIZE) + " 800 600\n");
 
-    // Refused launches start nothing.
+    // Refused launches start nothing: once the launch after them has left its
+    // record, that record is the only one.
     DeleteFileW(ui::Widen(record).c_str());
     EXPECT_FALSE(browse.Launch(2, std::string(kMaxCommandLine, 'x')));
     settings.WriteString("OPERA", "PATH", folder / "missing\\opera.exe");
     EXPECT_FALSE(browse.Launch(3, "192.0.2.8/test"));
     EXPECT_FALSE(browse.Launch(7, "192.0.2.8/test"));
-    Sleep(300);
-    EXPECT_FALSE(scratch::Exists(record));
+    ASSERT_TRUE(browse.Launch(2, "192.0.2.8/after"));
+    EXPECT_EQ(scratch::WaitForFile(record), scratch::HelperProgram("StandInBrowser.exe") +
+                                                " 192.0.2.8/after\n" + std::to_string(STARTF_USESIZE) +
+                                                " 800 600\n");
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
 }

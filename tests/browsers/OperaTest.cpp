@@ -68,6 +68,10 @@ TEST_F(OperaFixture, ReadsAndWritesTheProxySection) {
     opera.SetServer("192.0.2.5:81");
     opera.GetServer(server);
     EXPECT_EQ(server, "192.0.2.5:81");
+    // DEL counts as a control character: such an address is not written.
+    opera.SetServer("192.0.2.6\x7F:81");
+    opera.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.5:81");
     EXPECT_EQ(IniFile(prefs).ReadString("User Prefs", "Language", ""), "ja");
 }
 

@@ -20,6 +20,11 @@ TEST(PrefsText, LineClassesAndValues) {
     EXPECT_FALSE(prefs::IsManualProxyLine(kType4));
     EXPECT_FALSE(prefs::IsManualProxyLine("user_pref(\"network.proxy.type\", 1"));
     EXPECT_FALSE(prefs::IsManualProxyLine(")network.proxy.type"));
+    // The first ")" of the line counts, for the type as for the values.
+    EXPECT_TRUE(prefs::IsManualProxyLine(kType1 + " // was 4)"));
+    EXPECT_FALSE(prefs::IsManualProxyLine(kType4 + " // was 1)"));
+    EXPECT_EQ(prefs::HostValue(kHost + " // (old)"), "192.0.2.1");
+    EXPECT_EQ(prefs::PortValue(kPort + " // (old)"), "8080");
     EXPECT_EQ(prefs::HostValue(kHost), "192.0.2.1");
     EXPECT_EQ(prefs::PortValue(kPort), "8080");
     EXPECT_EQ(prefs::HostValue("user_pref(\"network.proxy.http\", \"\");"), "");
@@ -82,7 +87,7 @@ TEST(PrefsText, ServerRewriteInPlaceOrAppended) {
 
 TEST(PrefsText, ServerRewriteRefusesAddressesThatWouldBreakTheFile) {
     for (const char* address : {"192.0.2.5", "", "192.0.2.5:", "192.0.2.5:8o", "192.0.2.5:123456", "a\"b:80",
-                                "a\\b:80", "a\nb:80", "192.0.2.5:80\r"}) {
+                                "a\\b:80", "a\nb:80", "192.0.2.5:80\r", "a\x7F:80"}) {
         EXPECT_EQ(prefs::RewriteServer(kHost + "\n", address), std::nullopt) << address;
     }
     EXPECT_NE(prefs::RewriteServer(kHost + "\n", ":80"), std::nullopt);

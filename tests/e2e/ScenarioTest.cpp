@@ -1,7 +1,7 @@
 // The real Quillbarrow.exe driven from this second process as a user drives
 // it: first start, Get Proxy against the sample provider, choosing an entry,
 // Use Proxy, switching to Firefox, Test with both buttons, the settings
-// dialog, the tray, Quit. Runs in a throwaway Wine prefix on a virtual screen
+// dialog, the tray, Chrome and Opera, Quit. Runs in a throwaway Wine prefix on a virtual screen
 // (scripts/e2e.sh); the program runs from a scratch folder, so the settings
 // file it reads and writes is a scratch one.
 #include <windows.h>
@@ -167,13 +167,20 @@ protected:
         process_ = {};
     }
 
-    // The command line the stand-in browser was started with, once it has run.
+    // The command lines the stand-in browser was started with, one a line,
+    // once it has run. Each launch records its command line and its window
+    // size, so every other line counts.
     std::string TakeBrowserRecord() {
-        std::string text;
-        WaitFor([&] { return scratch::Exists(record_); }, kStepMs);
-        if (scratch::Exists(record_)) text = scratch::ReadBytes(record_);
+        std::string text = scratch::WaitForFile(record_, kStepMs);
         DeleteFileW(Widen(record_).c_str());
-        return text.substr(0, text.find('\n'));
+        std::string lines;
+        bool commandLine = true;
+        for (size_t at = 0, end; at < text.size(); at = end + 1, commandLine = !commandLine) {
+            end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            if (commandLine) lines += (lines.empty() ? "" : "\n") + text.substr(at, end - at);
+        }
+        return lines;
     }
 
     // Opens the tray icon's menu as a right click on the icon does.
@@ -253,6 +260,14 @@ TEST_F(Scenario, AUserSession) {
     SetIni("CHECK", "ENABLE", "0");
     const std::string standIn = build_ + "\\StandInBrowser.exe";
     SetIni("FIREFOX", "PATH", standIn);
+    SetIni("CHROME", "PATH", standIn);
+    SetIni("OPERA", "PATH", standIn);
+    const std::string operaPrefs = build_ + "\\e2e-scratch\\operaprefs.ini";
+    scratch::WriteBytes(
+        operaPrefs,
+        "[User Prefs]\r\nLanguage=ja\r\n[Proxy]\r\nUse HTTP=0\r\nHTTP Server=192.0.2.70:3128\r\n");
+    SetIni("OPERA", "INIFILE", operaPrefs);
+    SetIni("URL", "DEFAULT", "192.0.2.62:8062");
 
     HWND w = Start();
     ASSERT_TRUE(w);
@@ -310,27 +325,33 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_TRUE(WaitFor([&] { return TextOf(m.proxyEdit) == Widen(third); }, kStepMs));
     Alt(w, L'p');
     ASSERT_TRUE(WaitFor([&] { return TextOf(m.useProxy) == L"Direct (&P)"; }, kStepMs));
+    // Every line in its place: the address lines replaced where they stood,
+    // the proxy type added once at the end.
     const std::string prefs = scratch::ReadBytes(firefoxPrefs);
-    EXPECT_NE(prefs.find("user_pref(\"browser.startup.page\", 3);"), std::string::npos) << prefs;
-    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http\", \"" + host + "\");"), std::string::npos) << prefs;
-    EXPECT_NE(prefs.find("user_pref(\"network.proxy.http_port\", " + port + ");"), std::string::npos)
-        << prefs;
-    EXPECT_NE(prefs.find("user_pref(\"network.proxy.type\", 1);"), std::string::npos) << prefs;
+    EXPECT_EQ(prefs,
+              "// Mozilla User Preferences\n"
+              "user_pref(\"browser.startup.page\", 3);\n"
+              "user_pref(\"network.proxy.http\", \"" +
+                  host +
+                  "\");\n"
+                  "user_pref(\"network.proxy.http_port\", " +
+                  port +
+                  ");\n"
+                  "user_pref(\"network.proxy.type\", 1);\n");
     EXPECT_EQ(Narrow(m.Panel(1)), "Using " + third);
 
-    // --- Test: left button tester 1, right button tester 2; the keyboard none.
+    // --- Test: left button tester 1, right button tester 2; the keyboard
+    // none, so the right button's launch after Alt+C is the only one.
     MousePress(m.test, false);
     EXPECT_EQ(TakeBrowserRecord(), standIn + " http://127.0.0.1:9/left-tester");
+    Alt(w, L'c');
     MousePress(m.test, true);
     EXPECT_EQ(TakeBrowserRecord(), standIn + " http://127.0.0.1:9/right-tester");
 
     // --- The settings dialog, opened, edited and saved from the keyboard.
-    Alt(w, L'c');  // Test has no keyboard action
     Alt(w, L's');
     HWND dialog = WaitTopLevel(process_.dwProcessId, L"Setting", kWindowMs);
     ASSERT_TRUE(dialog);
-    EXPECT_FALSE(WaitFor([&] { return scratch::Exists(record_); }, 1500))
-        << "Alt+C started the browser: " << TakeBrowserRecord();
     EXPECT_FALSE(IsWindowEnabled(w));  // modal
     HWND timeout = NthChild(dialog, L"Edit", 0);
     HWND terminal = NthChild(dialog, L"ComboBox", 3);
@@ -367,7 +388,39 @@ TEST_F(Scenario, AUserSession) {
     PostMessageW(tray, kTrayCallback, 0, WM_LBUTTONUP);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }, kStepMs));
 
-    // --- Quit from the tray menu: Keep Current leaves Firefox on its proxy.
+    // --- Chrome: Internet Explorer's settings; Firefox is left as it was
+    // (Keep Current). A typed address goes to the registry as it is typed.
+    Type(m.browsers, L"G");
+    ASSERT_TRUE(WaitFor([&] { return TextOf(w) == L"Quillbarrow2012 for Google Chrome"; }, kStepMs))
+        << Narrow(TextOf(w));
+    EXPECT_EQ(Narrow(TextOf(m.proxyEdit)), expected[1]);
+    SendMessageW(m.proxyEdit, EM_SETSEL, 0, -1);
+    Type(m.proxyEdit, L"192.0.2.61:8061");
+    ASSERT_TRUE(WaitFor([&] { return RegText(L"ProxyServer") == L"192.0.2.61:8061"; }, kStepMs))
+        << Narrow(RegText(L"ProxyServer"));
+    Alt(w, L'p');
+    ASSERT_TRUE(WaitFor([&] { return TextOf(m.useProxy) == L"Direct (&P)"; }, kStepMs));
+    EXPECT_EQ(RegDword(L"ProxyEnable"), 1u);
+    EXPECT_EQ(RegText(L"ProxyServer"), L"192.0.2.61:8061");
+
+    // --- Opera: its own file; Chrome keeps its proxy. Use Default, then Use Proxy.
+    Type(m.browsers, L"O");
+    ASSERT_TRUE(WaitFor([&] { return TextOf(w) == L"Quillbarrow2012 for Opera"; }, kStepMs))
+        << Narrow(TextOf(w));
+    EXPECT_EQ(RegDword(L"ProxyEnable"), 1u);
+    EXPECT_EQ(RegText(L"ProxyServer"), L"192.0.2.61:8061");
+    EXPECT_EQ(TextOf(m.proxyEdit), L"192.0.2.70:3128");
+    EXPECT_EQ(m.Panel(1), L"Direct Connection");
+    Alt(w, L'd');
+    ASSERT_TRUE(WaitFor([&] { return TextOf(m.proxyEdit) == L"192.0.2.62:8062"; }, kStepMs));
+    Alt(w, L'p');
+    ASSERT_TRUE(WaitFor([&] { return TextOf(m.useProxy) == L"Direct (&P)"; }, kStepMs));
+    EXPECT_EQ(m.Panel(1), L"Using 192.0.2.62:8062");
+    const std::string opera = scratch::ReadBytes(operaPrefs);
+    EXPECT_EQ(opera,
+              "[User Prefs]\r\nLanguage=ja\r\n[Proxy]\r\nUse HTTP=1\r\nHTTP Server=192.0.2.62:8062\r\n");
+
+    // --- Quit from the tray menu: Keep Current leaves every browser on its proxy.
     HWND menu = OpenTrayMenu();
     ASSERT_TRUE(menu) << "the tray menu did not open";
     Shot("tray-menu", menu);
@@ -378,6 +431,8 @@ TEST_F(Scenario, AUserSession) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(scratch::ReadBytes(firefoxPrefs), prefs);
     EXPECT_EQ(scratch::ReadBytes(oldPrefs), oldPrefsText);
+    EXPECT_EQ(scratch::ReadBytes(operaPrefs), opera);
+    EXPECT_EQ(RegDword(L"ProxyEnable"), 1u);
     EXPECT_EQ(IniText(L"POSITION", L"M_TOP"), L"300");
     EXPECT_EQ(IniText(L"POSITION", L"M_LEFT"), L"300");
     EXPECT_EQ(IniText(L"TIMEOUT", L"PROXY"), L"25");

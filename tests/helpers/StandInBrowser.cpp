@@ -1,12 +1,46 @@
 // A stand-in browser for the launcher tests: records the command line it was
 // started with and the window size it was asked for, then exits. The record
-// goes to the file named by QB_STANDIN_RECORD, which the child inherits from
-// the test through the environment.
+// is added to the file named by QB_STANDIN_RECORD, which the child inherits
+// from the test through the environment; every launch adds its own two lines,
+// so a test that waits for one launch also sees any launch before it.
 #include <windows.h>
 
 #include <string>
 
+#include "ui/Handles.h"
 #include "ui/Text.h"
+
+namespace {
+
+ui::UniqueHandle Open(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
+    HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ui::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+std::string ReadAll(const std::wstring& path) {
+    ui::UniqueHandle file = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got)
+        text.append(buffer, got);
+    return text;
+}
+
+// Written under another name and renamed, so the test never reads half a record.
+int Append(const std::wstring& record, const std::string& text) {
+    const std::string whole = ReadAll(record) + text;
+    const std::wstring partial = record + L".part";
+    {
+        ui::UniqueHandle file = Open(partial, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        if (!file) return 3;
+        DWORD written = 0;
+        WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr);
+    }
+    return MoveFileExW(partial.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 4;
+}
+
+}  // namespace
 
 int wmain() {
     wchar_t record[MAX_PATH] = {};
@@ -16,13 +50,10 @@ int wmain() {
     GetStartupInfoW(&startup);
     std::string text = ui::Narrow(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) + " " +
                        std::to_string(startup.dwXSize) + " " + std::to_string(startup.dwYSize) + "\n";
-    // Written under another name and renamed, so the test never reads half a record.
-    std::wstring partial = std::wstring(record) + L".part";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 3;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    return MoveFileExW(partial.c_str(), record, MOVEFILE_REPLACE_EXISTING) ? 0 : 4;
+    // Stand-ins started close together take turns, or one would lose the other's record.
+    ui::UniqueHandle turn(CreateMutexW(nullptr, FALSE, L"QuillbarrowStandInRecord"));
+    if (!turn || WaitForSingleObject(turn.get(), 30000) == WAIT_TIMEOUT) return 5;
+    int rc = Append(record, text);
+    ReleaseMutex(turn.get());
+    return rc;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "list/CredentialsPage.h"
 
@@ -70,6 +71,17 @@ TEST(CredentialsPage, LongValuesAreCutAt127BytesOnACharacterBoundary) {
     const auto found = ParseCredentialsPage(Page("u", wide));
     EXPECT_EQ(found->password.size(), 126u);
     EXPECT_EQ(found->password, wide.substr(0, 126));
+
+    // Lead bytes run from 0x81 to 0x9F and from 0xE0 to 0xFC; the bytes
+    // between and after them stand alone.
+    const std::pair<char, size_t> leads[] = {{'\x81', 126}, {'\x9F', 126}, {'\xA0', 127}, {'\xDF', 127},
+                                             {'\xE0', 126}, {'\xFC', 126}, {'\xFD', 127}};
+    for (auto [lead, size] : leads) {
+        std::string pairs;
+        for (int i = 0; i < 70; ++i) pairs += std::string{lead, '\x40'};
+        EXPECT_EQ(ParseCredentialsPage(Page("u", pairs))->password, pairs.substr(0, size))
+            << int(lead & 0xFF);
+    }
 
     // ャ is 0x83 0x83: its trail byte lies in the lead-byte range, so the
     // boundaries must be found by walking from the start, not by looking at

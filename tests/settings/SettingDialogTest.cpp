@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <optional>
@@ -518,19 +517,6 @@ TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {
     EXPECT_EQ(bounds(dialog.LabelSec), "540,42,38,22");
     EXPECT_EQ(bounds(dialog.LabelUID), "24,330,148,22");
     EXPECT_EQ(bounds(dialog.txtUserID), "192,324,158,30");  // an edit field, for comparison
-}
-
-// Leaves the dialog on screen for a screenshot when QB_SHOW_SETTING is set to
-// a number of seconds.
-TEST_F(SettingDialogTest, ShowForScreenshot) {
-    const char* seconds = std::getenv("QB_SHOW_SETTING");
-    if (!seconds) GTEST_SKIP() << "QB_SHOW_SETTING not set";
-    ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
-    ini.WriteInteger("POSITION", "S_TOP", 20);
-    ini.WriteInteger("POSITION", "S_LEFT", 20);
-    dialog.Show();
-    DWORD end = GetTickCount() + 1000 * static_cast<DWORD>(std::atoi(seconds));
-    while (static_cast<LONG>(end - GetTickCount()) > 0) ui::WaitForMessages(100);
 }
 
 }  // namespace

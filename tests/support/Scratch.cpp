@@ -111,7 +111,12 @@ std::string HelperProgram(const std::string& exeName) {
 
 std::string WaitForFile(const std::string& path, int ms) {
     for (int waited = 0; waited < ms; waited += 50) {
-        if (Exists(path)) return ReadBytes(path);
+        // Under load the file was seen to exist while a read still got
+        // nothing from it: try again until it has some bytes.
+        if (Exists(path)) {
+            std::string bytes = ReadBytes(path);
+            if (!bytes.empty()) return bytes;
+        }
         Sleep(50);
     }
     return {};

@@ -47,7 +47,8 @@ void SetReadOnly(const std::string& path, bool readOnly);
 
 // A helper program built beside the running test executable.
 std::string HelperProgram(const std::string& exeName);
-// The file's bytes once it exists (polled for up to ms); empty when it never came.
+// The file's bytes once it exists and has some (polled for up to ms); empty
+// when they never came.
 std::string WaitForFile(const std::string& path, int ms = 10000);
 // A Firefox profile under appData: Profiles.ini naming Profiles/<name> as
 // Profile0, and the profile's folder. Returns the path of its prefs.js (not
