@@ -3,6 +3,9 @@
 // unresolvable peers, and the other messages that flow during a wait.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "NetTestUtil.h"
 #include "net/Powersock.h"
 #include "support/LoopbackServer.h"
@@ -50,22 +53,54 @@ TEST(SocketReadLn, PeerClosingMidLineGivesEmptyText) {
     ConnectTo(sock, server);
     EXPECT_EQ(sock.ReadLn(), "");
     EXPECT_EQ(sock.ReadLn(), "");  // and stays at the end
+    std::string rest;
+    sock.CaptureString(rest, -1);
+    EXPECT_EQ(rest, "");  // the part of the line is dropped, not left for the body
 }
 
 TEST(SocketReadLn, BytesWaitingAtThePeersCloseAreAllDelivered) {
-    LoopbackServer server({Reply().DontReadRequest().Send("line\nbody bytes")});
+    // The close notice handled before the line is read, and after it (when
+    // the rest may already have been taken from the socket).
+    for (bool lineFirst : {false, true}) {
+        LoopbackServer server({Reply().DontReadRequest().Send("line\nbody bytes")});
+        TPowersock sock;
+        sock.TimeOut = 5000;
+        int disconnects = 0;
+        sock.OnDisconnect = [&] { ++disconnects; };
+        ConnectTo(sock, server);
+        ASSERT_TRUE(server.WaitServed(1, 2000));
+        if (lineFirst) EXPECT_EQ(sock.ReadLn(), "line\n");
+        PumpFor(100);  // FD_CLOSE is handled while bytes still wait
+        EXPECT_EQ(disconnects, 0) << lineFirst;
+        if (!lineFirst) EXPECT_EQ(sock.ReadLn(), "line\n");
+        std::string body;
+        sock.CaptureString(body, -1);
+        EXPECT_EQ(body, "body bytes") << lineFirst;
+        EXPECT_EQ(sock.ReadLn(), "") << lineFirst;  // then the end of the stream
+    }
+}
+
+TEST(SocketReadLn, LinesAndBodyInOneReceiveReportAsBefore) {
+    LoopbackServer server({Reply().DontReadRequest().Send("HTTP/1.0 200 OK\r\nA: b\r\n\r\nbody").Stall()});
     TPowersock sock;
     sock.TimeOut = 5000;
-    int disconnects = 0;
-    sock.OnDisconnect = [&] { ++disconnects; };
+    int packets = 0;
+    sock.OnPacketRecvd = [&] { ++packets; };
     ConnectTo(sock, server);
-    ASSERT_TRUE(server.WaitServed(1, 2000));
-    PumpFor(100);  // FD_CLOSE is handled while the bytes still wait
-    EXPECT_EQ(disconnects, 0);
-    EXPECT_EQ(sock.ReadLn(), "line\n");
+    std::vector<std::string> statuses;
+    sock.ReportLevel = 8;
+    sock.OnStatus = [&](const std::string& s) { statuses.push_back(s); };
+    EXPECT_EQ(sock.ReadLn(), "HTTP/1.0 200 OK\r\n");
+    EXPECT_EQ(sock.ReadLn(), "A: b\r\n");
+    EXPECT_EQ(sock.ReadLn(), "\r\n");
     std::string body;
-    sock.CaptureString(body, -1);
-    EXPECT_EQ(body, "body bytes");
+    sock.CaptureString(body, 4);
+    EXPECT_EQ(body, "body");
+    EXPECT_EQ(sock.BytesReceived, 4);
+    EXPECT_EQ(packets, 1);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"ReadLn", "Timer On", "Timer Off", "ReadLn", "Timer On",
+                                                  "Timer Off", "ReadLn", "Timer On", "Timer Off",
+                                                  "Capture String", "Timer On", "Timer On", "Timer Off"}));
 }
 
 TEST(SocketReadLn, TheCloseNoticeLeavesThePartOfTheLineAlreadyTaken) {
@@ -87,10 +122,14 @@ TEST(SocketReadLn, TheCloseNoticeLeavesThePartOfTheLineAlreadyTaken) {
 }
 
 TEST(SocketReadLn, ALineLongerThanTheBufferIsRefused) {
-    LoopbackServer server({Reply().DontReadRequest().Send(std::string(70000, 'x') + "\n")});
+    // 65,536 bytes with the LF fill the buffer exactly; one more does not fit.
+    std::string fits = std::string(65535, 'x') + "\n";
+    LoopbackServer server({Reply().DontReadRequest().Send("a\n" + fits + std::string(65536, 'y') + "\n")});
     TPowersock sock;
     sock.TimeOut = 5000;
     ConnectTo(sock, server);
+    EXPECT_EQ(sock.ReadLn(), "a\n");
+    EXPECT_EQ(sock.ReadLn(), fits);
     EXPECT_EQ(ErrorOf<ESockError>([&] { sock.ReadLn(); }), "Line longer than the receive buffer");
 }
 
