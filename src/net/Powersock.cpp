@@ -421,51 +421,52 @@ std::string TPowersock::ReadLn() {
     TimerOn();
     auto alive = alive_;
     OnExitIfAlive off(alive, [this] { TimerOff(); });
-    char* buffer = IoBuffer.get();
-    int consumed = 0;
-    int lineEnd = -1;
+    // Under Wine every receive is a round trip to the wineserver: one receive
+    // of whatever the socket holds serves many lines.
+    if (!readBuffer_) readBuffer_.reset(new char[kIoBufferSize]);
+    char* buffer = readBuffer_.get();
+    size_t searched = readBegin_;
+    const char* lf = nullptr;
     while (!Canceled) {
-        int room = kIoBufferSize - consumed;
-        if (room == 0) throw ESockError("Line longer than the receive buffer");
-        int n = recv(SocketHandle.get(), buffer + consumed, room, MSG_PEEK);
-        if (n == 0) return {};
+        lf = static_cast<const char*>(std::memchr(buffer + searched, '\n', readEnd_ - searched));
+        if (lf) break;
+        if (readEnd_ - readBegin_ == static_cast<size_t>(kIoBufferSize))
+            throw ESockError("Line longer than the receive buffer");
+        if (readBegin_ > 0) {
+            // The part of the line taken so far moves to the front, so a line
+            // always has the whole buffer.
+            std::memmove(buffer, buffer + readBegin_, readEnd_ - readBegin_);
+            readEnd_ -= readBegin_;
+            readBegin_ = 0;
+        }
+        searched = readEnd_;
+        int n = recv(SocketHandle.get(), buffer + readEnd_, static_cast<int>(kIoBufferSize - readEnd_), 0);
         if (n > 0) {
-            // The bytes before `consumed` hold no LF: they were searched
-            // before being taken in.
-            const void* lf = std::memchr(buffer + consumed, '\n', static_cast<size_t>(n));
-            if (lf) {
-                lineEnd = static_cast<int>(static_cast<const char*>(lf) - buffer);
-                break;
-            }
-            int got = recv(SocketHandle.get(), buffer + consumed, n, 0);
-            if (got > 0) consumed += got;
-            // More may already be waiting; the next peek tells.
-            WaitForEvent(false);
+            readEnd_ += static_cast<size_t>(n);
             continue;
+        }
+        if (n == 0) {
+            // The peer closed: a part of a line is dropped.
+            DropReceived();
+            return {};
         }
         LastError = WSAGetLastError();
         // The peer's close was handled and the socket replaced: end of stream.
         if (LastError == WSAENOTCONN) return {};
         CheckSocketError(WSAEWOULDBLOCK);
-        // A peek or recv that finds nothing re-enables FD_READ, so the next
-        // byte to arrive posts a message that ends this sleep.
+        // A receive that finds nothing re-enables FD_READ, so the next byte to
+        // arrive posts a message that ends this sleep.
         WaitForEvent(true);
     }
     if (Canceled) {
         Canceled = false;
         throw EAbortError("Socket readln aborted");
     }
-    int want = lineEnd + 1 - consumed;
-    while (want > 0) {
-        int got = recv(SocketHandle.get(), buffer + consumed, want, 0);
-        if (got <= 0) {
-            CheckSocketError(WSAEWOULDBLOCK);
-            return {};
-        }
-        consumed += got;
-        want -= got;
-    }
-    return std::string(buffer, static_cast<size_t>(lineEnd + 1));
+    size_t lineEnd = static_cast<size_t>(lf - buffer) + 1;
+    std::string line(buffer + readBegin_, lineEnd - readBegin_);
+    readBegin_ = lineEnd;
+    if (readBegin_ == readEnd_) DropReceived();
+    return line;
 }
 
 void TPowersock::CaptureString(std::string& text, int32_t maximum) {
@@ -481,12 +482,21 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
     char* buffer = captureBuffer_.get();
     ULONGLONG lastPump = GetTickCount64();
     while (!Canceled && (maximum == -1 || text.size() < static_cast<size_t>(maximum))) {
-        int n = recv(SocketHandle.get(), buffer, static_cast<int>(kCaptureChunk), 0);
+        // What the line reader took beyond the last line is the first chunk.
+        const char* chunk = buffer;
+        int n;
+        if (readEnd_ > readBegin_) {
+            chunk = readBuffer_.get() + readBegin_;
+            n = static_cast<int>(readEnd_ - readBegin_);
+        } else {
+            n = recv(SocketHandle.get(), buffer, static_cast<int>(kCaptureChunk), 0);
+        }
         if (n == 0) break;
         if (n > 0) {
             if (text.size() + static_cast<size_t>(n) > kCaptureLimit)
                 throw ESockError("Received data exceed 32 MiB");
-            text.append(buffer, static_cast<size_t>(n));
+            text.append(chunk, static_cast<size_t>(n));
+            if (chunk != buffer) DropReceived();
             BytesReceived += n;
             Fire(OnPacketRecvd);
             TimerOn();
@@ -513,8 +523,8 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
 
 bool TPowersock::DataAvailable() {
     ReportStatus(8, "Data Available");
-    // A byte of its own: the close notice can come while ReadLn has part of a
-    // line in IoBuffer.
+    // Bytes that the line reader has taken are waiting all the same.
+    if (readEnd_ > readBegin_) return true;
     char probe;
     return recv(SocketHandle.get(), &probe, 1, MSG_PEEK) >= 1;
 }
@@ -527,6 +537,8 @@ void TPowersock::Disconnect() {
 void TPowersock::CloseSocket() {
     ReportStatus(4, "Request Close Socket");
     Connected = false;
+    // Nothing of this connection may reach a reader of the next one.
+    DropReceived();
     if (!SocketHandle) return;
     if (socketFresh_ && !Destroying) {
         // Already a new, unused socket (the peer's close was handled before):

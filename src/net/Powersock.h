@@ -108,8 +108,9 @@ public:
     void Writeln(std::string_view text);
     // length 0: up to the first zero byte. Above 65,535 bytes: ERangeError.
     void SendBuffer(const char* bytes, int length);
-    // The next line with its LF (and CR), consuming nothing after it; "" when
-    // the peer closed first.
+    // The next line with its LF (and CR); "" when the peer closed first.
+    // Takes whatever the socket holds into a buffer of the component's own
+    // and serves the following lines (and the start of a capture) from it.
     std::string ReadLn();
     // Everything until the peer closes (maximum -1) or at least maximum bytes.
     void CaptureString(std::string& text, int32_t maximum);
@@ -169,10 +170,15 @@ private:
     DWORD RemainingMs() const;
     void CheckDeadline();
     void AbandonLookup();
+    void DropReceived() { readBegin_ = readEnd_ = 0; }
 
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::unique_ptr<char[]> IoBuffer;
     std::unique_ptr<char[]> captureBuffer_;
+    // Bytes received by ReadLn and not yet handed out: [readBegin_, readEnd_)
+    // of readBuffer_, which holds kIoBufferSize bytes.
+    std::unique_ptr<char[]> readBuffer_;
+    size_t readBegin_ = 0, readEnd_ = 0;
     std::vector<std::string> winsockInfo_;
     std::string statusText_;
     std::unique_ptr<TThreadTimer> TimeoutTimer;

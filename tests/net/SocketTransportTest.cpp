@@ -364,7 +364,9 @@ TEST(SocketConnect, AbortedLookupIsCanceledAndItsLateAnswerHarmless) {
 }
 
 TEST(SocketConnect, DisconnectLeavesAFreshSocketForTheNextConnection) {
-    LoopbackServer server({Reply().DontReadRequest().Send("one\n"), Reply().DontReadRequest().Send("two\n")});
+    // What the first connection sent after its line never reaches the second.
+    LoopbackServer server(
+        {Reply().DontReadRequest().Send("one\nleft over"), Reply().DontReadRequest().Send("two\n")});
     TPowersock sock;
     sock.TimeOut = 5000;
     int disconnects = 0;
