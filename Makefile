@@ -33,11 +33,13 @@ format:
 clean:
 	rm -rf $(BUILD)
 
-# Speed figures next to their targets (HTTP client, start-up, the 5,000-entry
-# list, the check of 200 listed proxies).
+# Speed figures next to their targets (HTTP client, start-up against two floor
+# programs, working set, the 5,000-entry list, the tray animation, the check
+# of 200 listed proxies).
 .PHONY: bench
 bench: configure
-	cmake --build $(BUILD) --target test_net test_app test_list -j$(JOBS)
+	cmake --build $(BUILD) --target test_net test_app test_list Quillbarrow SampleProvider \
+	  EmptyWindow SameControls StartClock -j$(JOBS)
 	@scripts/bench.sh $(BUILD)
 
 # Get Proxy against a sample list provider on 127.0.0.1, with its own

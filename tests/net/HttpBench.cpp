@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "NetTestUtil.h"
@@ -64,6 +65,36 @@ private:
     size_t size_;
 };
 
+// A reply of 100,000 header lines from a loopback server of the case's own.
+class HeaderLines : public testing::Test {
+public:
+    void TestBody() override {
+        constexpr int kLines = 100000;
+        std::string reply = "HTTP/1.0 200 OK\r\n";
+        char line[40];
+        for (int i = 0; i < kLines; ++i) {
+            std::snprintf(line, sizeof line, "X-Line-%06d: value\r\n", i);
+            reply += line;
+        }
+        reply += "\r\nend";
+        qbtest::LoopbackServer server({qbtest::Reply().Send(reply)});
+        TNMHTTP http;
+        http.TimeOut = 60000;
+        std::vector<double> times;
+        for (int i = 0; i < 3; ++i) {
+            LARGE_INTEGER a, b;
+            QueryPerformanceCounter(&a);
+            http.Get(server.Url("/"));
+            QueryPerformanceCounter(&b);
+            ASSERT_EQ(http.Body, "end");
+            ASSERT_EQ(http.Header.size(), reply.size() - 3);
+            times.push_back(Seconds(a, b));
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("BENCH lines100k_median_s %.4f\n", times[times.size() / 2]);
+    }
+};
+
 const bool kRegistered = [] {
     const char* port = std::getenv("QB_BENCH_PORT");
     if (!port || !*port) return false;
@@ -74,6 +105,8 @@ const bool kRegistered = [] {
                           [p]() -> testing::Test* { return new Fetch(p, "/16m", 7, 16u << 20); });
     testing::RegisterTest("HttpBench", "Fetch200KiB", nullptr, nullptr, __FILE__, __LINE__,
                           [p]() -> testing::Test* { return new Fetch(p, "/200k", 21, 200u << 10); });
+    testing::RegisterTest("HttpBench", "HeaderLines", nullptr, nullptr, __FILE__, __LINE__,
+                          []() -> testing::Test* { return new HeaderLines; });
     return true;
 }();
 

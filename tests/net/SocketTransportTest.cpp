@@ -1,6 +1,6 @@
-// The socket transport against an in-process loopback server: line reads by
-// peeking, captures, the peer's close, time-outs and aborts, refused and
-// unresolvable peers, and the other messages that flow during a wait.
+// The socket transport against an in-process loopback server: line reads,
+// captures, the peer's close, time-outs and aborts, refused and unresolvable
+// peers, and the other messages that flow during a wait.
 #include <gtest/gtest.h>
 
 #include <string>
