@@ -90,6 +90,8 @@ protected:
     // handler, which would change a choice the user never made.
     bool AcceptsFocus() const override { return Control::AcceptsFocus() && Checked(); }
     Control* group_ = nullptr;
+    // The other radio buttons of the same group, as the form made them.
+    std::vector<RadioButton*> mates_;
 };
 
 // A note drawn right-aligned after an item's text in a drop-down list.
@@ -213,6 +215,8 @@ public:
     ImageList(const ImageList&) = delete;
     ImageList& operator=(const ImageList&) = delete;
     void AddIcon(HICON icon);
+    // Appends the images of a bitmap as wide as a row of them, with its mask.
+    void Add(HBITMAP images, HBITMAP mask);
     int Count() const;
     // A new icon of image index; the caller owns it.
     UniqueIcon GetIcon(int index) const;

@@ -169,6 +169,12 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
     // radio button of the same group box.
     if (radio) {
         radio->group_ = row.group;
+        std::vector<RadioButton*>& mates = radioGroups_[row.group];
+        for (RadioButton* mate : mates) {
+            mate->mates_.push_back(radio);
+            radio->mates_.push_back(mate);
+        }
+        mates.push_back(radio);
         bool continues = false;
         for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
             auto* prev = dynamic_cast<RadioButton*>(it->second);
@@ -211,21 +217,23 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
 }
 
 namespace {
-SIZE TextExtent(HWND hwnd, HFONT font, const std::wstring& text) {
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, font);
+SIZE TextExtent(HFONT font, const std::wstring& text) {
+    // One memory DC for every measurement: a window's DC is fetched and given
+    // back through the wineserver each time, and a form measures a dozen
+    // captions while it is built. Sizes in pixels do not depend on the DC.
+    static const UniqueDc dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ old = SelectObject(dc.get(), font);
     SIZE sz{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &sz);
+    SelectObject(dc.get(), old);
     return sz;
 }
 }  // namespace
 
-int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
+int TextWidth(HFONT font, const std::string& text) {
     std::wstring wide = Widen(text);
     std::erase(wide, L'&');
-    return TextExtent(hwnd, font, wide).cx;
+    return TextExtent(font, wide).cx;
 }
 
 void Form::Place(const Control& c, const Bounds& b, HFONT font) const {
@@ -235,7 +243,7 @@ void Form::Place(const Control& c, const Bounds& b, HFONT font) const {
         int n = GetWindowTextLengthW(c.Handle());
         std::wstring text(static_cast<size_t>(n) + 1, L'\0');
         text.resize(static_cast<size_t>(GetWindowTextW(c.Handle(), text.data(), n + 1)));
-        SIZE sz = TextExtent(c.Handle(), font, text);
+        SIZE sz = TextExtent(font, text);
         width = sz.cx + 2;
         height = sz.cy + 2;
     }
@@ -250,9 +258,9 @@ void Form::FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, B
     HWND hwnd = row.control->Handle();
     int needed = 0;
     if (row.kind == Kind::RadioButton) {
-        needed = TextWidth(hwnd, font, row.caption) + Scale(13 + 6);
+        needed = TextWidth(font, row.caption) + Scale(13 + 6);
     } else {
-        for (const char* item : row.items) needed = std::max(needed, TextWidth(hwnd, font, item));
+        for (const char* item : row.items) needed = std::max(needed, TextWidth(font, item));
         needed += GetSystemMetrics(SM_CXVSCROLL) + Scale(10);
     }
     int needed96 = MulDiv(needed, 96, dpi_);

@@ -138,6 +138,8 @@ private:
     // width 0 (a label) takes the size of its caption in `font`.
     void Place(const Control& c, const Bounds& b, HFONT font) const;
     std::map<UINT_PTR, Timer*> timers_;
+    // The radio buttons of each group box (null: those outside any).
+    std::map<Control*, std::vector<RadioButton*>> radioGroups_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
     int nextId_ = 100;
@@ -153,7 +155,7 @@ private:
 UniqueFont CreateUiFont(int pixelHeight, int dpi);
 
 // The width of a caption in a font; the accelerator's "&" is not drawn.
-int TextWidth(HWND hwnd, HFONT font, const std::string& text);
+int TextWidth(HFONT font, const std::string& text);
 
 // The DPI of a window (96 when the system cannot tell).
 int WindowDpi(HWND hwnd);
