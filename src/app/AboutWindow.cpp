@@ -14,6 +14,10 @@ TfrmAbout::TfrmAbout(ui::Form& owner) : owner_(owner) {
     LblRelease.color = RGB(0, 0, 255);
     LblRelease.fontHeight = 13;
     LbLCyberSyndrome.shrinkToFit = true;
+}
+
+void TfrmAbout::Build() {
+    if (Handle()) return;
     std::string thanks = std::string("Special Thanks to ") + defaults::ProviderSiteUrl;
     // The layout table reads best one control a line.
     // clang-format off
@@ -24,7 +28,7 @@ TfrmAbout::TfrmAbout(ui::Form& owner) : owner_(owner) {
                {&LblRelease, ui::Kind::Label, {96, 56, 153, 17}},
                {&LbLCyberSyndrome, ui::Kind::Label, {8, 72, 254, 12}, thanks.c_str()},
            },
-           owner.Handle());
+           owner_.Handle());
     // clang-format on
     Image.onPaint = [this](HDC dc, const RECT& r) {
         ui::UniqueIcon icon = MakeStateIcon(0, r.right - r.left);

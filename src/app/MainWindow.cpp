@@ -84,10 +84,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     PM_Quit = PopupMenu.AddItem("Quit(&Q)", [this] { PM_QuitClick(); });
     PopupMenu.SetItemEnabled(PM_Open, false);
 
-    for (int i = 0; i <= 6; ++i) {
-        ui::UniqueIcon icon = MakeStateIcon(i, IconList.Size());
-        IconList.AddIcon(icon.get());
-    }
+    AddStatePictures(IconList);
     Timer.SetInterval(400);
     Timer.onTimer = [this] { TimerTimer(); };
 
@@ -98,9 +95,6 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     Tray->PopupMenuOn = imRightClickUp;
     Tray->OnMinimize = [this] { TrayMinimize(); };
     Tray->OnRestore = [this] { TrayRestore(); };
-    // A missing taskbar (log-on, or a headless session) must not stop the
-    // program: the icon appears once the taskbar does.
-    Tray->ShowWhenPossible();
 
     Inet = std::make_unique<net::TNMHTTP>();
     Inet->TimeOut = 10000;
@@ -118,8 +112,9 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     Launcher = std::make_unique<Browse>(*iniFile);
     Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
     // The settings dialog, with its forty controls, is the costliest window to
-    // build; it is made once the main window is on the screen (or when the
-    // user first asks for it), so the program shows itself sooner.
+    // build; it and the About window's native part are made once the main
+    // window is on the screen (or when the user first asks for them), so the
+    // program shows itself sooner.
     AboutDialog = std::make_unique<TfrmAbout>(*this);
     LoadSettings();
 }
@@ -177,6 +172,12 @@ void TfrmMain::FormShow() {
     stsBar.InsertPanel(0, 80);
     stsBar.SetPanelText(0, "Not Obtained");
     RefreshState();
+    // Added now, with the picture and hint of the state just read, in one
+    // call to the shell (under Wine a round trip to another process): added
+    // at construction it would be changed twice more by RefreshState. A
+    // missing taskbar (log-on, or a headless session) must not stop the
+    // program: the icon appears once the taskbar does.
+    Tray->ShowWhenPossible();
 }
 
 void TfrmMain::RefreshState() {
@@ -261,6 +262,7 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     if (msg == kCreateLaterMessage) {
         CreateSettingDialog();
+        AboutDialog->Build();
         result = 0;
         return true;
     }
@@ -334,7 +336,10 @@ void TfrmMain::cmdSettingClick() {
     Dispatcher->PrepareBrowser();
 }
 
-void TfrmMain::ImageClick() { AboutDialog->ShowModal(); }
+void TfrmMain::ImageClick() {
+    AboutDialog->Build();
+    AboutDialog->ShowModal();
+}
 
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 

@@ -7,40 +7,52 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Draws into a 32-bit bitmap and turns it into an icon with a mask made from
-// the pixels that stayed transparent.
+const COLORREF kKey = RGB(255, 0, 255);
+
+// A 32-bit picture with its mask: opaque where painted, clear elsewhere.
+struct Drawn {
+    ui::UniqueBitmap color, mask;
+};
+
+// Calls paint(dc, frame) for each of `frames` square pictures of `size`
+// pixels side by side, each clipped to its square and drawn from (0, 0), and
+// makes the mask from the pixels that kept the key colour.
 template <typename Paint>
-ui::UniqueIcon IconFrom(int size, Paint paint) {
+Drawn DrawFrames(int size, int frames, Paint paint) {
+    const int width = size * frames;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biWidth = width;
     bi.bmiHeader.biHeight = -size;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    ui::UniqueBitmap color(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ReleaseDC(nullptr, screen);
-    if (!color) return ui::UniqueIcon();
-    const COLORREF kKey = RGB(255, 0, 255);
+    Drawn out;
+    out.color.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!out.color) return out;
     {
         ui::UniqueDc dc(CreateCompatibleDC(nullptr));
-        HGDIOBJ old = SelectObject(dc.get(), color.get());
-        RECT all{0, 0, size, size};
+        HGDIOBJ old = SelectObject(dc.get(), out.color.get());
+        RECT all{0, 0, width, size};
         ui::UniqueBrush key(CreateSolidBrush(kKey));
         FillRect(dc.get(), &all, key.get());
-        paint(dc.get(), size);
+        for (int f = 0; f < frames; ++f) {
+            int saved = SaveDC(dc.get());
+            SetViewportOrgEx(dc.get(), f * size, 0, nullptr);
+            IntersectClipRect(dc.get(), 0, 0, size, size);
+            paint(dc.get(), f);
+            RestoreDC(dc.get(), saved);
+        }
         SelectObject(dc.get(), old);
     }
     GdiFlush();
-    // Alpha from the key colour: opaque where painted, clear elsewhere.
     auto* px = static_cast<DWORD*>(bits);
-    std::vector<BYTE> mask(static_cast<size_t>(((size + 15) / 16) * 2 * size), 0);
-    int stride = ((size + 15) / 16) * 2;
+    const int stride = ((width + 15) / 16) * 2;
+    std::vector<BYTE> mask(static_cast<size_t>(stride * size), 0);
     for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            DWORD& p = px[y * size + x];
+        for (int x = 0; x < width; ++x) {
+            DWORD& p = px[y * width + x];
             if ((p & 0xFFFFFF) == 0xFF00FF) {
                 p = 0;
                 mask[static_cast<size_t>(y * stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
@@ -49,12 +61,8 @@ ui::UniqueIcon IconFrom(int size, Paint paint) {
             }
         }
     }
-    ui::UniqueBitmap maskBmp(CreateBitmap(size, size, 1, 1, mask.data()));
-    ICONINFO ii{};
-    ii.fIcon = TRUE;
-    ii.hbmColor = color.get();
-    ii.hbmMask = maskBmp.get();
-    return ui::UniqueIcon(CreateIconIndirect(&ii));
+    out.mask.reset(CreateBitmap(width, size, 1, 1, mask.data()));
+    return out;
 }
 
 void Disc(HDC dc, int cx, int cy, int r, COLORREF fill, COLORREF edge, int width = 1) {
@@ -96,22 +104,41 @@ void Globe(HDC dc, int s, COLORREF sea, COLORREF lines) {
 
 }  // namespace
 
+namespace {
+
+void PaintState(HDC dc, int index, int s) {
+    if (index >= 6) {
+        // Direct: a grey globe with a straight cable running past it.
+        Globe(dc, s, RGB(190, 190, 190), RGB(90, 90, 90));
+        Line(dc, 1, s - 4, s - 2, s - 4, RGB(60, 60, 60), std::max(2, s / 10));
+        return;
+    }
+    // In use: a blue globe with a bright relay dot circling it.
+    Globe(dc, s, RGB(40, 120, 220), RGB(10, 50, 120));
+    double a = (index * 60.0 - 90.0) * kPi / 180.0;
+    int c = s / 2, orbit = s * 13 / 32;
+    int x = c + static_cast<int>(std::lround(orbit * std::cos(a)));
+    int y = c + static_cast<int>(std::lround(orbit * std::sin(a)));
+    Disc(dc, x, y, std::max(3, s / 7), RGB(255, 200, 0), RGB(160, 90, 0));
+}
+
+}  // namespace
+
 ui::UniqueIcon MakeStateIcon(int index, int size) {
-    return IconFrom(size, [index](HDC dc, int s) {
-        if (index >= 6) {
-            // Direct: a grey globe with a straight cable running past it.
-            Globe(dc, s, RGB(190, 190, 190), RGB(90, 90, 90));
-            Line(dc, 1, s - 4, s - 2, s - 4, RGB(60, 60, 60), std::max(2, s / 10));
-            return;
-        }
-        // In use: a blue globe with a bright relay dot circling it.
-        Globe(dc, s, RGB(40, 120, 220), RGB(10, 50, 120));
-        double a = (index * 60.0 - 90.0) * kPi / 180.0;
-        int c = s / 2, orbit = s * 13 / 32;
-        int x = c + static_cast<int>(std::lround(orbit * std::cos(a)));
-        int y = c + static_cast<int>(std::lround(orbit * std::sin(a)));
-        Disc(dc, x, y, std::max(3, s / 7), RGB(255, 200, 0), RGB(160, 90, 0));
-    });
+    Drawn d = DrawFrames(size, 1, [&](HDC dc, int) { PaintState(dc, index, size); });
+    if (!d.color) return ui::UniqueIcon();
+    ICONINFO ii{};
+    ii.fIcon = TRUE;
+    ii.hbmColor = d.color.get();
+    ii.hbmMask = d.mask.get();
+    return ui::UniqueIcon(CreateIconIndirect(&ii));
+}
+
+void AddStatePictures(ui::ImageList& list) {
+    // One bitmap for all seven and one call to add them: under Wine each icon
+    // made and each icon added costs a couple of milliseconds.
+    Drawn d = DrawFrames(list.Size(), kStatePictures, [&](HDC dc, int f) { PaintState(dc, f, list.Size()); });
+    if (d.color) list.Add(d.color.get(), d.mask.get());
 }
 
 void PaintTitle(HDC dc, const RECT& r) {

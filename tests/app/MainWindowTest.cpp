@@ -3,11 +3,86 @@
 #include <string>
 #include <vector>
 
+#include "app/AboutWindow.h"
 #include "app/AppFixture.h"
 #include "browsers/Proxy.h"
 #include "settings/Defaults.h"
 
 using MainWindow = AppTest;
+
+namespace {
+// The colour at (x, y) of an image of the list, drawn over pure green.
+COLORREF PixelOf(const ui::ImageList& list, int image, int x, int y) {
+    ui::UniqueIcon icon = list.GetIcon(image);
+    ui::UniqueDc dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    ui::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ old = SelectObject(dc.get(), dib.get());
+    RECT all{0, 0, 32, 32};
+    ui::UniqueBrush green(CreateSolidBrush(RGB(0, 255, 0)));
+    FillRect(dc.get(), &all, green.get());
+    DrawIconEx(dc.get(), 0, 0, icon.get(), 32, 32, 0, nullptr, DI_NORMAL);
+    COLORREF c = GetPixel(dc.get(), x, y);
+    SelectObject(dc.get(), old);
+    return c;
+}
+}  // namespace
+
+// What the first show does before the window appears, and what it leaves
+// until the window is on the screen.
+TEST_F(MainWindow, FirstShowAddsTheTrayIconOnceAndLeavesTheDialogsForLater) {
+    struct Call {
+        DWORD action;
+        std::wstring tip;
+        HICON icon;
+    };
+    static std::vector<Call> calls;  // the tray's destructor still notifies
+    calls.clear();
+    form = std::make_unique<TfrmMain>(Options());
+    form->Tray->shellNotify = [](DWORD action, const NOTIFYICONDATAW& data) {
+        calls.push_back({action, data.szTip, data.hIcon});
+        return true;
+    };
+    form->Show();
+    EXPECT_FALSE(form->SettingDialog);
+    EXPECT_EQ(form->AboutDialog->Handle(), nullptr);
+    ui::ProcessMessages();
+    EXPECT_TRUE(form->SettingDialog);
+    EXPECT_NE(form->AboutDialog->Handle(), nullptr);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].action, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[0].tip, L"Quillbarrow2012 \nDirect");
+    ui::ImageList shown(32);
+    shown.AddIcon(calls[0].icon);
+    EXPECT_EQ(PixelOf(shown, 0, 10, 10), RGB(190, 190, 190));  // the direct-connection picture
+    form.reset();
+    DrainQuit();
+}
+
+TEST_F(MainWindow, TheSevenStatePicturesInTheirOrder) {
+    TfrmMain& f = Start();
+    ASSERT_EQ(f.IconList.Count(), 7);
+    const COLORREF kClear = RGB(0, 255, 0), kRelay = RGB(255, 200, 0), kSea = RGB(40, 120, 220);
+    struct Probe {
+        int image, x, y;
+        COLORREF colour;
+    } probes[] = {
+        {0, 16, 3, kRelay},
+        {0, 10, 10, kSea},
+        {0, 0, 0, kClear},  // the relay dot at the top
+        {1, 27, 10, kRelay},
+        {1, 16, 3, kClear},  // then a sixth of a turn on
+        {3, 16, 29, kRelay},
+        {3, 16, 3, kClear},  // at the bottom
+        {5, 5, 10, kRelay},  // and back near the top
+        {6, 10, 10, RGB(190, 190, 190)},
+        {6, 16, 3, kClear},  // direct: grey, no relay
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(PixelOf(f.IconList, p.image, p.x, p.y), p.colour) << p.image << " at " << p.x << "," << p.y;
+}
 
 TEST_F(MainWindow, FirstStartWithoutSettingsFile) {
     TfrmMain& f = Start();
