@@ -1,13 +1,15 @@
 // A floor for the main window's start-up under `make bench`: the same native
-// work as its first show, written as plainly as Win32 allows. The layout
-// table's 20 controls and a status bar of two panels in the Japanese UI font,
-// an image list of 7 icons (the system's stock icons), a tray icon, shown and
-// painted once.
+// work as its first show, done the cheapest way Win32 allows. The layout
+// table's 20 controls and a status bar of two panels in the Japanese UI font
+// (two radio buttons turned on, the browsers listed), an image list of 7
+// images added from one bitmap in one call, a tray icon, shown and painted
+// once.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -105,10 +107,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Not Obtained"));
     SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Direct Connection"));
 
+    // Seven 32 x 32 images side by side, a different grey each.
     HIMAGELIST images = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 7, 0);
-    const wchar_t* stock[] = {IDI_APPLICATION, IDI_ERROR,   IDI_WARNING, IDI_INFORMATION,
-                              IDI_QUESTION,    IDI_WINLOGO, IDI_SHIELD};
-    for (const wchar_t* icon : stock) ImageList_AddIcon(images, LoadIconW(nullptr, icon));
+    std::vector<DWORD> pixels(7 * 32 * 32);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = 0xFF000000 | 0x242424 * static_cast<DWORD>(i % 224 / 32);
+    HBITMAP strip = CreateBitmap(7 * 32, 32, 1, 32, pixels.data());
+    ImageList_Add(images, strip, nullptr);
+    DeleteObject(strip);
 
     NOTIFYICONDATAW tray{};
     tray.cbSize = sizeof tray;
