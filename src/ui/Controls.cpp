@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cwchar>
+
 #include "ui/Error.h"
 #include "ui/Form.h"
 #include "ui/Text.h"
@@ -140,34 +142,90 @@ void ComboBox::OnCommand(int code) {
 
 DWORD ComboBox::ExtraStyle() const { return itemNote ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : 0; }
 
+namespace {
+
+// The field and item heights of plain boxes, by font: a box that draws its
+// items itself takes the heights of a plain one, and asks here before it
+// makes one of its own to measure. Every kind of plain box reports the same
+// two heights for a font.
+struct PlainHeights {
+    LOGFONTW font;
+    LRESULT field, item;
+};
+
+std::vector<PlainHeights>& KnownHeights() {
+    static std::vector<PlainHeights> known;
+    return known;
+}
+
+LOGFONTW FontOf(HWND hwnd) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfWeight == b.lfWeight &&
+           a.lfItalic == b.lfItalic && a.lfCharSet == b.lfCharSet && a.lfQuality == b.lfQuality &&
+           wcscmp(a.lfFaceName, b.lfFaceName) == 0;
+}
+
+PlainHeights* KnownFor(const LOGFONTW& font) {
+    for (PlainHeights& h : KnownHeights())
+        if (SameFont(h.font, font)) return &h;
+    return nullptr;
+}
+
+void Remember(HWND plain) {
+    PlainHeights h{FontOf(plain), SendMessageW(plain, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0),
+                   SendMessageW(plain, CB_GETITEMHEIGHT, 0, 0)};
+    if (PlainHeights* known = KnownFor(h.font))
+        *known = h;
+    else
+        KnownHeights().push_back(h);
+}
+
+}  // namespace
+
 void ComboBox::OnCreated() {
-    if (itemNote) FitItemHeights();
+    if (itemNote)
+        FitItemHeights();
+    else
+        Remember(hwnd_);
 }
 
 void ComboBox::OnDpiChanged() {
     // A plain box takes its heights from each new font; one that draws its
     // items keeps those it was first given.
-    if (itemNote) FitItemHeights();
+    if (itemNote)
+        FitItemHeights();
+    else
+        Remember(hwnd_);
 }
 
 void ComboBox::FitItemHeights() {
     // The heights a plain box takes with the same font, so that drawing the
-    // items itself moves nothing on the form. The simple kind reports the
-    // same field and item heights as the drop-down kinds, and has no pop-up
-    // list: that top-level window is most of what a drop-down box costs to
-    // make, about 10 ms under Wine.
-    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
-    constexpr DWORD kKind = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
-    style &=
-        ~static_cast<DWORD>(CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | WS_VISIBLE | kKind);
-    style |= CBS_SIMPLE;
-    HWND plain = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"COMBOBOX", L"", style, 0, 0, 100, 100,
-                                 GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!plain) return;
-    SendMessageW(plain, WM_SETFONT, SendMessageW(hwnd_, WM_GETFONT, 0, 0), FALSE);
-    LRESULT field = SendMessageW(plain, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    LRESULT item = SendMessageW(plain, CB_GETITEMHEIGHT, 0, 0);
-    DestroyWindow(plain);
+    // items itself moves nothing on the form. Without a plain box of that
+    // font on record, one of the simple kind is made to ask: it has no pop-up
+    // list, the top-level window that is most of what a drop-down box costs
+    // to make (about 10 ms under Wine).
+    LOGFONTW font = FontOf(hwnd_);
+    if (!KnownFor(font)) {
+        DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+        constexpr DWORD kKind = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST;
+        style &= ~static_cast<DWORD>(CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS |
+                                     WS_VISIBLE | kKind);
+        style |= CBS_SIMPLE;
+        HWND plain = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"COMBOBOX", L"", style, 0, 0, 100, 100,
+                                     GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!plain) return;
+        SendMessageW(plain, WM_SETFONT, SendMessageW(hwnd_, WM_GETFONT, 0, 0), FALSE);
+        Remember(plain);
+        DestroyWindow(plain);
+    }
+    const PlainHeights* known = KnownFor(font);
+    if (!known) return;
+    LRESULT field = known->field, item = known->item;
     if (item > 0) SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, item);
     if (field <= 0) return;
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);

@@ -11,7 +11,6 @@ namespace ui {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"QuillbarrowForm";
-constexpr wchar_t kControlProp[] = L"QbControl";
 
 }  // namespace
 
@@ -199,7 +198,6 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
     c->hwnd_ = hwnd;
     c->id_ = id;
     c->form_ = this;
-    SetPropW(hwnd, kControlProp, c);
     controls_[id] = c;
     layout_[id] = {b.left, b.top, b.width, height};
 
@@ -299,6 +297,14 @@ void Form::ApplyDpi(int dpi, const RECT* suggested) {
 Control* Form::FindControl(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
+}
+
+Control* Form::ControlOf(HWND hwnd) const {
+    // By the identifier the control was made with, rather than a window
+    // property: reading a property is a round trip to the wineserver, and
+    // the buttons and labels ask for their colours on every paint.
+    Control* c = FindControl(GetDlgCtrlID(hwnd));
+    return c && c->Handle() == hwnd ? c : nullptr;
 }
 
 std::string Form::Caption() const {
@@ -467,7 +473,7 @@ void Form::RestoreFocus() {
     HWND target = focus_;
     if (target && (!IsChild(hwnd_.get(), target) || !IsWindowEnabled(target) || !IsWindowVisible(target)))
         target = nullptr;
-    auto* control = target ? reinterpret_cast<Control*>(GetPropW(target, kControlProp)) : nullptr;
+    Control* control = target ? ControlOf(target) : nullptr;
     if (control && !control->AcceptsFocus()) target = nullptr;
     if (!target) target = FirstTabStop();
     if (target) SetFocus(target);
@@ -538,7 +544,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN: {
             // Buttons, radio buttons and labels stand on the form's face colour.
             HDC dc = reinterpret_cast<HDC>(wp);
-            auto* c = reinterpret_cast<Control*>(GetPropW(reinterpret_cast<HWND>(lp), kControlProp));
+            Control* c = ControlOf(reinterpret_cast<HWND>(lp));
             if (c && c->TextColor() != CLR_INVALID) SetTextColor(dc, c->TextColor());
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

@@ -126,6 +126,8 @@ private:
     void CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed);
     void FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
+    // The control of a child window of this form; null for any other window.
+    Control* ControlOf(HWND hwnd) const;
 
     UniqueHwnd hwnd_;
     UniqueFont font_;
