@@ -66,7 +66,8 @@ public:
     void Restore();
     void ShowMenu();
     // Sees the main window's messages before it handles them; returns true
-    // when the message was dealt with here.
+    // when the message was dealt with here. A restarted taskbar and the end
+    // of the session reach the icon this way.
     bool ApplicationHookProc(UINT msg, WPARAM wp, LPARAM lp);
 
     HWND Handle() const { return window_.get(); }
@@ -81,7 +82,8 @@ private:
 
     HWND mainWindow_;
     ui::UniqueHwnd window_;
-    ui::UniqueIcon icon_;
+    HICON appIcon_ = nullptr;  // shared; never destroyed
+    ui::UniqueIcon icon_;      // an image of the list, once one is set
     NOTIFYICONDATAW data_{};
     bool visible_ = false;
     bool inShell_ = false;

@@ -30,6 +30,10 @@ constexpr int kStepMs = 10000;
 constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr UINT kTrayCallback = WM_USER + 1;
 
+// The tray icon's window, which the shell's notifications reach; a
+// message-only window, so not among the top-level ones.
+HWND TrayWindow() { return FindWindowExW(HWND_MESSAGE, nullptr, L"QuillbarrowTrayWindow", nullptr); }
+
 std::string ExeFolder() {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -185,7 +189,7 @@ protected:
 
     // Opens the tray icon's menu as a right click on the icon does.
     HWND OpenTrayMenu() {
-        HWND tray = FindWindowW(L"QuillbarrowTrayWindow", nullptr);
+        HWND tray = TrayWindow();
         if (!tray) return nullptr;
         PostMessageW(tray, kTrayCallback, 0, WM_RBUTTONUP);
         return WaitTopLevel(process_.dwProcessId, L"", kStepMs, L"#32768");
@@ -383,7 +387,7 @@ TEST_F(Scenario, AUserSession) {
     // --- Into the notification area and back.
     PostMessageW(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(w); }, kStepMs));
-    HWND tray = FindWindowW(L"QuillbarrowTrayWindow", nullptr);
+    HWND tray = TrayWindow();
     ASSERT_TRUE(tray);
     PostMessageW(tray, kTrayCallback, 0, WM_LBUTTONUP);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }, kStepMs));

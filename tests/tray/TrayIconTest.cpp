@@ -136,6 +136,23 @@ TEST_F(TrayTest, TheShellShowsImageIconIndexOfTheList) {
     EXPECT_EQ(tray.IconIndex(), 7);
 }
 
+// The icon's own window gets no broadcasts; the main window passes on those
+// that concern the icon.
+TEST_F(TrayTest, ARestartedTaskbarAndTheSessionsEndReachTheIconThroughTheMainWindow) {
+    static std::vector<DWORD> actions;  // the tray's destructor still notifies
+    actions.clear();
+    tray.shellNotify = [](DWORD action, const NOTIFYICONDATAW&) {
+        actions.push_back(action);
+        return true;
+    };
+    tray.ShowWhenPossible();
+    EXPECT_FALSE(tray.ApplicationHookProc(RegisterWindowMessageW(L"TaskbarCreated"), 0, 0));
+    EXPECT_TRUE(tray.InShell());
+    EXPECT_FALSE(tray.ApplicationHookProc(WM_ENDSESSION, TRUE, 0));
+    EXPECT_FALSE(tray.InShell());
+    EXPECT_EQ(actions, (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+}
+
 TEST_F(TrayTest, AddFailureIsAnErrorButShowWhenPossibleNeverThrows) {
     tray.ShowWhenPossible();
     EXPECT_TRUE(tray.Visible());
