@@ -43,7 +43,22 @@ TTrayIcon::~TTrayIcon() {
     if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-bool TTrayIcon::Notify(DWORD action) { return shellNotify(action, data_); }
+bool TTrayIcon::Notify(DWORD action) {
+    if (action != NIM_DELETE) TakePicture();
+    return shellNotify(action, data_);
+}
+
+void TTrayIcon::TakePicture() {
+    // The image is made from the list only when the shell is to be given it:
+    // each costs about a millisecond under Wine, and at start the index
+    // changes before the icon is first added.
+    if (icons_ && pictureIndex_ != iconIndex_) {
+        pictureIndex_ = iconIndex_;
+        ui::UniqueIcon icon = icons_->GetIcon(iconIndex_);
+        if (icon) icon_ = std::move(icon);
+    }
+    data_.hIcon = icon_ ? icon_.get() : appIcon_;
+}
 
 void TTrayIcon::SetVisible(bool visible) {
     visible_ = visible;
@@ -63,12 +78,12 @@ void TTrayIcon::ShowWhenPossible() {
 }
 
 void TTrayIcon::Update() {
-    data_.hIcon = icon_ ? icon_.get() : appIcon_;
     if (inShell_) Notify(NIM_MODIFY);
 }
 
 void TTrayIcon::SetIcons(ui::ImageList* icons) {
     icons_ = icons;
+    pictureIndex_ = -1;
     // Not the application icon until the first change of index: the list's
     // image is the picture as soon as the list is there.
     SetIconIndex(iconIndex_);
@@ -76,10 +91,6 @@ void TTrayIcon::SetIcons(ui::ImageList* icons) {
 
 void TTrayIcon::SetIconIndex(int index) {
     iconIndex_ = index;
-    if (icons_) {
-        ui::UniqueIcon icon = icons_->GetIcon(index);
-        if (icon) icon_ = std::move(icon);
-    }
     Update();
 }
 

@@ -78,6 +78,8 @@ private:
     LRESULT DoMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Update();
     bool Notify(DWORD action);
+    // Puts the picture of IconIndex (or the application icon) into the record.
+    void TakePicture();
     void EndSession();
 
     HWND mainWindow_;
@@ -91,6 +93,7 @@ private:
     std::string hint_;
     ui::ImageList* icons_ = nullptr;
     int iconIndex_ = 0;
+    int pictureIndex_ = -1;  // the index icon_ was last taken for
     ui::PopupMenu* popupMenu_ = nullptr;
     UINT taskbarCreated_ = 0;
 };
