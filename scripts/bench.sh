@@ -112,6 +112,6 @@ echo " Start-up: medians of $(grep -c ' program ' "$work/window.txt" 2>/dev/null
 echo " CreateProcess to a visible window of the process, seen from a second process that looks every"
 echo " millisecond (Xvfb, an X11 prefix of the build folder, warm Wine). The floors: an empty window;"
 echo " the main window's native work written plainly (its 20 controls and status bar in the Japanese UI"
-echo " font, 7 stock icons in an image list, a tray icon). The own part in process: construct, show and"
-echo " first paint under the null display driver. Working sets are the processes' resident memory.)"
+echo " font, an image list of 7 images from one bitmap, a tray icon). The own part in process: construct,"
+echo " show and first paint under the null display driver. Working sets are the processes' resident memory.)"
 echo "(check floor: 100 silent proxies, 16 at a time, each holding its place for the 2 s bound)"
