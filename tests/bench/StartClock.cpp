@@ -67,11 +67,11 @@ struct Started {
     HWND window = nullptr;
 };
 
-// spec: CLASS=EXE.
-Started Start(const std::wstring& spec) {
+// target: CLASS=EXE.
+Started Start(const std::wstring& target) {
     Started s;
-    size_t eq = spec.find(L'=');
-    std::wstring cls = spec.substr(0, eq), exe = spec.substr(eq + 1);
+    size_t eq = target.find(L'=');
+    std::wstring cls = target.substr(0, eq), exe = target.substr(eq + 1);
     std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/") + 1);
     std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
@@ -140,16 +140,16 @@ std::string Narrow(const std::wstring& w) {
     return s;
 }
 
-int StartUp(int runs, const std::vector<std::wstring>& specs) {
+int StartUp(int runs, const std::vector<std::wstring>& targets) {
     struct Entry {
         std::wstring name, exe;
         std::vector<double> ms, ws;
     };
     std::vector<Entry> entries;
-    for (const std::wstring& spec : specs) {
-        size_t eq = spec.find(L'=');
-        if (eq == std::wstring::npos || spec.find(L'=', eq + 1) == std::wstring::npos) return 2;
-        entries.push_back({spec.substr(0, eq), spec.substr(eq + 1), {}, {}});
+    for (const std::wstring& target : targets) {
+        size_t eq = target.find(L'=');
+        if (eq == std::wstring::npos || target.find(L'=', eq + 1) == std::wstring::npos) return 2;
+        entries.push_back({target.substr(0, eq), target.substr(eq + 1), {}, {}});
     }
     // One start of each that is not counted: the files come into the cache.
     for (Entry& e : entries) {
