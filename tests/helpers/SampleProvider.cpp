@@ -19,6 +19,7 @@
 // The helpers are built from their own source only; the provider's code
 // comes in with its source.
 #include "../support/LoopbackServer.cpp"
+#include "../support/TcpServer.cpp"
 #include "../support/SampleProvider.cpp"
 #include "../support/StandInProxy.cpp"
 

@@ -8,72 +8,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <climits>
 #include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 
+#include "TcpServer.h"
+
 namespace qbtest {
 
 namespace {
-
-// Winsock is bound at run time: the standalone provider program is linked
-// with the UI library only, which brings no Winsock import library.
-struct Winsock {
-    decltype(&::WSAStartup) WSAStartup;
-    decltype(&::WSACleanup) WSACleanup;
-    decltype(&::socket) socket;
-    decltype(&::bind) bind;
-    decltype(&::listen) listen;
-    decltype(&::accept) accept;
-    decltype(&::getsockname) getsockname;
-    decltype(&::select) select;
-    decltype(&::recv) recv;
-    decltype(&::send) send;
-    decltype(&::shutdown) shutdown;
-    decltype(&::closesocket) closesocket;
-};
-
-template <typename F>
-void Bind(HMODULE module, F& function, const char* name) {
-    FARPROC proc = GetProcAddress(module, name);
-    if (!proc) throw std::runtime_error(std::string("sample provider: no ws2_32 ") + name);
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(proc));
-}
-
-const Winsock& Sockets() {
-    static const Winsock ws = [] {
-        HMODULE m = LoadLibraryW(L"ws2_32.dll");
-        if (!m) throw std::runtime_error("sample provider: ws2_32.dll not loaded");
-        Winsock w{};
-        Bind(m, w.WSAStartup, "WSAStartup");
-        Bind(m, w.WSACleanup, "WSACleanup");
-        Bind(m, w.socket, "socket");
-        Bind(m, w.bind, "bind");
-        Bind(m, w.listen, "listen");
-        Bind(m, w.accept, "accept");
-        Bind(m, w.getsockname, "getsockname");
-        Bind(m, w.select, "select");
-        Bind(m, w.recv, "recv");
-        Bind(m, w.send, "send");
-        Bind(m, w.shutdown, "shutdown");
-        Bind(m, w.closesocket, "closesocket");
-        return w;
-    }();
-    return ws;
-}
-
-uint16_t NetworkOrder16(uint16_t v) { return static_cast<uint16_t>((v >> 8) | (v << 8)); }
-
-// Waits up to ms for the socket to have something to read (or to be closed).
-bool Readable(SOCKET s, int ms) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    timeval tv{ms / 1000, (ms % 1000) * 1000};
-    return Sockets().select(0, &set, nullptr, nullptr, &tv) > 0;
-}
 
 const char kListAnonymous[] = "/pla5.html";
 const char kListNonAnonymous[] = "/pld5.html";
@@ -166,11 +110,6 @@ std::string ErrorPage(const std::string& status) {
 }  // namespace
 
 struct SampleProvider::State {
-    SOCKET listener = INVALID_SOCKET;
-    uint16_t port = 0;
-    std::atomic<bool> stop{false};
-    std::thread acceptor;
-
     mutable std::mutex mutex;
     std::string userId = kDefaultUserId;
     std::string password = kDefaultPassword;
@@ -179,39 +118,13 @@ struct SampleProvider::State {
     std::map<std::string, Behaviour> behaviours;
     std::vector<ProviderRequest> requests;
     size_t settled = 0;  // requests answered or stalling
-
-    struct Connection {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-    std::vector<Connection> connections;  // touched by the acceptor thread only
+    // Last: it stops and joins the connections' threads before the rest goes.
+    std::unique_ptr<tcp::Listener> listener;
 
     Behaviour BehaviourFor(const std::string& path) const {
         auto it = behaviours.find(path);
         if (it == behaviours.end()) it = behaviours.find(std::string());
         return it == behaviours.end() ? Behaviour::Serve : it->second;
-    }
-
-    bool SendAll(SOCKET s, const std::string& bytes) {
-        const char* data = bytes.data();
-        size_t size = bytes.size();
-        while (size > 0 && !stop) {
-            int n = Sockets().send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 16)), 0);
-            if (n <= 0) return false;
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-        return size == 0;
-    }
-
-    // Reads until the peer closes (or the provider stops), recording nothing.
-    void WaitForClose(SOCKET s, int maxMs) {
-        char buf[1024];
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
-        while (!stop && std::chrono::steady_clock::now() < until) {
-            if (!Readable(s, 20)) continue;
-            if (Sockets().recv(s, buf, sizeof buf, 0) <= 0) return;
-        }
     }
 
     void Settle(size_t index, int status) {
@@ -220,17 +133,8 @@ struct SampleProvider::State {
         ++settled;
     }
 
-    void Serve(SOCKET s) {
-        std::string raw;
-        char buf[4096];
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!stop && std::chrono::steady_clock::now() < until &&
-               raw.find("\r\n\r\n") == std::string::npos && raw.find("\n\n") == std::string::npos) {
-            if (!Readable(s, 20)) continue;
-            int n = Sockets().recv(s, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            raw.append(buf, static_cast<size_t>(n));
-        }
+    void Serve(SOCKET s, const std::atomic<bool>& stop) {
+        std::string raw = tcp::ReadRequest(s, stop, 5000);
         if (stop || raw.empty()) return;
 
         ProviderRequest request;
@@ -255,7 +159,7 @@ struct SampleProvider::State {
 
         if (behaviour == Behaviour::Stall) {
             Settle(index, 0);
-            WaitForClose(s, INT_MAX);
+            tcp::ReadUntilClose(s, stop, -1);
             return;
         }
 
@@ -278,72 +182,26 @@ struct SampleProvider::State {
                              custom.empty() ? ListPage(request.path, count) : ListPage(request.path, custom));
         }
         Settle(index, status);
-        if (SendAll(s, reply)) {
+        if (tcp::SendAll(s, reply, stop)) {
             // A graceful end: the client reads the body until the close.
-            Sockets().shutdown(s, SD_SEND);
-            WaitForClose(s, 2000);
+            shutdown(s, SD_SEND);
+            tcp::ReadUntilClose(s, stop, 2000);
         }
-    }
-
-    void Run() {
-        while (!stop) {
-            for (auto it = connections.begin(); it != connections.end();) {
-                if (*it->done) {
-                    it->thread.join();
-                    it = connections.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-            if (!Readable(listener, 20)) continue;
-            SOCKET s = Sockets().accept(listener, nullptr, nullptr);
-            if (s == INVALID_SOCKET) continue;
-            auto done = std::make_shared<std::atomic<bool>>(false);
-            connections.push_back({std::thread([this, s, done] {
-                                       Serve(s);
-                                       Sockets().closesocket(s);
-                                       *done = true;
-                                   }),
-                                   done});
-        }
-        for (auto& c : connections) c.thread.join();
-        connections.clear();
     }
 };
 
 SampleProvider::SampleProvider(uint16_t port) : state_(std::make_shared<State>()) {
-    const Winsock& ws = Sockets();
-    WSADATA data;
-    if (ws.WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("sample provider: no Winsock");
-    SOCKET l = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.S_un.S_un_b = {127, 0, 0, 1};
-    addr.sin_port = NetworkOrder16(port);
-    if (l == INVALID_SOCKET || ws.bind(l, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ws.listen(l, 16) != 0) {
-        if (l != INVALID_SOCKET) ws.closesocket(l);
-        ws.WSACleanup();
-        throw std::runtime_error("sample provider: cannot listen on 127.0.0.1:" + std::to_string(port));
-    }
-    int len = sizeof addr;
-    ws.getsockname(l, reinterpret_cast<sockaddr*>(&addr), &len);
-    state_->listener = l;
-    state_->port = NetworkOrder16(addr.sin_port);
-    state_->acceptor = std::thread([s = state_.get()] { s->Run(); });
+    state_->listener = std::make_unique<tcp::Listener>(
+        "sample provider", port, tcp::Listener::Threads::OnePerConnection,
+        [s = state_.get()](SOCKET socket, size_t, const std::atomic<bool>& stop) { s->Serve(socket, stop); });
 }
 
-SampleProvider::~SampleProvider() {
-    state_->stop = true;
-    state_->acceptor.join();
-    Sockets().closesocket(state_->listener);
-    Sockets().WSACleanup();
-}
+SampleProvider::~SampleProvider() { state_->listener.reset(); }
 
-uint16_t SampleProvider::Port() const { return state_->port; }
+uint16_t SampleProvider::Port() const { return state_->listener->Port(); }
 
 std::string SampleProvider::Address(const std::string& path) const {
-    return "127.0.0.1:" + std::to_string(state_->port) + path;
+    return "127.0.0.1:" + std::to_string(Port()) + path;
 }
 
 void SampleProvider::SetCredentials(std::string userId, std::string password) {
