@@ -29,11 +29,25 @@ bool Readable(SOCKET s, int ms) {
 }
 
 bool SendAll(SOCKET s, std::string_view bytes, const std::atomic<bool>& stop) {
+    // Never a blocking send: under Wine one that is waiting for room when the
+    // peer resets the connection can wait forever, and stop could not end it.
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
     while (!bytes.empty() && !stop) {
         int n = send(s, bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), 1 << 20)), 0);
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<size_t>(n));
+            continue;
+        }
+        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK) break;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval tv{0, 20000};
+        select(0, nullptr, &set, nullptr, &tv);
     }
+    nonBlocking = 0;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
     return bytes.empty();
 }
 

@@ -17,7 +17,8 @@ namespace qbtest::tcp {
 // Waits up to ms for the socket to have something to read (or to be closed).
 bool Readable(SOCKET s, int ms);
 
-// Sends every byte; false when the peer goes or `stop` is set first.
+// Sends every byte; false when the peer goes or `stop` is set first. It never
+// blocks for longer than a moment at a time.
 bool SendAll(SOCKET s, std::string_view bytes, const std::atomic<bool>& stop);
 
 // Reads until the empty line that ends a request (CR LF CR LF or LF LF), the
