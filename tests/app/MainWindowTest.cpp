@@ -7,26 +7,14 @@
 #include "app/AppFixture.h"
 #include "browsers/Proxy.h"
 #include "settings/Defaults.h"
+#include "support/IconPixel.h"
 
 using MainWindow = AppTest;
 
 namespace {
 // The colour at (x, y) of an image of the list, drawn over pure green.
 COLORREF PixelOf(const ui::ImageList& list, int image, int x, int y) {
-    ui::UniqueIcon icon = list.GetIcon(image);
-    ui::UniqueDc dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    ui::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(dc.get(), dib.get());
-    RECT all{0, 0, 32, 32};
-    ui::UniqueBrush green(CreateSolidBrush(RGB(0, 255, 0)));
-    FillRect(dc.get(), &all, green.get());
-    DrawIconEx(dc.get(), 0, 0, icon.get(), 32, 32, 0, nullptr, DI_NORMAL);
-    COLORREF c = GetPixel(dc.get(), x, y);
-    SelectObject(dc.get(), old);
-    return c;
+    return qbtest::IconPixel(list.GetIcon(image).get(), x, y, RGB(0, 255, 0));
 }
 }  // namespace
 

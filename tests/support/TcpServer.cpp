@@ -18,6 +18,27 @@ using Clock = std::chrono::steady_clock;
 Clock::time_point Deadline(int maxMs) {
     return maxMs < 0 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(maxMs);
 }
+
+// A TCP socket bound to 127.0.0.1:port (0: any free port), or INVALID_SOCKET.
+SOCKET BoundToLoopback(uint16_t port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        closesocket(s);
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+uint16_t PortOf(SOCKET s) {
+    sockaddr_in addr{};
+    int len = sizeof addr;
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    return ntohs(addr.sin_port);
+}
 }  // namespace
 
 bool Readable(SOCKET s, int ms) {
@@ -93,21 +114,14 @@ Listener::Listener(const char* who, uint16_t port, Threads threads, Serve serve)
     : threads_(threads), serve_(std::move(serve)), acceptor_(std::make_unique<Acceptor>()) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET l = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(port);
-    if (l == INVALID_SOCKET || bind(l, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(l, SOMAXCONN) != 0) {
+    SOCKET l = BoundToLoopback(port);
+    if (l == INVALID_SOCKET || listen(l, SOMAXCONN) != 0) {
         if (l != INVALID_SOCKET) closesocket(l);
         WSACleanup();
         throw std::runtime_error(std::string(who) + ": cannot listen on 127.0.0.1:" + std::to_string(port));
     }
-    int len = sizeof addr;
-    getsockname(l, reinterpret_cast<sockaddr*>(&addr), &len);
     socket_ = l;
-    port_ = ntohs(addr.sin_port);
+    port_ = PortOf(l);
     acceptor_->thread = std::thread([this] { Run(); });
 }
 
@@ -151,16 +165,11 @@ void Listener::Run() {
 uint16_t UnusedPort() {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    int len = sizeof addr;
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-    closesocket(s);
+    SOCKET s = BoundToLoopback(0);
+    uint16_t port = s == INVALID_SOCKET ? 0 : PortOf(s);
+    if (s != INVALID_SOCKET) closesocket(s);
     WSACleanup();
-    return ntohs(addr.sin_port);
+    return port;
 }
 
 }  // namespace qbtest::tcp

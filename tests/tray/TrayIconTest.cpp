@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "support/IconPixel.h"
 #include "tray/TrayIcon.h"
 #include "ui/Error.h"
 #include "ui/Form.h"
@@ -23,20 +24,6 @@ ui::UniqueIcon SolidIcon(COLORREF c) {
     ui::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, opaque.data()));
     ICONINFO ii{TRUE, 0, 0, mask.get(), color.get()};
     return ui::UniqueIcon(CreateIconIndirect(&ii));
-}
-
-// The colour in the middle of an icon as drawn.
-COLORREF CentreOf(HICON icon) {
-    ui::UniqueDc dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    ui::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(dc.get(), dib.get());
-    DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    COLORREF c = GetPixel(dc.get(), 16, 16);
-    SelectObject(dc.get(), old);
-    return c;
 }
 
 struct TrayTest : ::testing::Test {
@@ -120,7 +107,7 @@ TEST_F(TrayTest, TheShellShowsImageIconIndexOfTheList) {
     // Outlives the test body: the tray's destructor still notifies.
     static std::vector<COLORREF> shown;
     tray.shellNotify = [](DWORD, const NOTIFYICONDATAW& data) {
-        shown.push_back(CentreOf(data.hIcon));
+        shown.push_back(qbtest::IconPixel(data.hIcon, 16, 16, RGB(0, 0, 0)));
         return true;
     };
     ui::ImageList list(32);
