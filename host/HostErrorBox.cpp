@@ -2,10 +2,10 @@
 // error that nothing caught is still seen.
 #include <cstdio>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
-namespace ui {
+namespace base {
 
 void PresentError(const std::string& message) { std::fprintf(stderr, "error: %s\n", message.c_str()); }
 
-}  // namespace ui
+}  // namespace base

@@ -4,7 +4,7 @@
 
 #include "app/Pictures.h"
 #include "settings/Defaults.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 constexpr char kRelease[] = "Ver1.01 2012-02-12";
@@ -31,7 +31,7 @@ void TfrmAbout::Build() {
            owner_.Handle());
     // clang-format on
     Image.onPaint = [this](HDC dc, const RECT& r) {
-        ui::UniqueIcon icon = MakeStateIcon(0, r.right - r.left);
+        base::UniqueIcon icon = MakeStateIcon(0, r.right - r.left);
         DrawIconEx(dc, r.left, r.top, icon.get(), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
     };
     ImgTitle.onPaint = [](HDC dc, const RECT& r) { PaintTitle(dc, r); };
@@ -52,6 +52,6 @@ void TfrmAbout::LbLCyberSyndromeClick() {
         openAddress(defaults::ProviderSiteUrl);
         return;
     }
-    ShellExecuteW(nullptr, L"open", ui::Widen(defaults::ProviderSiteUrl).c_str(), nullptr, nullptr,
+    ShellExecuteW(nullptr, L"open", base::Widen(defaults::ProviderSiteUrl).c_str(), nullptr, nullptr,
                   SW_SHOWNORMAL);
 }

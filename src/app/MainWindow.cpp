@@ -13,8 +13,8 @@
 #include "settings/Defaults.h"
 #include "settings/ProgramCheck.h"
 #include "settings/SettingDialog.h"
-#include "ui/Error.h"
-#include "ui/Text.h"
+#include "base/Error.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -230,8 +230,8 @@ void TfrmMain::Terminate() {
     CancelListCheck();
     // A refused write (an unreachable Opera file, a read-only settings folder)
     // is shown, but must not keep the user from ending the program.
-    ui::Guarded([this] { ApplyTermination(); });
-    ui::Guarded([this] { SavePosition(); });
+    base::Guarded([this] { ApplyTermination(); });
+    base::Guarded([this] { SavePosition(); });
 }
 
 bool TfrmMain::FormCloseQuery() {
@@ -315,7 +315,7 @@ void TfrmMain::CheckBrowserPath(const std::string& section) {
 void TfrmMain::cmbBrowserClick() {
     // The browser being left may refuse the write; say so, and still switch, so
     // the list, the caption and the dispatcher never disagree.
-    ui::Guarded([this] { ApplyTermination(); });
+    base::Guarded([this] { ApplyTermination(); });
     CancelListCheck();
     switch (cmbBrowser.ItemIndex()) {
         case 1: CheckBrowserPath("CHROME"); break;

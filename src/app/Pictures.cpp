@@ -11,7 +11,7 @@ const COLORREF kKey = RGB(255, 0, 255);
 
 // A 32-bit picture with its mask: opaque where painted, clear elsewhere.
 struct Drawn {
-    ui::UniqueBitmap color, mask;
+    base::UniqueBitmap color, mask;
 };
 
 // Calls paint(dc, frame) for each of `frames` square pictures of `size`
@@ -32,10 +32,10 @@ Drawn DrawFrames(int size, int frames, Paint paint) {
     out.color.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!out.color) return out;
     {
-        ui::UniqueDc dc(CreateCompatibleDC(nullptr));
+        base::UniqueDc dc(CreateCompatibleDC(nullptr));
         HGDIOBJ old = SelectObject(dc.get(), out.color.get());
         RECT all{0, 0, width, size};
-        ui::UniqueBrush key(CreateSolidBrush(kKey));
+        base::UniqueBrush key(CreateSolidBrush(kKey));
         FillRect(dc.get(), &all, key.get());
         for (int f = 0; f < frames; ++f) {
             int saved = SaveDC(dc.get());
@@ -66,7 +66,7 @@ Drawn DrawFrames(int size, int frames, Paint paint) {
 }
 
 void Disc(HDC dc, int cx, int cy, int r, COLORREF fill, COLORREF edge, int width = 1) {
-    ui::UniqueBrush brush(CreateSolidBrush(fill));
+    base::UniqueBrush brush(CreateSolidBrush(fill));
     HPEN pen = CreatePen(PS_SOLID, width, edge);
     HGDIOBJ ob = SelectObject(dc, brush.get());
     HGDIOBJ op = SelectObject(dc, pen);
@@ -124,14 +124,14 @@ void PaintState(HDC dc, int index, int s) {
 
 }  // namespace
 
-ui::UniqueIcon MakeStateIcon(int index, int size) {
+base::UniqueIcon MakeStateIcon(int index, int size) {
     Drawn d = DrawFrames(size, 1, [&](HDC dc, int) { PaintState(dc, index, size); });
-    if (!d.color) return ui::UniqueIcon();
+    if (!d.color) return base::UniqueIcon();
     ICONINFO ii{};
     ii.fIcon = TRUE;
     ii.hbmColor = d.color.get();
     ii.hbmMask = d.mask.get();
-    return ui::UniqueIcon(CreateIconIndirect(&ii));
+    return base::UniqueIcon(CreateIconIndirect(&ii));
 }
 
 void AddStatePictures(ui::ImageList& list) {
@@ -156,7 +156,7 @@ void PaintTitle(HDC dc, const RECT& r) {
     int h = r.bottom - r.top;
     // As large as the band allows: the face the system substitutes for Arial
     // may be wider than Arial.
-    ui::UniqueFont font;
+    base::UniqueFont font;
     for (int size = h * 3 / 4; size > 4; --size) {
         font.reset(CreateFontW(-size, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,

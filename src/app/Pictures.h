@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "ui/Controls.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 // Frames 0-5 of the "proxy in use" animation, and 6, the direct connection.
 constexpr int kStatePictures = 7;
-ui::UniqueIcon MakeStateIcon(int index, int size);
+base::UniqueIcon MakeStateIcon(int index, int size);
 // Appends the seven pictures to the list, at its size.
 void AddStatePictures(ui::ImageList& list);
 // The title picture of the main window and the About window.

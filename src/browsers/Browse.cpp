@@ -5,8 +5,8 @@
 #include "browsers/CommandLine.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 
 std::string Browse::ProgramPath(int kind) const {
     switch (kind) {
@@ -26,7 +26,7 @@ bool Browse::Launch(int kind, const std::string& address) {
     std::optional<std::string> line = CommandLine(kind, address);
     if (!line) return false;
     // CreateProcessW may write into the command line, so it needs its own copy.
-    std::wstring commandLine = ui::Widen(*line);
+    std::wstring commandLine = base::Widen(*line);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESIZE;
@@ -38,7 +38,7 @@ bool Browse::Launch(int kind, const std::string& address) {
         return false;
     }
     // The browser runs on its own; nothing waits for it or watches it.
-    ui::UniqueHandle thread(process.hThread);
-    ui::UniqueHandle child(process.hProcess);
+    base::UniqueHandle thread(process.hThread);
+    base::UniqueHandle child(process.hProcess);
     return true;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "net/HiddenWindow.h"
-#include "ui/Error.h"
+#include "base/MessageWindow.h"
+#include "base/Error.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ struct ProxyCheck::Lookup {
 };
 
 ProxyCheck::ProxyCheck() : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()) {
-    window_ = net::CreateHiddenWindow(L"QbProxyCheckWindow", NotifyProc, this);
+    window_ = base::CreateMessageWindow(L"QbProxyCheckWindow", NotifyProc, this);
     WSADATA data;
     startedWinsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
 }
@@ -75,22 +75,22 @@ LRESULT CALLBACK ProxyCheck::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     auto* self = reinterpret_cast<ProxyCheck*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self) {
         if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
-            ui::Guarded([&] {
+            base::Guarded([&] {
                 self->OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp),
                                WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
             });
             return 0;
         }
         if (msg == kLookupMessage) {
-            ui::Guarded([&] { self->OnLookup(reinterpret_cast<HANDLE>(wp), WSAGETASYNCERROR(lp)); });
+            base::Guarded([&] { self->OnLookup(reinterpret_cast<HANDLE>(wp), WSAGETASYNCERROR(lp)); });
             return 0;
         }
         if (msg == WM_TIMER && wp == kTimerId) {
-            ui::Guarded([&] { self->OnTimer(); });
+            base::Guarded([&] { self->OnTimer(); });
             return 0;
         }
         if (msg == WM_TIMER && wp == kFillTimerId) {
-            ui::Guarded([&] { self->Fill(); });
+            base::Guarded([&] { self->Fill(); });
             return 0;
         }
     }

@@ -16,7 +16,7 @@
 
 #include "list/ProxyProbe.h"
 #include "net/Powersock.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 class ProxyCheck {
 public:
@@ -87,5 +87,5 @@ private:
     // Lookups not yet completed, their own slot's or abandoned ones.
     std::vector<std::unique_ptr<Lookup>> lookups_;
     bool startedWinsock_ = false;
-    ui::UniqueHwnd window_;
+    base::UniqueHwnd window_;
 };

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 // Raised when a list page cannot be read: it lacks the start word "hour", or
 // an entry lacks its terminating "<".

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "net/ErrorText.h"
-#include "net/HiddenWindow.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageWindow.h"
+#include "base/MessageLoop.h"
 
 namespace net {
 
@@ -33,7 +33,7 @@ int TPowersock::WinsockUsers() { return g_winsockUsers; }
 TPowersock::TPowersock()
     : IoBuffer(new char[kIoBufferSize + 4]),
       TimeoutTimer(std::make_unique<TThreadTimer>()),
-      NotifyWindow(CreateHiddenWindow(L"PsockWindowClass", NotifyProc, this)) {
+      NotifyWindow(base::CreateMessageWindow(L"PsockWindowClass", NotifyProc, this)) {
     TimeoutTimer->SetEnabled(false);
     TimeoutTimer->SetOnTimer([this] { TimerTriggered(); });
     ReportStatus(8, "Create");
@@ -246,7 +246,7 @@ void TPowersock::WaitForEvent(bool block) {
         // left in the queue also end the wait.
         if (ms != 0) MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    bool quit = !ui::ProcessMessages();
+    bool quit = !base::ProcessMessages();
     if (!*alive) ThrowDestroyed();
     // The application is ending: a wait would otherwise wake at once for the
     // quit message again and again.

@@ -18,14 +18,14 @@
 
 #include "net/SockErrors.h"
 #include "net/ThreadTimer.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace net {
 
 namespace detail {
 inline void CloseSocketHandle(SOCKET s) { closesocket(s); }
 }  // namespace detail
-using UniqueSocket = ui::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
+using UniqueSocket = base::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
 
 // Runs fn when the scope ends, also when an exception passes, unless a
 // handler run meanwhile destroyed the component that fn would touch.
@@ -195,7 +195,7 @@ private:
     // their buffers, so they live until their completion message arrives.
     std::vector<std::unique_ptr<LookupRecord>> abandoned_;
     UniqueSocket SocketHandle;
-    ui::UniqueHwnd NotifyWindow;
+    base::UniqueHwnd NotifyWindow;
 };
 
 }  // namespace net

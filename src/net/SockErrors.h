@@ -1,7 +1,7 @@
 #pragma once
 // Errors raised by the socket transport and the HTTP client. No Win32 types:
 // this header is shared with the pure text helpers.
-#include "ui/Error.h"
+#include "base/Error.h"
 
 // A Winsock failure or a refused step of the transport; the text is shown as is.
 class ESockError : public Exception {

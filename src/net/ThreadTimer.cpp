@@ -1,7 +1,7 @@
 #include "net/ThreadTimer.h"
 
-#include "net/HiddenWindow.h"
-#include "ui/Error.h"
+#include "base/MessageWindow.h"
+#include "base/Error.h"
 
 namespace net {
 
@@ -9,7 +9,7 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 }
 
-TThreadTimer::TThreadTimer() : window_(CreateHiddenWindow(L"TmrWindowClass", WindowProc, this)) {}
+TThreadTimer::TThreadTimer() : window_(base::CreateMessageWindow(L"TmrWindowClass", WindowProc, this)) {}
 
 TThreadTimer::~TThreadTimer() {
     if (window_ && armed_) KillTimer(window_.get(), kTimerId);
@@ -56,7 +56,7 @@ LRESULT CALLBACK TThreadTimer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         if (self && self->onTimer_) {
             // Copied: the handler may replace OnTimer or destroy the timer.
             auto handler = self->onTimer_;
-            ui::Guarded([&] { handler(); });
+            base::Guarded([&] { handler(); });
         }
         return 0;
     }

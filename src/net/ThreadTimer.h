@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace net {
 
@@ -35,7 +35,7 @@ private:
     UINT interval_ = 1000;
     bool armed_ = false;  // SetTimer is in force
     std::function<void()> onTimer_;
-    ui::UniqueHwnd window_;
+    base::UniqueHwnd window_;
 };
 
 }  // namespace net

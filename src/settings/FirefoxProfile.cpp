@@ -7,7 +7,7 @@
 
 #include "settings/ProfilesIni.h"
 #include "settings/WholeFile.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -15,14 +15,14 @@ namespace {
 constexpr long long kMaxProfilesIni = 1024 * 1024;
 
 bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(ui::Widen(path).c_str());
+    DWORD attributes = GetFileAttributesW(base::Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // When prefs.js was last written; 0 when it does not exist.
 uint64_t PrefsWritten(const std::string& folder) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(ui::Widen(folder + "\\prefs.js").c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(base::Widen(folder + "\\prefs.js").c_str(), GetFileExInfoStandard, &data))
         return 0;
     return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
 }
@@ -31,7 +31,7 @@ std::string PrefsIn(const std::string& folder) {
     if (folder.empty()) return {};
     std::string prefs = folder + "\\prefs.js";
     // Our file functions take no "\\?\" paths, so a longer one names nothing.
-    return ui::Widen(prefs).size() < MAX_PATH ? prefs : std::string();
+    return base::Widen(prefs).size() < MAX_PATH ? prefs : std::string();
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ std::string AppDataFolder() {
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
         return {};
     }
-    return ui::Narrow(path);
+    return base::Narrow(path);
 }
 
 std::string FirefoxFolder(const std::string& appDataFolder) { return appDataFolder + "\\Mozilla\\Firefox"; }

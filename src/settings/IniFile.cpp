@@ -7,8 +7,8 @@
 #include "settings/Defaults.h"
 #include "settings/IniRules.h"
 #include "settings/WholeFile.h"
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ void IniFile::KeepUnicode(bool writing) const {
         if (!writing) return;
         // CREATE_NEW: a file made meanwhile by another writer is not emptied.
         // Should this fail, the write that follows fails too and says so.
-        HANDLE h = CreateFileW(ui::Widen(path_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE h = CreateFileW(base::Widen(path_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-        ui::UniqueHandle file(h == INVALID_HANDLE_VALUE ? nullptr : h);
+        base::UniqueHandle file(h == INVALID_HANDLE_VALUE ? nullptr : h);
         DWORD written = 0;
         if (file) WriteFile(file.get(), kUtf16Mark, 2, &written, nullptr);
         return;
@@ -75,18 +75,18 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
     static const wchar_t kAbsent[] = L"\x01\x02<absent>\x02\x01";
     KeepUnicode(false);
     std::vector<wchar_t> buf(ini::kMaxValueLength + 1);
-    std::wstring wpath = ui::Widen(path_);
-    DWORD n = GetPrivateProfileStringW(ui::Widen(section).c_str(), ui::Widen(key).c_str(), kAbsent,
+    std::wstring wpath = base::Widen(path_);
+    DWORD n = GetPrivateProfileStringW(base::Widen(section).c_str(), base::Widen(key).c_str(), kAbsent,
                                        buf.data(), static_cast<DWORD>(buf.size()), wpath.c_str());
     std::wstring value(buf.data(), n);
     if (value == kAbsent) return fallback;
-    return ui::Narrow(value);
+    return base::Narrow(value);
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     KeepUnicode(true);
-    if (!WritePrivateProfileStringW(ui::Widen(section).c_str(), ui::Widen(key).c_str(),
-                                    ui::Widen(value).c_str(), ui::Widen(path_).c_str())) {
+    if (!WritePrivateProfileStringW(base::Widen(section).c_str(), base::Widen(key).c_str(),
+                                    base::Widen(value).c_str(), base::Widen(path_).c_str())) {
         throw EIniFileException(path_ + " に書き込めません");
     }
 }
@@ -110,7 +110,7 @@ std::string ProgramFolder() {
         buf.resize(buf.size() * 2);
     }
     size_t slash = buf.find_last_of(L"\\/");
-    return ui::Narrow(buf.substr(0, slash + 1));
+    return base::Narrow(buf.substr(0, slash + 1));
 }
 
 std::string SettingsFilePath(const std::string& folder) {

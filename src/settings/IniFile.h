@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 // Raised when the file system refuses a write: "<path> に書き込めません".
 class EIniFileException : public Exception {

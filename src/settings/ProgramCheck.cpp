@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "settings/Defaults.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 bool CanOpenForReading(const std::string& path) {
     if (path.empty()) return false;
-    FILE* f = _wfopen(ui::Widen(path).c_str(), L"rb");
+    FILE* f = _wfopen(base::Widen(path).c_str(), L"rb");
     if (!f) return false;
     fclose(f);
     return true;

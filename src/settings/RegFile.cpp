@@ -2,59 +2,60 @@
 
 #include <windows.h>
 
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 
 namespace {
 
 // A failed open or create may leave anything in the out-parameter, so the
 // handle is owned only after success.
-ui::UniqueHkey OpenKey(const std::string& path) {
+base::UniqueHkey OpenKey(const std::string& path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(path).c_str(), 0, KEY_ALL_ACCESS, &raw) !=
+        ERROR_SUCCESS) {
         return {};
     }
-    return ui::UniqueHkey(raw);
+    return base::UniqueHkey(raw);
 }
 
-ui::UniqueHkey CreateKey(const std::string& path) {
+base::UniqueHkey CreateKey(const std::string& path) {
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
         return {};
     }
-    return ui::UniqueHkey(raw);
+    return base::UniqueHkey(raw);
 }
 
 }  // namespace
 
 uint32_t RegFile::GetDword(const std::string& name) const {
-    ui::UniqueHkey key = OpenKey(keyPath_);
+    base::UniqueHkey key = OpenKey(keyPath_);
     if (!key) return 0;
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    LONG rc = RegQueryValueExW(key.get(), ui::Widen(name).c_str(), nullptr, &type,
+    LONG rc = RegQueryValueExW(key.get(), base::Widen(name).c_str(), nullptr, &type,
                                reinterpret_cast<BYTE*>(&value), &size);
     if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return 0;
     return value;
 }
 
 void RegFile::SetDword(const std::string& name, uint32_t value) {
-    ui::UniqueHkey key = CreateKey(keyPath_);
+    base::UniqueHkey key = CreateKey(keyPath_);
     if (!key) return;
     DWORD data = value;
-    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    RegSetValueExW(key.get(), base::Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                    sizeof data);
 }
 
 RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buffer) const {
-    ui::UniqueHkey key = OpenKey(keyPath_);
+    base::UniqueHkey key = OpenKey(keyPath_);
     if (!key) return ReadResult::Missing;
     wchar_t data[kMaxString + 1] = {};
     DWORD type = 0;
     DWORD size = sizeof data;
-    LONG rc = RegQueryValueExW(key.get(), ui::Widen(name).c_str(), nullptr, &type,
+    LONG rc = RegQueryValueExW(key.get(), base::Widen(name).c_str(), nullptr, &type,
                                reinterpret_cast<BYTE*>(data), &size);
     if (rc == ERROR_FILE_NOT_FOUND) return ReadResult::Missing;
     // ERROR_MORE_DATA leaves the buffer in an undefined state: never use it.
@@ -68,18 +69,19 @@ RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buf
     std::wstring_view text(data, size / sizeof(wchar_t));
     if (size_t nul = text.find(L'\0'); nul != text.npos) text = text.substr(0, nul);
     if (text.size() > kMaxString) return ReadResult::Unusable;
-    buffer = ui::Narrow(text);
+    buffer = base::Narrow(text);
     return ReadResult::Ok;
 }
 
-bool RegFile::Fits(const std::string& text) { return ui::Widen(text).size() <= kMaxString; }
+bool RegFile::Fits(const std::string& text) { return base::Widen(text).size() <= kMaxString; }
 
 void RegFile::SetString(const std::string& name, const std::string& text) {
-    ui::UniqueHkey key = CreateKey(keyPath_);
+    base::UniqueHkey key = CreateKey(keyPath_);
     if (!key) return;
-    std::wstring wide = ui::Widen(text);
+    std::wstring wide = base::Widen(text);
     // The byte count must include the terminating NUL, or readers that trust
     // REG_SZ to be terminated run past the data.
-    RegSetValueExW(key.get(), ui::Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+    RegSetValueExW(key.get(), base::Widen(name).c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(wide.c_str()),
                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }

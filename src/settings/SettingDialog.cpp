@@ -8,7 +8,7 @@
 #include "settings/FirefoxProfile.h"
 #include "settings/ProgramCheck.h"
 #include "settings/UserPath.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::optional<std::string> CurrentLoginName() {
     std::wstring name(size, L'\0');
     if (!GetUserNameW(name.data(), &size)) return std::nullopt;
     name.resize(size > 0 ? size - 1 : 0);  // size counts the terminating NUL
-    return ui::Narrow(name);
+    return base::Narrow(name);
 }
 
 TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)

@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 
 namespace {
 
-ui::UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
+base::UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
     HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return ui::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return base::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 bool WriteAll(HANDLE file, const std::string& content) {
@@ -40,8 +40,8 @@ FileRead ReadWholeFile(const std::string& path, std::string& content, long long 
     content.clear();
     if (path.empty()) return FileRead::Missing;
     // A browser may hold the file open; share everything so the read still works.
-    ui::UniqueHandle file = OpenFile(ui::Widen(path), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    base::UniqueHandle file = OpenFile(base::Widen(path), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (!file) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Missing
@@ -67,7 +67,7 @@ FileRead ReadWholeFile(const std::string& path, std::string& content, long long 
 
 bool ReplaceWholeFile(const std::string& path, const std::string& content) {
     if (path.empty()) return false;
-    std::wstring target = ui::Widen(path);
+    std::wstring target = base::Widen(path);
     DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -79,7 +79,7 @@ bool ReplaceWholeFile(const std::string& path, const std::string& content) {
     if (!GetTempFileNameW(FolderOf(target).c_str(), L"qbp", 0, scratch)) return false;
     bool written = false;
     {
-        ui::UniqueHandle file = OpenFile(scratch, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+        base::UniqueHandle file = OpenFile(scratch, GENERIC_WRITE, 0, TRUNCATE_EXISTING);
         written = file && WriteAll(file.get(), content) && FlushFileBuffers(file.get());
     }
     if (written && MoveFileExW(scratch, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

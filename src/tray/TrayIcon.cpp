@@ -1,7 +1,8 @@
 #include "tray/TrayIcon.h"
 
-#include "ui/Error.h"
-#include "ui/Text.h"
+#include "base/Error.h"
+#include "base/MessageWindow.h"
+#include "base/Text.h"
 
 namespace {
 constexpr wchar_t kTrayClass[] = L"QuillbarrowTrayWindow";
@@ -10,19 +11,10 @@ constexpr size_t kMaxHint = 64;  // shorter hints only; longer ones are ignored
 
 TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(inst, kTrayClass, &wc)) {
-        wc.lpfnWndProc = &TTrayIcon::WndProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = kTrayClass;
-        RegisterClassExW(&wc);
-    }
     // Message-only: the shell posts to it all the same, and it costs no
     // top-level window (about 4 ms under Wine). The broadcasts that only
     // top-level windows get reach it through ApplicationHookProc.
-    window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kTrayClass, L"", WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, inst, this));
+    window_ = base::CreateMessageWindow(kTrayClass, &TTrayIcon::WndProc, nullptr, this);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
     // Shared, so not copied (a copy is another round trip): the picture until
@@ -54,7 +46,7 @@ void TTrayIcon::TakePicture() {
     // changes before the icon is first added.
     if (icons_ && pictureIndex_ != iconIndex_) {
         pictureIndex_ = iconIndex_;
-        ui::UniqueIcon icon = icons_->GetIcon(iconIndex_);
+        base::UniqueIcon icon = icons_->GetIcon(iconIndex_);
         if (icon) icon_ = std::move(icon);
     }
     data_.hIcon = icon_ ? icon_.get() : appIcon_;
@@ -95,7 +87,7 @@ void TTrayIcon::SetIconIndex(int index) {
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
-    std::wstring wide = ui::Widen(hint);
+    std::wstring wide = base::Widen(hint);
     if (hint == hint_ || wide.size() >= kMaxHint) return;
     hint_ = hint;
     wcsncpy_s(data_.szTip, wide.c_str(), _TRUNCATE);
@@ -161,7 +153,7 @@ LRESULT CALLBACK TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self || !self->window_) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
-    ui::Guarded([&] { result = self->DoMessage(msg, wp, lp); });
+    base::Guarded([&] { result = self->DoMessage(msg, wp, lp); });
     return result;
 }
 

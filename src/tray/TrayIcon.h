@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ui/Controls.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 enum TTrayIconMessage {
     imClick,
@@ -83,9 +83,9 @@ private:
     void EndSession();
 
     HWND mainWindow_;
-    ui::UniqueHwnd window_;
+    base::UniqueHwnd window_;
     HICON appIcon_ = nullptr;  // shared; never destroyed
-    ui::UniqueIcon icon_;      // an image of the list, once one is set
+    base::UniqueIcon icon_;    // an image of the list, once one is set
     NOTIFYICONDATAW data_{};
     bool visible_ = false;
     bool inShell_ = false;

@@ -4,9 +4,9 @@
 
 #include <cwchar>
 
-#include "ui/Error.h"
+#include "base/Error.h"
 #include "ui/Form.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace ui {
 
@@ -15,10 +15,10 @@ std::string Control::Text() const {
     std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
     n = GetWindowTextW(hwnd_, buf.data(), n + 1);
     buf.resize(static_cast<size_t>(n));
-    return Narrow(buf);
+    return base::Narrow(buf);
 }
 
-void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, Widen(text).c_str()); }
+void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, base::Widen(text).c_str()); }
 
 bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
@@ -68,7 +68,7 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                 MouseButton b = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK   ? MouseButton::Left
                                 : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? MouseButton::Right
                                                                                    : MouseButton::Middle;
-                Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
+                base::Guarded([&] { self->onMouseDown(b, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); });
             }
             break;
         case WM_NCDESTROY: RemoveWindowSubclass(hwnd, SubclassProc, 1); break;
@@ -103,7 +103,7 @@ void RadioButton::OnCommand(int code) {
 // --- ComboBox
 
 void ComboBox::AddItem(const std::string& text) {
-    SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+    SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(base::Widen(text).c_str()));
 }
 
 void ComboBox::Clear() {
@@ -120,7 +120,7 @@ std::string ComboBox::Item(int index) const {
     n = SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data()));
     if (n == CB_ERR) return {};
     buf.resize(static_cast<size_t>(n));
-    return Narrow(buf);
+    return base::Narrow(buf);
 }
 
 int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)); }
@@ -251,7 +251,7 @@ void ComboBox::OnDrawItem(const DRAWITEMSTRUCT& dis) {
         r.right -= margin;
         ItemNote note = itemNote && !(dis.itemState & ODS_COMBOBOXEDIT) ? itemNote(index) : ItemNote{};
         if (!note.text.empty()) {
-            std::wstring text = Widen(note.text);
+            std::wstring text = base::Widen(note.text);
             SIZE size{};
             GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
             // Grey on the selection's colour would be hard to read.
@@ -260,7 +260,7 @@ void ComboBox::OnDrawItem(const DRAWITEMSTRUCT& dis) {
                       DT_RIGHT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
             r.right -= size.cx + 3 * margin;
         }
-        std::wstring text = Widen(Item(index));
+        std::wstring text = base::Widen(Item(index));
         SetTextColor(dc, textColor);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
                   DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -335,14 +335,14 @@ void StatusBar::ApplyParts() {
     }
     SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < texts_.size(); ++i)
-        SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(Widen(texts_[i]).c_str()));
+        SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(base::Widen(texts_[i]).c_str()));
 }
 
 void StatusBar::SetPanelText(int index, const std::string& text) {
     if (index < 0 || index >= PanelCount()) return;
     texts_[static_cast<size_t>(index)] = text;
     SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(Widen(text).c_str()));
+                 reinterpret_cast<LPARAM>(base::Widen(text).c_str()));
 }
 
 std::string StatusBar::PanelText(int index) const {
@@ -356,7 +356,7 @@ PopupMenu::PopupMenu() : menu_(CreatePopupMenu()) {}
 
 int PopupMenu::AddItem(const std::string& caption, std::function<void()> onClick) {
     handlers_.push_back(std::move(onClick));
-    AppendMenuW(menu_.get(), MF_STRING, handlers_.size(), Widen(caption).c_str());
+    AppendMenuW(menu_.get(), MF_STRING, handlers_.size(), base::Widen(caption).c_str());
     return Count() - 1;
 }
 
@@ -372,7 +372,7 @@ bool PopupMenu::ItemEnabled(int index) const {
 std::string PopupMenu::ItemCaption(int index) const {
     wchar_t buf[256] = {};
     GetMenuStringW(menu_.get(), static_cast<UINT>(index), buf, 256, MF_BYPOSITION);
-    return Narrow(buf);
+    return base::Narrow(buf);
 }
 
 void PopupMenu::ClickItem(int index) {
@@ -406,9 +406,9 @@ void ImageList::Add(HBITMAP images, HBITMAP mask) { ImageList_Add(list_, images,
 
 int ImageList::Count() const { return ImageList_GetImageCount(list_); }
 
-UniqueIcon ImageList::GetIcon(int index) const {
-    if (index < 0 || index >= Count()) return UniqueIcon();
-    return UniqueIcon(ImageList_GetIcon(list_, index, ILD_NORMAL));
+base::UniqueIcon ImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count()) return base::UniqueIcon();
+    return base::UniqueIcon(ImageList_GetIcon(list_, index, ILD_NORMAL));
 }
 
 // --- Timer

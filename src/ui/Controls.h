@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Handles.h"
-#include "ui/Owned.h"
+#include "base/Handles.h"
+#include "base/Owned.h"
 
 namespace ui {
 
@@ -148,7 +148,7 @@ protected:
     void OnCommand(int code) override;
     HFONT FontFor(const Form& form, int width) override;
     COLORREF TextColor() const override { return color; }
-    UniqueFont font_;
+    base::UniqueFont font_;
 };
 
 class Picture : public Control {
@@ -203,7 +203,7 @@ public:
     void ClickItem(int index);
 
 private:
-    UniqueMenu menu_;
+    base::UniqueMenu menu_;
     std::vector<std::function<void()>> handlers_;
 };
 
@@ -219,7 +219,7 @@ public:
     void Add(HBITMAP images, HBITMAP mask);
     int Count() const;
     // A new icon of image index; the caller owns it.
-    UniqueIcon GetIcon(int index) const;
+    base::UniqueIcon GetIcon(int index) const;
     HIMAGELIST Handle() const { return list_; }
     int Size() const { return size_; }
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "ui/Error.h"
-#include "ui/MessageLoop.h"
-#include "ui/Text.h"
+#include "base/Error.h"
+#include "base/MessageLoop.h"
+#include "base/MessageWindow.h"
+#include "base/Text.h"
 
 namespace ui {
 
@@ -15,17 +16,13 @@ constexpr wchar_t kFormClass[] = L"QuillbarrowForm";
 }  // namespace
 
 void Form::RegisterFormClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kFormClass, &wc)) return;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = kFormClass;
-    wc.lpfnWndProc = &Form::WndProc;
-    RegisterClassExW(&wc);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    base::WindowClassLook look;
+    look.cursor = LoadCursorW(nullptr, IDC_ARROW);
+    look.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    look.icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!look.icon) look.icon = LoadIconW(nullptr, IDI_APPLICATION);
+    base::RegisterWindowClass(kFormClass, &Form::WndProc, look);
 }
 
 namespace {
@@ -45,13 +42,13 @@ int WindowDpi(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
-UniqueFont CreateUiFont(int pixelHeight, int dpi) {
+base::UniqueFont CreateUiFont(int pixelHeight, int dpi) {
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(pixelHeight, dpi, 96);
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     wcscpy_s(lf.lfFaceName, L"ＭＳ Ｐゴシック");
-    UniqueFont font(CreateFontIndirectW(&lf));
+    base::UniqueFont font(CreateFontIndirectW(&lf));
     // The system maps a missing face to whatever it likes; keep the font only
     // when what it picked really carries Japanese glyphs.
     if (font) {
@@ -66,14 +63,14 @@ UniqueFont CreateUiFont(int pixelHeight, int dpi) {
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     ncm.lfMessageFont.lfHeight = lf.lfHeight;
-    return UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
+    return base::UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
 }
 
 Form::Form() = default;
 
 Form::~Form() {
     if (hwnd_) {
-        UnregisterDialogWindow(hwnd_.get());
+        base::UnregisterDialogWindow(hwnd_.get());
         SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
     }
 }
@@ -93,9 +90,9 @@ void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> contro
     dpi_ = WindowDpi(nullptr);
     RECT r{0, 0, Scale(def.clientWidth), Scale(def.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND hwnd =
-        CreateWindowExW(exStyle, kFormClass, Widen(def.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                        r.right - r.left, r.bottom - r.top, owner, nullptr, GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(exStyle, kFormClass, base::Widen(def.caption).c_str(), style, CW_USEDEFAULT,
+                                CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr,
+                                GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception("Cannot create window");
     hwnd_.reset(hwnd);
     // The DPI of the monitor the window landed on may differ from the system's.
@@ -111,7 +108,7 @@ void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> contro
 
     std::map<Control*, Bounds> placed;
     for (const ControlSpec& c : controls) CreateControl(c, placed);
-    RegisterDialogWindow(hwnd);
+    base::RegisterDialogWindow(hwnd);
 }
 
 void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed) {
@@ -189,8 +186,8 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
     }
 
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(exStyle, cls, Widen(row.caption).c_str(), style, Scale(b.left), Scale(b.top),
-                                Scale(b.width), Scale(height), hwnd_.get(),
+    HWND hwnd = CreateWindowExW(exStyle, cls, base::Widen(row.caption).c_str(), style, Scale(b.left),
+                                Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                 nullptr);
     if (!hwnd) throw Exception("Cannot create control");
@@ -219,7 +216,7 @@ SIZE TextExtent(HFONT font, const std::wstring& text) {
     // One memory DC for every measurement: a window's DC is fetched and given
     // back through the wineserver each time, and a form measures a dozen
     // captions while it is built. Sizes in pixels do not depend on the DC.
-    static const UniqueDc dc(CreateCompatibleDC(nullptr));
+    static const base::UniqueDc dc(CreateCompatibleDC(nullptr));
     HGDIOBJ old = SelectObject(dc.get(), font);
     SIZE sz{};
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &sz);
@@ -229,7 +226,7 @@ SIZE TextExtent(HFONT font, const std::wstring& text) {
 }  // namespace
 
 int TextWidth(HFONT font, const std::string& text) {
-    std::wstring wide = Widen(text);
+    std::wstring wide = base::Widen(text);
     std::erase(wide, L'&');
     return TextExtent(font, wide).cx;
 }
@@ -312,10 +309,12 @@ std::string Form::Caption() const {
     std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
     n = GetWindowTextW(hwnd_.get(), buf.data(), n + 1);
     buf.resize(static_cast<size_t>(n));
-    return Narrow(buf);
+    return base::Narrow(buf);
 }
 
-void Form::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_.get(), Widen(caption).c_str()); }
+void Form::SetCaption(const std::string& caption) {
+    SetWindowTextW(hwnd_.get(), base::Widen(caption).c_str());
+}
 
 namespace {
 RECT WindowRectOf(HWND hwnd) {
@@ -452,7 +451,7 @@ int Form::ShowModal() {
             modalResult_ = mrCancel;
             break;
         }
-        DispatchOne(msg);
+        base::DispatchOne(msg);
     }
     return modalResult_;
 }
@@ -494,14 +493,14 @@ LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     bool handled = false;
     // No exception may cross into the system: show it and go on.
-    Guarded([&] {
+    base::Guarded([&] {
         result = self->Dispatch(msg, wp, lp);
         handled = true;
     });
     if (!handled) result = DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        UnregisterDialogWindow(hwnd);
+        base::UnregisterDialogWindow(hwnd);
         (void)self->hwnd_.release();
     }
     return result;

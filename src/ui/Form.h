@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ui/Controls.h"
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace ui {
 
@@ -129,8 +129,8 @@ private:
     // The control of a child window of this form; null for any other window.
     Control* ControlOf(HWND hwnd) const;
 
-    UniqueHwnd hwnd_;
-    UniqueFont font_;
+    base::UniqueHwnd hwnd_;
+    base::UniqueFont font_;
     std::map<int, Control*> controls_;
     // Each control's bounds in the form, 96-DPI pixels, and its created height.
     std::map<int, Bounds> layout_;
@@ -154,7 +154,7 @@ private:
 
 // Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when
 // the system has it, else the system's message font at the same height.
-UniqueFont CreateUiFont(int pixelHeight, int dpi);
+base::UniqueFont CreateUiFont(int pixelHeight, int dpi);
 
 // The width of a caption in a font; the accelerator's "&" is not drawn.
 int TextWidth(HFONT font, const std::string& text);

@@ -11,7 +11,7 @@
 #include "settings/IniFile.h"
 #include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 class AppTest : public ::testing::Test {
 protected:
@@ -37,7 +37,7 @@ protected:
     TfrmMain& Start() {
         form = std::make_unique<TfrmMain>(Options());
         form->Show();
-        ui::ProcessMessages();
+        base::ProcessMessages();
         return *form;
     }
 
@@ -51,7 +51,7 @@ protected:
     // Pumps messages for a while, as the message loop would.
     static void Pump(DWORD ms) {
         DWORD end = GetTickCount() + ms;
-        while (static_cast<LONG>(end - GetTickCount()) > 0) ui::WaitForMessages(end - GetTickCount());
+        while (static_cast<LONG>(end - GetTickCount()) > 0) base::WaitForMessages(end - GetTickCount());
     }
 
     // Removes the WM_QUIT a closed main window posts, so later tests start clean.

@@ -4,7 +4,7 @@
 
 #include "app/AppFixture.h"
 #include "settings/Defaults.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -167,11 +167,11 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
     Ini().WriteString("CHROME", "PATH", browser);
     Ini().WriteInteger("BROWSER", "DEFAULT", 1);
     std::string record = folder / "record.txt";
-    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", ui::Widen(record).c_str());
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", base::Widen(record).c_str());
     TfrmMain& f = Start();
 
     auto pressAndRead = [&](UINT message) {
-        DeleteFileW(ui::Widen(record).c_str());
+        DeleteFileW(base::Widen(record).c_str());
         SendMessageW(f.cmdCheck.Handle(), message, 0, MAKELPARAM(5, 5));
         // WM_xBUTTONUP comes one after a button-down and one before a double click.
         UINT release = (message - WM_LBUTTONDOWN) % 3 == 0 ? message + 1 : message - 1;
@@ -190,14 +190,14 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
 
     // The tray's Test always opens the first tester page.
     Ini().WriteString("URL", "CHECKER1", "192.0.2.8/test");
-    DeleteFileW(ui::Widen(record).c_str());
+    DeleteFileW(base::Widen(record).c_str());
     f.PopupMenu.ClickItem(f.PM_Test);
     std::string r = scratch::WaitForFile(record);
     EXPECT_EQ(r.substr(0, r.find('\n')), browser + " 192.0.2.8/test");
 
     // The keyboard's click does nothing: the right button pressed after it
     // leaves the only record.
-    DeleteFileW(ui::Widen(record).c_str());
+    DeleteFileW(base::Widen(record).c_str());
     SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmdCheck.Id(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(f.cmdCheck.Handle()));
     SendMessageW(f.cmdCheck.Handle(), WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));

@@ -115,7 +115,8 @@ TEST_F(GetProxy, BusyCursorWithoutMovingThePointer) {
     POINT over{310, 60};
     ClientToScreen(f.Handle(), &over);
     SetCursorPos(over.x, over.y);
-    for (DWORD start = GetTickCount(); moves == 0 && GetTickCount() - start < 5000;) ui::WaitForMessages(100);
+    for (DWORD start = GetTickCount(); moves == 0 && GetTickCount() - start < 5000;)
+        base::WaitForMessages(100);
     moves = 0;
     HCURSOR during = nullptr;
     POINT at{};

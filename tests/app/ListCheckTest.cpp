@@ -40,7 +40,7 @@ protected:
         const DWORD start = GetTickCount();
         while (!done()) {
             if (GetTickCount() - start >= ms) return false;
-            ui::WaitForMessages(50);
+            base::WaitForMessages(50);
         }
         return true;
     }

@@ -36,7 +36,7 @@ TEST_F(MainWindow, FirstShowAddsTheTrayIconOnceAndLeavesTheDialogsForLater) {
     form->Show();
     EXPECT_FALSE(form->SettingDialog);
     EXPECT_EQ(form->AboutDialog->Handle(), nullptr);
-    ui::ProcessMessages();
+    base::ProcessMessages();
     EXPECT_TRUE(form->SettingDialog);
     EXPECT_NE(form->AboutDialog->Handle(), nullptr);
     ASSERT_EQ(calls.size(), 1u);
@@ -287,7 +287,7 @@ TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
     };
     for (size_t i = 0; i < expected.size(); ++i) {
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-        ui::ProcessMessages();
+        base::ProcessMessages();
         EXPECT_EQ(owner(GetFocus()), expected[i]) << "after Tab " << i + 1;
     }
 }
@@ -300,8 +300,8 @@ TEST_F(MainWindow, KeyboardFocusIsOnAControlAndComesBackWithTheWindow) {
 
     // Another window takes the activation, then the user comes back.
     SetFocus(f.cmdUseProxy.Handle());
-    ui::UniqueHwnd other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                         nullptr, nullptr, nullptr));
+    base::UniqueHwnd other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                           nullptr, nullptr, nullptr, nullptr));
     SetForegroundWindow(other.get());
     ASSERT_EQ(GetActiveWindow(), other.get());
     EXPECT_NE(GetFocus(), f.cmdUseProxy.Handle());

@@ -7,7 +7,7 @@
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 TEST(Browse, ProgramPathsByKind) {
     scratch::Folder folder;
@@ -32,7 +32,7 @@ TEST(Browse, ProgramPathsByKind) {
 TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
     scratch::Folder folder;
     const std::string record = folder / "record.txt";
-    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", ui::Widen(record).c_str());
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", base::Widen(record).c_str());
     IniFile settings(folder / "Quillbarrow.ini");
     settings.WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     Browse browse(settings);
@@ -44,7 +44,7 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
 
     // Refused launches start nothing: once the launch after them has left its
     // record, that record is the only one.
-    DeleteFileW(ui::Widen(record).c_str());
+    DeleteFileW(base::Widen(record).c_str());
     EXPECT_FALSE(browse.Launch(2, std::string(kMaxCommandLine, 'x')));
     settings.WriteString("OPERA", "PATH", folder / "missing\\opera.exe");
     EXPECT_FALSE(browse.Launch(3, "192.0.2.8/test"));

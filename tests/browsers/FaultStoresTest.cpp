@@ -10,8 +10,8 @@
 #include "settings/IniFile.h"
 #include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "ui/Error.h"
-#include "ui/Text.h"
+#include "base/Error.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ DWORD HandleCount() {
 class Exclusive {
 public:
     explicit Exclusive(const std::string& path)
-        : h_(CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        : h_(CreateFileW(base::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~Exclusive() {
         if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);

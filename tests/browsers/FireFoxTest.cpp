@@ -9,7 +9,7 @@
 #include "settings/SettingDialog.h"
 #include "settings/WholeFile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ protected:
     int ProfileFileCount() {
         int n = 0;
         WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW(ui::Widen(profile_ + "\\*").c_str(), &found);
+        HANDLE find = FindFirstFileW(base::Widen(profile_ + "\\*").c_str(), &found);
         if (find == INVALID_HANDLE_VALUE) return 0;
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
@@ -203,7 +203,7 @@ TEST_F(FirefoxProfileFixture, ProtectedPrefsStayByteForByte) {
 
     // Held open by another program that lets it be replaced but not read: it
     // must not be replaced by a file holding only our lines.
-    HANDLE lock = CreateFileW(ui::Widen(prefs_).c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+    HANDLE lock = CreateFileW(base::Widen(prefs_).c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     std::string content;

@@ -6,7 +6,7 @@
 #include "browsers/Proxy.h"
 #include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -97,13 +97,13 @@ TEST(IE, UnreadableValuesReadAsDirectAndAreNotOverwritten) {
     // Writing the new address alone would silently drop the other entries.
     ie.SetServer("192.0.2.9:81");
     HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_READ, &h),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path()).c_str(), 0, KEY_READ, &h),
               ERROR_SUCCESS);
     wchar_t data[400] = {};
     DWORD size = sizeof data;
     RegQueryValueExW(h, L"ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(h);
-    EXPECT_EQ(ui::Narrow(data), longValue);
+    EXPECT_EQ(base::Narrow(data), longValue);
 
     // Once a readable value is back, changes go through again.
     RegFile(key.Path()).SetString("ProxyServer", "192.0.2.2:80");
@@ -116,7 +116,7 @@ TEST(IE, ExpandableValueIsReadUnexpandedAndRewrittenAsPlainText) {
     scratch::RegistryKey key;
     RegFile(key.Path()).SetString("ProxyServer", "");  // creates the key
     HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
               ERROR_SUCCESS);
     const wchar_t value[] = L"ftp=%COMPUTERNAME%:21;http=192.0.2.2:80";
     RegSetValueExW(h, L"ProxyServer", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);

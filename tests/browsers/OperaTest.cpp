@@ -5,7 +5,7 @@
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
 #include "support/Scratch.h"
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace {
 
@@ -40,12 +40,12 @@ TEST_F(OperaFixture, DefaultPathKeepsUserPlaceholderAndRefusesWrites) {
         EXPECT_EQ(std::string(e.what()), expected);
     }
     // Uncaught on its way, the error ends up in the standard error box.
-    ui::SetErrorBoxHook(RecordErrorBox);
+    base::SetErrorBoxHook(RecordErrorBox);
     g_shown.clear();
     Proxy proxy({"", folder_ / "Quillbarrow.ini", folder_.Path()});
     proxy.SelectBrowser(3);
-    ui::Guarded([&] { proxy.SetEnabled(1); });
-    ui::SetErrorBoxHook(nullptr);
+    base::Guarded([&] { proxy.SetEnabled(1); });
+    base::SetErrorBoxHook(nullptr);
     EXPECT_EQ(g_shown, expected);
 }
 

@@ -7,7 +7,7 @@
 #include "e2e/Remote.h"
 #include "e2e/Shots.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace e2e {
 
@@ -37,7 +37,7 @@ bool FirstLookShots() {
     std::wstring build = self;
     build.resize(build.find_last_of(L'\\'));
     const std::wstring folder = build + L"\\e2e-scratch\\first-look";
-    scratch::MakeFolders(ui::Narrow(folder));
+    scratch::MakeFolders(base::Narrow(folder));
     DeleteFileW((folder + L"\\Quillbarrow.ini").c_str());
     const std::wstring exe = folder + L"\\Quillbarrow.exe";
     CopyFileW((build + L"\\Quillbarrow.exe").c_str(), exe.c_str(), FALSE);

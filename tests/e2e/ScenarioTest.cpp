@@ -16,12 +16,12 @@
 #include "e2e/Shots.h"
 #include "support/SampleProvider.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 using namespace e2e;
+using base::Narrow;
+using base::Widen;
 using qbtest::SampleProvider;
-using ui::Narrow;
-using ui::Widen;
 
 namespace {
 

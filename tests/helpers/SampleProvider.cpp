@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 
 // The helpers are built from their own source only; the provider's code
 // comes in with its source.
@@ -37,9 +37,9 @@ int wmain(int argc, wchar_t** argv) {
         } else if (arg == L"--entries" && hasValue) {
             entries = _wtoi(argv[++i]);
         } else if (arg == L"--user" && hasValue) {
-            userId = ui::Narrow(argv[++i]);
+            userId = base::Narrow(argv[++i]);
         } else if (arg == L"--password" && hasValue) {
-            password = ui::Narrow(argv[++i]);
+            password = base::Narrow(argv[++i]);
         } else if (arg == L"--open") {
             userId.clear();
         } else if (arg == L"--proxies") {

@@ -7,18 +7,18 @@
 
 #include <string>
 
-#include "ui/Handles.h"
-#include "ui/Text.h"
+#include "base/Handles.h"
+#include "base/Text.h"
 
 namespace {
 
-ui::UniqueHandle Open(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
+base::UniqueHandle Open(const std::wstring& path, DWORD access, DWORD share, DWORD creation) {
     HANDLE h = CreateFileW(path.c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return ui::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return base::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 std::string ReadAll(const std::wstring& path) {
-    ui::UniqueHandle file = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
+    base::UniqueHandle file = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
     std::string text;
     char buffer[4096];
     DWORD got = 0;
@@ -32,7 +32,7 @@ int Append(const std::wstring& record, const std::string& text) {
     const std::string whole = ReadAll(record) + text;
     const std::wstring partial = record + L".part";
     {
-        ui::UniqueHandle file = Open(partial, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        base::UniqueHandle file = Open(partial, GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (!file) return 3;
         DWORD written = 0;
         WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written, nullptr);
@@ -48,10 +48,10 @@ int wmain() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
-    std::string text = ui::Narrow(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) + " " +
+    std::string text = base::Narrow(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) + " " +
                        std::to_string(startup.dwXSize) + " " + std::to_string(startup.dwYSize) + "\n";
     // Stand-ins started close together take turns, or one would lose the other's record.
-    ui::UniqueHandle turn(CreateMutexW(nullptr, FALSE, L"QuillbarrowStandInRecord"));
+    base::UniqueHandle turn(CreateMutexW(nullptr, FALSE, L"QuillbarrowStandInRecord"));
     if (!turn || WaitForSingleObject(turn.get(), 30000) == WAIT_TIMEOUT) return 5;
     int rc = Append(record, text);
     ReleaseMutex(turn.get());

@@ -10,7 +10,7 @@
 
 #include "list/ProxyCheck.h"
 #include "support/StandInProxy.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ public:
         QueryPerformanceFrequency(&freq);
         QueryPerformanceCounter(&a);
         check.Start(entries, probe::ProbeRequest("tester.example/e/?"), kBoundMs);
-        while (check.Running()) ui::WaitForMessages(100);
+        while (check.Running()) base::WaitForMessages(100);
         QueryPerformanceCounter(&b);
         const double used = ThreadCpuSeconds() - cpu;
         int answered = 0, silentOnes = 0;

@@ -9,7 +9,7 @@
 #include "list/ProxyCheck.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ bool RunUntil(const std::function<bool()>& done, ULONGLONG ms) {
     while (!done()) {
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return false;
-        ui::WaitForMessages(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)));
+        base::WaitForMessages(static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)));
     }
     return true;
 }

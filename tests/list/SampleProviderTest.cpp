@@ -7,7 +7,7 @@
 #include "list/ProxyListPage.h"
 #include "net/HttpClient.h"
 #include "support/SampleProvider.h"
-#include "ui/Error.h"
+#include "base/Error.h"
 
 using qbtest::SampleProvider;
 

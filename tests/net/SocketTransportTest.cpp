@@ -9,7 +9,7 @@
 #include "NetTestUtil.h"
 #include "net/Powersock.h"
 #include "support/LoopbackServer.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 namespace net {
 namespace {
@@ -28,7 +28,7 @@ void ConnectTo(TPowersock& sock, const LoopbackServer& server) {
 
 void PumpFor(int ms) {
     ULONGLONG until = NowMs() + static_cast<ULONGLONG>(ms);
-    while (NowMs() < until) ui::WaitForMessages(static_cast<DWORD>(until - NowMs()));
+    while (NowMs() < until) base::WaitForMessages(static_cast<DWORD>(until - NowMs()));
 }
 
 TEST(SocketReadLn, ReturnsLinesWithTheirTerminatorsAndLeavesTheRest) {
@@ -345,7 +345,7 @@ TEST(SocketConnect, AbortedLookupIsCanceledAndItsLateAnswerHarmless) {
     // stays lent until its late answer comes, and is freed then.
     EXPECT_EQ(sock.LookupsInFlight(), 1u);
     for (ULONGLONG until = NowMs() + 5000; sock.LookupsInFlight() > 0 && NowMs() < until;)
-        ui::WaitForMessages(50);
+        base::WaitForMessages(50);
     EXPECT_EQ(sock.LookupsInFlight(), 0u);
     sock.Connect();
     EXPECT_EQ(sock.ReadLn(), "ok\n");

@@ -8,7 +8,7 @@
 
 #include "settings/IniFile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST(FaultSettings, ReadOnlyFileRefusesWritesAndKeepsItsBytes) {
     // Wine keeps the attribute as the owner's write permission, which root
     // ignores: there the system itself writes the file, and so would Windows
     // for an administrator's override. Nothing of ours to check then.
-    HANDLE probe = CreateFileW(ui::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE probe = CreateFileW(base::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);
@@ -62,7 +62,7 @@ TEST(FaultSettings, FileHeldWithoutSharingReadsDefaultsAndRefusesWrites) {
     scratch::Folder folder;
     const std::string path = folder / "Quillbarrow.ini";
     scratch::WriteBytes(path, kSettings);
-    HANDLE lock = CreateFileW(ui::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE lock = CreateFileW(base::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     DWORD before = HandleCount();

@@ -7,7 +7,7 @@
 
 #include "settings/FirefoxProfile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 using namespace std::string_literals;
 
@@ -27,7 +27,7 @@ void WritePrefs(const std::string& folder, int minutes) {
     t.QuadPart = 133485408000000000ULL + static_cast<unsigned long long>(minutes) * 600000000ULL;
     FILETIME ft{t.LowPart, t.HighPart};
     HANDLE h =
-        CreateFileW(ui::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW(base::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     SetFileTime(h, nullptr, nullptr, &ft);
     CloseHandle(h);
@@ -155,7 +155,7 @@ TEST(FirefoxProfile, AppDataFolderIsTheRoamingOne) {
     std::string folder = AppDataFolder();
     wchar_t env[MAX_PATH] = {};
     ASSERT_GT(GetEnvironmentVariableW(L"APPDATA", env, MAX_PATH), 0u);
-    EXPECT_EQ(folder, ui::Narrow(env));
+    EXPECT_EQ(folder, base::Narrow(env));
     const std::string tail = "\\AppData\\Roaming";
     ASSERT_GT(folder.size(), tail.size());
     EXPECT_EQ(folder.substr(folder.size() - tail.size()), tail);

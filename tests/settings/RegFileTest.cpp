@@ -8,14 +8,14 @@
 
 #include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace {
 
 // Writes a value behind RegFile's back, with any type and bytes.
 void SetRaw(const std::string& key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &h, nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), size);
@@ -27,7 +27,7 @@ std::vector<BYTE> GetRaw(const std::string& key, const wchar_t* name, DWORD& typ
     std::vector<BYTE> data(4096);
     DWORD size = static_cast<DWORD>(data.size());
     type = REG_NONE;
-    if (RegGetValueW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+    if (RegGetValueW(HKEY_CURRENT_USER, base::Widen(key).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
                      data.data(), &size) != ERROR_SUCCESS) {
         return {};
     }
@@ -37,7 +37,7 @@ std::vector<BYTE> GetRaw(const std::string& key, const wchar_t* name, DWORD& typ
 
 bool KeyExists(const std::string& key) {
     HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
         return false;
     RegCloseKey(h);
     return true;
@@ -160,7 +160,7 @@ TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
     reg.SetDword("ProxyEnable", 1);
     reg.SetString("ProxyServer", "192.0.2.2:80");
     HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, ui::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path()).c_str(), 0, KEY_ALL_ACCESS, &h),
               ERROR_SUCCESS);
     // Everyone may read the key, nobody may change it.
     PSECURITY_DESCRIPTOR readOnly = nullptr;

@@ -13,7 +13,7 @@
 #include "settings/UserPath.h"
 #include "support/ErrorBoxes.h"
 #include "support/Scratch.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "support/ErrorBoxes.h"
 
-#include "ui/Error.h"
+#include "base/Error.h"
 
 namespace testing_support {
 
@@ -10,7 +10,7 @@ std::vector<std::string>& ErrorBoxes() {
 }
 
 void InstallErrorBoxRecorder() {
-    ui::SetErrorBoxHook([](const std::string& message) { ErrorBoxes().push_back(message); });
+    base::SetErrorBoxHook([](const std::string& message) { ErrorBoxes().push_back(message); });
 }
 
 }  // namespace testing_support

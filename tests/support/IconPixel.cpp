@@ -1,18 +1,18 @@
 #include "support/IconPixel.h"
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace qbtest {
 
 COLORREF IconPixel(HICON icon, int x, int y, COLORREF background) {
-    ui::UniqueDc dc(CreateCompatibleDC(nullptr));
+    base::UniqueDc dc(CreateCompatibleDC(nullptr));
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    ui::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    base::UniqueBitmap dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     HGDIOBJ old = SelectObject(dc.get(), dib.get());
     RECT all{0, 0, 32, 32};
-    ui::UniqueBrush fill(CreateSolidBrush(background));
+    base::UniqueBrush fill(CreateSolidBrush(background));
     FillRect(dc.get(), &all, fill.get());
     DrawIconEx(dc.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
     COLORREF c = GetPixel(dc.get(), x, y);

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "ui/Text.h"
+#include "base/Text.h"
 
 namespace scratch {
 
@@ -49,27 +49,27 @@ Folder::Folder() {
     GetTempPathW(MAX_PATH + 1, temp);
     std::wstring path = temp;
     if (!path.empty() && path.back() == L'\\') path.pop_back();
-    path += L"\\qbtest-" + ui::Widen(UniqueName());
+    path += L"\\qbtest-" + base::Widen(UniqueName());
     if (!CreateDirectoryW(path.c_str(), nullptr)) {
-        throw std::runtime_error("cannot create scratch folder " + ui::Narrow(path));
+        throw std::runtime_error("cannot create scratch folder " + base::Narrow(path));
     }
-    path_ = ui::Narrow(path);
+    path_ = base::Narrow(path);
 }
 
-Folder::~Folder() { DeleteTree(ui::Widen(path_)); }
+Folder::~Folder() { DeleteTree(base::Widen(path_)); }
 
 std::string Folder::operator/(const std::string& relative) const { return path_ + "\\" + relative; }
 
-RegistryKey::RegistryKey() : path_(ui::Narrow(kTestRoot) + "\\" + UniqueName()) {}
+RegistryKey::RegistryKey() : path_(base::Narrow(kTestRoot) + "\\" + UniqueName()) {}
 
 RegistryKey::~RegistryKey() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, ui::Widen(path_).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, base::Widen(path_).c_str());
     // Succeeds only when no other test's key is left under it.
     RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot);
 }
 
 void MakeFolders(const std::string& path) {
-    std::wstring wide = ui::Widen(path);
+    std::wstring wide = base::Widen(path);
     for (size_t i = 0; (i = wide.find(L'\\', i + 1)) != std::wstring::npos;) {
         CreateDirectoryW(wide.substr(0, i).c_str(), nullptr);
     }
@@ -77,24 +77,24 @@ void MakeFolders(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(ui::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
+    std::ofstream out(base::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadBytes(const std::string& path) {
-    std::ifstream in(ui::Widen(path).c_str(), std::ios::binary);
+    std::ifstream in(base::Widen(path).c_str(), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
 bool Exists(const std::string& path) {
-    return GetFileAttributesW(ui::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(base::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void SetReadOnly(const std::string& path, bool readOnly) {
-    std::wstring wide = ui::Widen(path);
+    std::wstring wide = base::Widen(path);
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     attributes =
@@ -106,7 +106,7 @@ std::string HelperProgram(const std::string& exeName) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path = self;
-    return ui::Narrow(path.substr(0, path.find_last_of(L'\\') + 1)) + exeName;
+    return base::Narrow(path.substr(0, path.find_last_of(L'\\') + 1)) + exeName;
 }
 
 std::string WaitForFile(const std::string& path, int ms) {
@@ -135,7 +135,7 @@ CurrentDirectory::CurrentDirectory(const std::string& path) {
     wchar_t old[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, old);
     old_ = old;
-    SetCurrentDirectoryW(ui::Widen(path).c_str());
+    SetCurrentDirectoryW(base::Widen(path).c_str());
 }
 
 CurrentDirectory::~CurrentDirectory() { SetCurrentDirectoryW(old_.c_str()); }

@@ -6,9 +6,9 @@
 
 #include "support/IconPixel.h"
 #include "tray/TrayIcon.h"
-#include "ui/Error.h"
+#include "base/Error.h"
 #include "ui/Form.h"
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 namespace {
 
@@ -17,13 +17,13 @@ public:
     Window() { Create({"Tray test", 200, 100, ui::FormStyle::Single}, {}); }
 };
 
-ui::UniqueIcon SolidIcon(COLORREF c) {
+base::UniqueIcon SolidIcon(COLORREF c) {
     std::vector<DWORD> pixels(32 * 32, 0xFF000000 | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
-    ui::UniqueBitmap color(CreateBitmap(32, 32, 1, 32, pixels.data()));
+    base::UniqueBitmap color(CreateBitmap(32, 32, 1, 32, pixels.data()));
     std::vector<BYTE> opaque(32 * 32 / 8, 0);
-    ui::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, opaque.data()));
+    base::UniqueBitmap mask(CreateBitmap(32, 32, 1, 1, opaque.data()));
     ICONINFO ii{TRUE, 0, 0, mask.get(), color.get()};
-    return ui::UniqueIcon(CreateIconIndirect(&ii));
+    return base::UniqueIcon(CreateIconIndirect(&ii));
 }
 
 struct TrayTest : ::testing::Test {

@@ -15,7 +15,7 @@ public:
     using Exception::Exception;
 };
 
-namespace ui {
+namespace base {
 
 // The application's standard error box: shows the message of an error that no
 // handler caught. The program goes on running afterwards.
@@ -40,4 +40,4 @@ void Guarded(Fn&& fn) noexcept {
     }
 }
 
-}  // namespace ui
+}  // namespace base

@@ -1,13 +1,13 @@
 #include <windows.h>
 
-#include "ui/Error.h"
-#include "ui/Text.h"
+#include "base/Error.h"
+#include "base/Text.h"
 
-namespace ui {
+namespace base {
 
 void PresentError(const std::string& message) {
     MessageBoxW(GetActiveWindow(), Widen(message).c_str(), L"Quillbarrow",
                 MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-}  // namespace ui
+}  // namespace base

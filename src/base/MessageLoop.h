@@ -2,7 +2,7 @@
 // The application's message loop and the pump that waits use.
 #include <windows.h>
 
-namespace ui {
+namespace base {
 
 // Runs the message loop until PostQuitMessage; returns the exit code.
 int RunMessageLoop();
@@ -23,4 +23,4 @@ void DispatchOne(MSG& msg);
 void RegisterDialogWindow(HWND hwnd);
 void UnregisterDialogWindow(HWND hwnd);
 
-}  // namespace ui
+}  // namespace base

@@ -1,9 +1,9 @@
 // Where an uncaught error goes: the test hook when one is set, else the
 // platform's presentation. No <windows.h> here, so builds without a window
 // system share it.
-#include "ui/Error.h"
+#include "base/Error.h"
 
-namespace ui {
+namespace base {
 
 namespace {
 ErrorBoxHook g_hook = nullptr;
@@ -19,4 +19,4 @@ void ShowErrorBox(const std::string& message) {
     PresentError(message);
 }
 
-}  // namespace ui
+}  // namespace base

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <cstdio>
 
-#include "ui/Owned.h"
+#include "base/Owned.h"
 
-namespace ui {
+namespace base {
 
 namespace detail {
 inline void CloseHkey(HKEY h) { RegCloseKey(h); }
@@ -32,4 +32,4 @@ using UniqueMenu = Owned<HMENU, detail::DestroyMenuHandle>;
 using UniqueFile = Owned<FILE*, detail::CloseFile>;
 using UniqueDc = Owned<HDC, detail::DeleteDc>;
 
-}  // namespace ui
+}  // namespace base

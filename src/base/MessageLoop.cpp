@@ -1,9 +1,9 @@
-#include "ui/MessageLoop.h"
+#include "base/MessageLoop.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace ui {
+namespace base {
 
 namespace {
 std::vector<HWND>& DialogWindows() {
@@ -63,4 +63,4 @@ void WaitForMessages(DWORD timeoutMs) {
     ProcessMessages();
 }
 
-}  // namespace ui
+}  // namespace base

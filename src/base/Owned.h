@@ -2,7 +2,7 @@
 // One move-only owner for every kind of handle.
 #include <utility>
 
-namespace ui {
+namespace base {
 
 template <typename H, auto Close, H Invalid = H{}>
 class Owned {
@@ -39,4 +39,4 @@ private:
     H h_ = Invalid;
 };
 
-}  // namespace ui
+}  // namespace base

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace base {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
-}  // namespace ui
+}  // namespace base
