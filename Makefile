@@ -28,7 +28,7 @@ run: build
 	@scripts/run.sh $(BUILD)
 
 format:
-	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'host/*.cpp' 'host/*.h')
+	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'tools/*.cpp' 'host/*.cpp' 'host/*.h')
 
 clean:
 	rm -rf $(BUILD)
@@ -38,7 +38,7 @@ clean:
 # of 200 listed proxies).
 .PHONY: bench
 bench: configure
-	cmake --build $(BUILD) --target test_net test_app test_list Quillbarrow SampleProvider \
+	cmake --build $(BUILD) --target Bench Quillbarrow SampleProvider \
 	  EmptyWindow SameControls StartClock -j$(JOBS)
 	@scripts/bench.sh $(BUILD)
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "NetTestUtil.h"
 #include "net/HttpClient.h"
+#include "net/NetTestUtil.h"
 #include "support/LoopbackServer.h"
 
 namespace net {

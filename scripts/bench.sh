@@ -67,11 +67,11 @@ read -r c200_med c200_best < <(curl_times /200k 21)
 
 # Output to a file, not a pipe: a pipe on Wine's first process may never close.
 # A bench case that fails leaves its figures out ("-"), and the run goes on.
-QB_BENCH_PORT=$port wine "$root/$build/test_net.exe" --gtest_filter='HttpBench.*' \
+QB_BENCH_PORT=$port wine "$root/$build/Bench.exe" --gtest_filter='HttpBench.*' \
   >"$work/out.txt" 2>&1 </dev/null || cat "$work/out.txt"
-QB_BENCH=1 wine "$root/$build/test_app.exe" --gtest_filter='AppBench.*' \
+wine "$root/$build/Bench.exe" --gtest_filter='AppBench.*' \
   >"$work/app.txt" 2>&1 </dev/null || cat "$work/app.txt"
-QB_BENCH_CHECK=1 wine "$root/$build/test_list.exe" --gtest_filter='CheckBench.*' \
+QB_BENCH_CHECK=1 wine "$root/$build/Bench.exe" --gtest_filter='CheckBench.*' \
   >"$work/check.txt" 2>&1 </dev/null || cat "$work/check.txt"
 : >"$work/window.txt"
 "$root/scripts/bench-window.sh" "$build" "$work/window.txt" || true

@@ -9,7 +9,7 @@ trap 'rm -f "$log"' EXIT
 rc=0
 # The house format (.clang-format) is part of the check.
 if command -v clang-format >/dev/null; then
-  (cd "$root" && git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'host/*.cpp' 'host/*.h' |
+  (cd "$root" && git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'tools/*.cpp' 'host/*.cpp' 'host/*.h' |
      xargs -0 clang-format --dry-run --Werror) || { echo "format: files differ from .clang-format (make format)"; rc=1; }
 fi
 "$root/scripts/test.sh" "$build" 2>&1 | tee -a "$log" || rc=1

@@ -15,13 +15,9 @@
 #include <string>
 
 #include "base/Text.h"
-
-// The helpers are built from their own source only; the provider's code
-// comes in with its source.
-#include "../support/LoopbackServer.cpp"
-#include "../support/TcpServer.cpp"
-#include "../support/SampleProvider.cpp"
-#include "../support/StandInProxy.cpp"
+#include "support/LoopbackServer.h"
+#include "support/SampleProvider.h"
+#include "support/StandInProxy.h"
 
 int wmain(int argc, wchar_t** argv) {
     int port = 0;
