@@ -5,18 +5,13 @@
 #include <cwchar>
 
 #include "base/Error.h"
-#include "ui/Form.h"
 #include "base/Text.h"
+#include "ui/Fonts.h"
+#include "ui/Form.h"
 
 namespace ui {
 
-std::string Control::Text() const {
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(hwnd_, buf.data(), n + 1);
-    buf.resize(static_cast<size_t>(n));
-    return base::Narrow(buf);
-}
+std::string Control::Text() const { return WindowText(hwnd_); }
 
 void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, base::Widen(text).c_str()); }
 
@@ -31,6 +26,12 @@ bool Control::AcceptsFocus() const {
 
 HFONT Control::FontFor(const Form& form, int) { return form.Font(); }
 
+void Control::Attach(Form& form, HWND hwnd, int id) {
+    form_ = &form;
+    hwnd_ = hwnd;
+    id_ = id;
+}
+
 // --- Button
 
 void Button::Click() {
@@ -41,7 +42,11 @@ void Button::OnCommand(int code) {
     if (code == BN_CLICKED && onClick) onClick();
 }
 
-void Button::OnCreated() { SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+void Button::OnAdded(Form& form, const ControlSpec& row) {
+    SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (row.kind == Kind::DefaultButton) form.SetDefaultButton(this);
+    if (row.kind == Kind::CancelButton) form.SetCancelButton(this);
+}
 
 LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<Button*>(data);
@@ -81,19 +86,28 @@ LRESULT CALLBACK Button::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
 bool RadioButton::Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void RadioButton::SetChecked(bool checked) {
-    if (checked) {
+    if (checked && group_) {
         // Uncheck the other buttons of the same group, as a click would; that
         // also takes them out of the tab order. Only those still on or still a
         // tab stop: the message rewrites the style even when nothing changes,
         // a round trip to the wineserver under Wine.
-        for (RadioButton* mate : mates_) {
-            if (SendMessageW(mate->hwnd_, BM_GETCHECK, 0, 0) != BST_UNCHECKED ||
-                (GetWindowLongW(mate->hwnd_, GWL_STYLE) & WS_TABSTOP))
+        for (RadioButton* mate : *group_) {
+            if (mate != this && (SendMessageW(mate->hwnd_, BM_GETCHECK, 0, 0) != BST_UNCHECKED ||
+                                 (GetWindowLongW(mate->hwnd_, GWL_STYLE) & WS_TABSTOP)))
                 SendMessageW(mate->hwnd_, BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
     SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (checked && onClick) onClick();
+}
+
+DWORD RadioButton::ExtraStyle(const ControlSpec& row, const ControlSpec* previous) const {
+    bool continues = previous && previous->kind == Kind::RadioButton && previous->group == row.group;
+    return continues ? 0 : WS_GROUP;
+}
+
+void RadioButton::OnAdded(Form& form, const ControlSpec& row) {
+    group_ = &form.JoinRadioGroup(this, row.group);
 }
 
 void RadioButton::OnCommand(int code) {
@@ -140,7 +154,9 @@ void ComboBox::OnCommand(int code) {
     }
 }
 
-DWORD ComboBox::ExtraStyle() const { return itemNote ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : 0; }
+DWORD ComboBox::ExtraStyle(const ControlSpec&, const ControlSpec*) const {
+    return itemNote ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : 0;
+}
 
 namespace {
 
@@ -187,7 +203,9 @@ void Remember(HWND plain) {
 
 }  // namespace
 
-void ComboBox::OnCreated() {
+void ComboBox::OnAdded(Form&, const ControlSpec& row) {
+    editable_ = row.kind == Kind::DropDown;
+    for (const char* item : row.items) AddItem(item);
     if (itemNote)
         FitItemHeights();
     else
@@ -286,6 +304,10 @@ void ComboBox::RedrawItem(int index) {
 
 // --- Label and Picture
 
+DWORD Label::ExtraStyle(const ControlSpec& row, const ControlSpec*) const {
+    return row.bounds.height > 0 && row.bounds.height < 24 ? SS_LEFTNOWORDWRAP : 0;
+}
+
 void Label::OnCommand(int code) {
     if (code == STN_CLICKED && onClick) onClick();
 }
@@ -348,67 +370,6 @@ void StatusBar::SetPanelText(int index, const std::string& text) {
 std::string StatusBar::PanelText(int index) const {
     if (index < 0 || index >= PanelCount()) return {};
     return texts_[static_cast<size_t>(index)];
-}
-
-// --- PopupMenu
-
-PopupMenu::PopupMenu() : menu_(CreatePopupMenu()) {}
-
-int PopupMenu::AddItem(const std::string& caption, std::function<void()> onClick) {
-    handlers_.push_back(std::move(onClick));
-    AppendMenuW(menu_.get(), MF_STRING, handlers_.size(), base::Widen(caption).c_str());
-    return Count() - 1;
-}
-
-void PopupMenu::SetItemEnabled(int index, bool enabled) {
-    EnableMenuItem(menu_.get(), static_cast<UINT>(index), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-bool PopupMenu::ItemEnabled(int index) const {
-    UINT state = GetMenuState(menu_.get(), static_cast<UINT>(index), MF_BYPOSITION);
-    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-}
-
-std::string PopupMenu::ItemCaption(int index) const {
-    wchar_t buf[256] = {};
-    GetMenuStringW(menu_.get(), static_cast<UINT>(index), buf, 256, MF_BYPOSITION);
-    return base::Narrow(buf);
-}
-
-void PopupMenu::ClickItem(int index) {
-    if (index < 0 || index >= Count() || !ItemEnabled(index)) return;
-    lastChosen = index;
-    if (handlers_[static_cast<size_t>(index)]) handlers_[static_cast<size_t>(index)]();
-}
-
-void PopupMenu::Popup(HWND owner, POINT at) {
-    if (onPopup) onPopup();
-    UINT cmd = static_cast<UINT>(TrackPopupMenu(menu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                at.x, at.y, 0, owner, nullptr));
-    // Without a message after the menu closes, a second right-click on the
-    // notification icon can show the menu only briefly.
-    PostMessageW(owner, WM_NULL, 0, 0);
-    if (cmd > 0) ClickItem(static_cast<int>(cmd) - 1);
-}
-
-// --- ImageList
-
-ImageList::ImageList(int size)
-    : list_(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 8, 0)), size_(size) {}
-
-ImageList::~ImageList() {
-    if (list_) ImageList_Destroy(list_);
-}
-
-void ImageList::AddIcon(HICON icon) { ImageList_ReplaceIcon(list_, -1, icon); }
-
-void ImageList::Add(HBITMAP images, HBITMAP mask) { ImageList_Add(list_, images, mask); }
-
-int ImageList::Count() const { return ImageList_GetImageCount(list_); }
-
-base::UniqueIcon ImageList::GetIcon(int index) const {
-    if (index < 0 || index >= Count()) return base::UniqueIcon();
-    return base::UniqueIcon(ImageList_GetIcon(list_, index, ILD_NORMAL));
 }
 
 // --- Timer

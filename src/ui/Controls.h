@@ -10,10 +10,13 @@
 
 #include "base/Handles.h"
 #include "base/Owned.h"
+#include "ui/ImageList.h"
+#include "ui/PopupMenu.h"
 
 namespace ui {
 
 class Form;
+struct ControlSpec;
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -31,15 +34,18 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
 
-protected:
-    friend class Form;
-    // Style bits the control adds to those of its kind when it is created.
-    virtual DWORD ExtraStyle() const { return 0; }
+    // What the form that makes the control calls, in this order while it
+    // builds it. Style bits added to those of the row's kind; `previous` is
+    // the row made just before (null for the first).
+    virtual DWORD ExtraStyle(const ControlSpec& /*row*/, const ControlSpec* /*previous*/) const { return 0; }
+    // The native window exists: from now on the control speaks for it.
+    void Attach(Form& form, HWND hwnd, int id);
+    // Has its font and place: the control takes what its row holds for it.
+    virtual void OnAdded(Form& /*form*/, const ControlSpec& /*row*/) {}
+
     // Notification code of a WM_COMMAND from this control.
     virtual void OnCommand(int /*code*/) {}
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*dis*/) {}
-    // Called once the native window exists.
-    virtual void OnCreated() {}
     // Whether the form may hand this control the keyboard focus by itself
     // (on showing, or on activation): an enabled, visible tab stop.
     virtual bool AcceptsFocus() const;
@@ -53,6 +59,7 @@ protected:
     // Text colour on the form's face; CLR_INVALID for the system's.
     virtual COLORREF TextColor() const { return CLR_INVALID; }
 
+protected:
     HWND hwnd_ = nullptr;
     int id_ = 0;
     Form* form_ = nullptr;
@@ -69,7 +76,9 @@ public:
 
 protected:
     void OnCommand(int code) override;
-    void OnCreated() override;
+    // Subclasses the button, and makes it the form's Enter or Esc button
+    // when its row says so.
+    void OnAdded(Form& form, const ControlSpec& row) override;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -84,14 +93,19 @@ public:
     void SetChecked(bool checked);
 
 protected:
-    friend class Form;
+    // A radio button starts a new tab group unless the row before it was a
+    // radio button of the same group box.
+    DWORD ExtraStyle(const ControlSpec& row, const ControlSpec* previous) const override;
+    void OnAdded(Form& form, const ControlSpec& row) override;
     void OnCommand(int code) override;
     // Focus on an unchecked auto radio button checks it and runs its click
     // handler, which would change a choice the user never made.
     bool AcceptsFocus() const override { return Control::AcceptsFocus() && Checked(); }
-    Control* group_ = nullptr;
-    // The other radio buttons of the same group, as the form made them.
-    std::vector<RadioButton*> mates_;
+
+private:
+    // The radio buttons of the same group box, this one included, as the
+    // form made them.
+    const std::vector<RadioButton*>* group_ = nullptr;
 };
 
 // A note drawn right-aligned after an item's text in a drop-down list.
@@ -120,11 +134,11 @@ public:
     bool Editable() const { return editable_; }
 
 protected:
-    friend class Form;
-    DWORD ExtraStyle() const override;
+    DWORD ExtraStyle(const ControlSpec& row, const ControlSpec* previous) const override;
+    // Takes its kind's editing and the row's items.
+    void OnAdded(Form& form, const ControlSpec& row) override;
     void OnCommand(int code) override;
     void OnDrawItem(const DRAWITEMSTRUCT& dis) override;
-    void OnCreated() override;
     void OnDpiChanged() override;
     bool editable_ = false;
 
@@ -144,7 +158,9 @@ public:
     bool shrinkToFit = false;
 
 protected:
-    friend class Form;
+    // A one-line label must not wrap its last word onto a line that its
+    // height hides.
+    DWORD ExtraStyle(const ControlSpec& row, const ControlSpec* previous) const override;
     void OnCommand(int code) override;
     HFONT FontFor(const Form& form, int width) override;
     COLORREF TextColor() const override { return color; }
@@ -181,53 +197,6 @@ private:
     std::vector<std::string> texts_;
 };
 
-// Pop-up menu whose items can be enabled and disabled.
-class PopupMenu {
-public:
-    PopupMenu();
-    // Returns the item's index.
-    int AddItem(const std::string& caption, std::function<void()> onClick);
-    void SetItemEnabled(int index, bool enabled);
-    bool ItemEnabled(int index) const;
-    std::string ItemCaption(int index) const;
-    int Count() const { return static_cast<int>(handlers_.size()); }
-    // Opens the menu at a screen point and runs the chosen item's handler.
-    void Popup(HWND owner, POINT at);
-    HMENU Handle() const { return menu_.get(); }
-    // Runs just before the menu opens (tests use it to close the menu again).
-    std::function<void()> onPopup;
-    // Index of the item clicked last, or -1 (tests and diagnostics).
-    int lastChosen = -1;
-
-    // Runs the handler of an item as a click would (disabled items do nothing).
-    void ClickItem(int index);
-
-private:
-    base::UniqueMenu menu_;
-    std::vector<std::function<void()>> handlers_;
-};
-
-// An image list of square images.
-class ImageList {
-public:
-    explicit ImageList(int size = 32);
-    ~ImageList();
-    ImageList(const ImageList&) = delete;
-    ImageList& operator=(const ImageList&) = delete;
-    void AddIcon(HICON icon);
-    // Appends the images of a bitmap as wide as a row of them, with its mask.
-    void Add(HBITMAP images, HBITMAP mask);
-    int Count() const;
-    // A new icon of image index; the caller owns it.
-    base::UniqueIcon GetIcon(int index) const;
-    HIMAGELIST Handle() const { return list_; }
-    int Size() const { return size_; }
-
-private:
-    HIMAGELIST list_ = nullptr;
-    int size_;
-};
-
 // A millisecond window timer owned by a form.
 class Timer {
 public:
@@ -238,9 +207,10 @@ public:
     UINT Interval() const { return interval_; }
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
+    // The WM_TIMER identifier by which the form finds the timer.
+    UINT_PTR Id() const { return id_; }
 
 private:
-    friend class Form;
     void Arm();
     Form& owner_;
     UINT_PTR id_;

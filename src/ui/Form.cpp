@@ -1,17 +1,55 @@
 #include "ui/Form.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "base/Error.h"
 #include "base/MessageLoop.h"
 #include "base/MessageWindow.h"
 #include "base/Text.h"
+#include "ui/Placement.h"
 
 namespace ui {
 
 namespace {
 
 constexpr wchar_t kFormClass[] = L"QuillbarrowForm";
+
+// What each kind of control is made as: its window class and styles, and how
+// far the list of a drop-down box reaches below the closed box that the
+// table's height gives.
+struct KindTraits {
+    Kind kind;
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle;
+    int dropHeight;
+};
+
+constexpr DWORD kTabGroup = WS_TABSTOP | WS_GROUP;
+const KindTraits kKinds[] = {
+    {Kind::GroupBox, L"BUTTON", BS_GROUPBOX | WS_GROUP, 0, 0},
+    {Kind::RadioButton, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, 0},
+    {Kind::Button, L"BUTTON", BS_PUSHBUTTON | kTabGroup, 0, 0},
+    {Kind::DefaultButton, L"BUTTON", BS_DEFPUSHBUTTON | kTabGroup, 0, 0},
+    {Kind::CancelButton, L"BUTTON", BS_PUSHBUTTON | kTabGroup, 0, 0},
+    {Kind::DropDownList, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | kTabGroup, 0, 200},
+    {Kind::DropDown, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | kTabGroup, 0, 200},
+    {Kind::Edit, L"EDIT", ES_AUTOHSCROLL | kTabGroup, WS_EX_CLIENTEDGE, 0},
+    {Kind::Label, L"STATIC", SS_LEFT | SS_NOTIFY | WS_GROUP, 0, 0},
+    {Kind::Picture, L"STATIC", SS_OWNERDRAW | SS_NOTIFY | WS_GROUP, 0, 0},
+    {Kind::StatusBar, STATUSCLASSNAMEW, CCS_BOTTOM, 0, 0},
+};
+
+const KindTraits& TraitsOf(Kind kind) {
+    return *std::find_if(std::begin(kKinds), std::end(kKinds),
+                         [kind](const KindTraits& k) { return k.kind == kind; });
+}
+
+// How much of the caption must show for the user to grab it and drag the
+// window back, in 96-DPI pixels; Windows keeps a like margin when a window is
+// dragged off the screen.
+constexpr int kUsableCaption = 100;
 
 }  // namespace
 
@@ -23,47 +61,6 @@ void Form::RegisterFormClass() {
     look.icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     if (!look.icon) look.icon = LoadIconW(nullptr, IDI_APPLICATION);
     base::RegisterWindowClass(kFormClass, &Form::WndProc, look);
-}
-
-namespace {
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-}  // namespace
-
-int WindowDpi(HWND hwnd) {
-    static auto fn = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (fn && hwnd) {
-        UINT dpi = fn(hwnd);
-        if (dpi) return static_cast<int>(dpi);
-    }
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-base::UniqueFont CreateUiFont(int pixelHeight, int dpi) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(pixelHeight, dpi, 96);
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    wcscpy_s(lf.lfFaceName, L"ＭＳ Ｐゴシック");
-    base::UniqueFont font(CreateFontIndirectW(&lf));
-    // The system maps a missing face to whatever it likes; keep the font only
-    // when what it picked really carries Japanese glyphs.
-    if (font) {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font.get());
-        int charset = GetTextCharset(dc);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        if (charset == SHIFTJIS_CHARSET) return font;
-    }
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    ncm.lfMessageFont.lfHeight = lf.lfHeight;
-    return base::UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
 }
 
 Form::Form() = default;
@@ -107,11 +104,16 @@ void Form::Create(const FormSpec& def, std::initializer_list<ControlSpec> contro
     font_ = CreateUiFont(12, dpi_);
 
     std::map<Control*, Bounds> placed;
-    for (const ControlSpec& c : controls) CreateControl(c, placed);
+    const ControlSpec* previous = nullptr;
+    for (const ControlSpec& row : controls) {
+        CreateControl(row, previous, placed);
+        previous = &row;
+    }
     base::RegisterDialogWindow(hwnd);
 }
 
-void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed) {
+void Form::CreateControl(const ControlSpec& row, const ControlSpec* previous,
+                         std::map<Control*, Bounds>& placed) {
     Bounds b = row.bounds;
     if (row.group) {
         const Bounds& g = placed.at(row.group);
@@ -119,126 +121,38 @@ void Form::CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& pla
         b.top += g.top;
     }
     placed[row.control] = b;
-
-    const wchar_t* cls = L"BUTTON";
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD exStyle = 0;
-    int height = b.height;
-    auto* radio = dynamic_cast<RadioButton*>(row.control);
-    switch (row.kind) {
-        case Kind::GroupBox: style |= BS_GROUPBOX | WS_GROUP; break;
-        case Kind::RadioButton: style |= BS_AUTORADIOBUTTON | WS_TABSTOP; break;
-        case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
-        case Kind::DefaultButton: style |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
-        case Kind::CancelButton: style |= BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP; break;
-        case Kind::DropDownList:
-            cls = L"COMBOBOX";
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
-            height += 200;  // the height given is the closed box; this is the list
-            break;
-        case Kind::DropDown:
-            cls = L"COMBOBOX";
-            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
-            height += 200;
-            break;
-        case Kind::Edit:
-            cls = L"EDIT";
-            style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-            exStyle |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Label:
-            cls = L"STATIC";
-            // A one-line label must not wrap its last word onto a line that
-            // its height hides.
-            style |= (b.height > 0 && b.height < 24 ? SS_LEFTNOWORDWRAP : SS_LEFT) | SS_NOTIFY | WS_GROUP;
-            break;
-        case Kind::Picture:
-            cls = L"STATIC";
-            style |= SS_OWNERDRAW | SS_NOTIFY | WS_GROUP;
-            break;
-        case Kind::StatusBar:
-            cls = STATUSCLASSNAMEW;
-            style |= CCS_BOTTOM;
-            break;
-    }
-    // A radio button starts a new group unless the control before it was a
-    // radio button of the same group box.
-    if (radio) {
-        radio->group_ = row.group;
-        std::vector<RadioButton*>& mates = radioGroups_[row.group];
-        for (RadioButton* mate : mates) {
-            mate->mates_.push_back(radio);
-            radio->mates_.push_back(mate);
-        }
-        mates.push_back(radio);
-        bool continues = false;
-        for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-            auto* prev = dynamic_cast<RadioButton*>(it->second);
-            continues = prev && prev->group_ == row.group;
-            break;
-        }
-        if (!continues) style |= WS_GROUP;
-    }
-    style |= row.control->ExtraStyle();
-    if (row.kind == Kind::Label && b.width == 0) {
-        // A label without a width sizes itself to its caption.
-        style &= ~static_cast<DWORD>(SS_LEFT);
-    }
-
+    const KindTraits& kind = TraitsOf(row.kind);
+    Control* c = row.control;
+    DWORD style = WS_CHILD | WS_VISIBLE | kind.style | c->ExtraStyle(row, previous);
+    int height = b.height + kind.dropHeight;
     int id = nextId_++;
-    HWND hwnd = CreateWindowExW(exStyle, cls, base::Widen(row.caption).c_str(), style, Scale(b.left),
-                                Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.windowClass, base::Widen(row.caption).c_str(), style,
+                                Scale(b.left), Scale(b.top), Scale(b.width), Scale(height), hwnd_.get(),
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                 nullptr);
     if (!hwnd) throw Exception("Cannot create control");
-    Control* c = row.control;
-    c->hwnd_ = hwnd;
-    c->id_ = id;
-    c->form_ = this;
+    c->Attach(*this, hwnd, id);
     controls_[id] = c;
     layout_[id] = {b.left, b.top, b.width, height};
 
     HFONT font = c->FontFor(*this, Scale(b.width));
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (b.width == 0) Place(*c, layout_[id], font);
-    if (auto* combo = dynamic_cast<ComboBox*>(c)) {
-        combo->editable_ = row.kind == Kind::DropDown;
-        for (const char* item : row.items) combo->AddItem(item);
-    }
-    if (row.group && (radio || !row.items.empty())) FitIntoGroup(row, font, placed);
-    if (row.kind == Kind::DefaultButton) defaultButton_ = dynamic_cast<Button*>(c);
-    if (row.kind == Kind::CancelButton) cancelButton_ = dynamic_cast<Button*>(c);
-    c->OnCreated();
+    c->OnAdded(*this, row);
+    if (row.group && (row.kind == Kind::RadioButton || !row.items.empty())) FitIntoGroup(row, font, placed);
 }
 
-namespace {
-SIZE TextExtent(HFONT font, const std::wstring& text) {
-    // One memory DC for every measurement: a window's DC is fetched and given
-    // back through the wineserver each time, and a form measures a dozen
-    // captions while it is built. Sizes in pixels do not depend on the DC.
-    static const base::UniqueDc dc(CreateCompatibleDC(nullptr));
-    HGDIOBJ old = SelectObject(dc.get(), font);
-    SIZE sz{};
-    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &sz);
-    SelectObject(dc.get(), old);
-    return sz;
-}
-}  // namespace
-
-int TextWidth(HFONT font, const std::string& text) {
-    std::wstring wide = base::Widen(text);
-    std::erase(wide, L'&');
-    return TextExtent(font, wide).cx;
+const std::vector<RadioButton*>& Form::JoinRadioGroup(RadioButton* radio, const Control* box) {
+    std::vector<RadioButton*>& group = radioGroups_[box];
+    group.push_back(radio);
+    return group;
 }
 
 void Form::Place(const Control& c, const Bounds& b, HFONT font) const {
     int width = Scale(b.width), height = Scale(b.height);
     if (b.width == 0) {
         // Sized to the caption, which the new font may draw larger or smaller.
-        int n = GetWindowTextLengthW(c.Handle());
-        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(c.Handle(), text.data(), n + 1)));
-        SIZE sz = TextExtent(font, text);
+        SIZE sz = TextExtent(font, base::Widen(WindowText(c.Handle())));
         width = sz.cx + 2;
         height = sz.cy + 2;
     }
@@ -304,99 +218,25 @@ Control* Form::ControlOf(HWND hwnd) const {
     return c && c->Handle() == hwnd ? c : nullptr;
 }
 
-std::string Form::Caption() const {
-    int n = GetWindowTextLengthW(hwnd_.get());
-    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(hwnd_.get(), buf.data(), n + 1);
-    buf.resize(static_cast<size_t>(n));
-    return base::Narrow(buf);
-}
+std::string Form::Caption() const { return WindowText(hwnd_.get()); }
 
 void Form::SetCaption(const std::string& caption) {
     SetWindowTextW(hwnd_.get(), base::Widen(caption).c_str());
 }
 
-namespace {
-RECT WindowRectOf(HWND hwnd) {
-    RECT r{};
-    if (IsIconic(hwnd) || !IsWindowVisible(hwnd)) {
-        // A minimised or hidden window reports its normal place through the
-        // placement, in workspace coordinates.
-        WINDOWPLACEMENT wp{};
-        wp.length = sizeof wp;
-        GetWindowPlacement(hwnd, &wp);
-        r = wp.rcNormalPosition;
-        if (!(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
-            MONITORINFO mi{};
-            mi.cbSize = sizeof mi;
-            if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi))
-                OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
-        }
-        return r;
-    }
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-}  // namespace
-
-int Form::Left() const { return WindowRectOf(hwnd_.get()).left; }
-int Form::Top() const { return WindowRectOf(hwnd_.get()).top; }
+int Form::Left() const { return NormalWindowRect(hwnd_.get()).left; }
+int Form::Top() const { return NormalWindowRect(hwnd_.get()).top; }
 int Form::Width() const {
-    RECT r = WindowRectOf(hwnd_.get());
+    RECT r = NormalWindowRect(hwnd_.get());
     return r.right - r.left;
 }
 int Form::Height() const {
-    RECT r = WindowRectOf(hwnd_.get());
+    RECT r = NormalWindowRect(hwnd_.get());
     return r.bottom - r.top;
 }
 
-namespace {
-// How much of the caption must show for the user to grab it and drag the
-// window back, in 96-DPI pixels; Windows keeps a like margin when a window is
-// dragged off the screen.
-constexpr int kUsableCaption = 100;
-
-struct CaptionSearch {
-    RECT strip;
-    LONG minWidth;
-    bool found = false;
-};
-
-BOOL CALLBACK CaptionOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    auto& search = *reinterpret_cast<CaptionSearch*>(data);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (!GetMonitorInfoW(monitor, &mi)) return TRUE;
-    const RECT& work = mi.rcWork;
-    const RECT& s = search.strip;
-    LONG visible = std::min(s.right, work.right) - std::max(s.left, work.left);
-    if (s.top >= work.top && s.bottom <= work.bottom && visible >= search.minWidth) search.found = true;
-    return !search.found;
-}
-}  // namespace
-
 void Form::MoveToStoredPosition(int left, int top) {
-    HWND hwnd = hwnd_.get();
-    RECT window{};
-    GetWindowRect(hwnd, &window);
-    POINT client{0, 0};
-    ClientToScreen(hwnd, &client);
-    int width = window.right - window.left;
-    int height = window.bottom - window.top;
-    // The strip from the window's top edge down to its client area: the caption.
-    CaptionSearch search{{left, top, left + width, top + (client.y - window.top)},
-                         std::min<LONG>(width, Scale(kUsableCaption))};
-    EnumDisplayMonitors(nullptr, nullptr, CaptionOnMonitor, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) {
-        RECT r{left, top, left + width, top + height};
-        MONITORINFO mi{};
-        mi.cbSize = sizeof mi;
-        GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
-        const RECT& w = mi.rcWork;
-        left = std::max<int>(w.left, std::min<int>(left, w.right - width));
-        top = std::max<int>(w.top, std::min<int>(top, w.bottom - height));
-    }
-    SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveOntoWorkArea(hwnd_.get(), left, top, Scale(kUsableCaption));
 }
 
 void Form::RefreshCursor() const {
@@ -478,9 +318,9 @@ void Form::RestoreFocus() {
     if (target) SetFocus(target);
 }
 
-void Form::AttachTimer(Timer* timer) { timers_[timer->id_] = timer; }
+void Form::AttachTimer(Timer* timer) { timers_[timer->Id()] = timer; }
 
-void Form::DetachTimer(Timer* timer) { timers_.erase(timer->id_); }
+void Form::DetachTimer(Timer* timer) { timers_.erase(timer->Id()); }
 
 LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {

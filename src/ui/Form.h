@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/Controls.h"
 #include "base/Handles.h"
+#include "ui/Controls.h"
+#include "ui/Fonts.h"
 
 namespace ui {
 
@@ -101,6 +102,13 @@ public:
     void AttachTimer(Timer* timer);
     void DetachTimer(Timer* timer);
 
+    // The buttons that Enter and Esc press (their rows say so).
+    void SetDefaultButton(Button* button) { defaultButton_ = button; }
+    void SetCancelButton(Button* button) { cancelButton_ = button; }
+    // Puts a radio button into the radio group of a group box (null: of the
+    // form outside every box) and returns the whole group, in the order made.
+    const std::vector<RadioButton*>& JoinRadioGroup(RadioButton* radio, const Control* box);
+
 protected:
     // Runs each time the form is shown, before it becomes visible.
     virtual void FormShow() {}
@@ -123,7 +131,8 @@ private:
     void RememberFocus();
     void RestoreFocus();
     HWND FirstTabStop() const;
-    void CreateControl(const ControlSpec& row, std::map<Control*, Bounds>& placed);
+    void CreateControl(const ControlSpec& row, const ControlSpec* previous,
+                       std::map<Control*, Bounds>& placed);
     void FitIntoGroup(const ControlSpec& row, HFONT font, std::map<Control*, Bounds>& placed);
     Control* FindControl(int id) const;
     // The control of a child window of this form; null for any other window.
@@ -141,7 +150,7 @@ private:
     void Place(const Control& c, const Bounds& b, HFONT font) const;
     std::map<UINT_PTR, Timer*> timers_;
     // The radio buttons of each group box (null: those outside any).
-    std::map<Control*, std::vector<RadioButton*>> radioGroups_;
+    std::map<const Control*, std::vector<RadioButton*>> radioGroups_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
     int nextId_ = 100;
@@ -151,15 +160,5 @@ private:
     bool shownOnce_ = false;
     HWND focus_ = nullptr;
 };
-
-// Creates the form's font: "ＭＳ Ｐゴシック" 12 px in the Shift-JIS set when
-// the system has it, else the system's message font at the same height.
-base::UniqueFont CreateUiFont(int pixelHeight, int dpi);
-
-// The width of a caption in a font; the accelerator's "&" is not drawn.
-int TextWidth(HFONT font, const std::string& text);
-
-// The DPI of a window (96 when the system cannot tell).
-int WindowDpi(HWND hwnd);
 
 }  // namespace ui
