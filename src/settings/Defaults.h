@@ -31,7 +31,6 @@ inline constexpr char IEProgramPath[] = "C:\\Program Files\\Internet Explorer\\I
 inline constexpr char FirefoxProgramPath[] = "C:\\Program Files\\Mozilla Firefox\\firefox.exe";
 inline constexpr char OperaProgramPath[] = "C:\\Program Files\\Opera\\Opera.exe";
 
-inline constexpr int DefaultTimeOutSec = 10;
 inline constexpr char DefaultTimeOutText[] = "10";
 
 }  // namespace defaults
