@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "app/AboutWindow.h"
 #include "app/Pictures.h"
@@ -100,9 +101,6 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     Inet->TimeOut = 10000;
     Inet->OnSuccess = [this](net::CmdType cmd) { InetSuccess(cmd); };
 
-    CyberUserId.clear();
-    CyberPassword.clear();
-    IdPassUrl.clear();
     iniFile = std::make_unique<IniFile>(SettingsFilePath(options_.settingsFolder));
     BrowserStores stores;
     stores.ieKey = options_.ieKey;
@@ -119,33 +117,23 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     LoadSettings();
 }
 
-TfrmMain::~TfrmMain() {
-    ListCheck.reset();
-    AboutDialog.reset();
-    SettingDialog.reset();
-    Checker.reset();
-    Launcher.reset();
-    Dispatcher.reset();
-    iniFile.reset();
-    Inet.reset();
-    Tray.reset();
-}
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::LoadSettings() {
-    TimeOutSec = iniFile->ReadInteger("TIMEOUT", "PROXY", defaults::DefaultTimeOutSec);
-    IdPassUrl = iniFile->ReadString("URL", "IDPASS", defaults::DefaultIdPassUrl);
+    TimeOutSec = iniFile->ReadNumber(setting::TimeOut);
+    IdPassUrl = iniFile->Read(setting::IdPassUrl);
 }
 
 void TfrmMain::LoadPosition() {
-    int top = iniFile->ReadInteger("POSITION", "M_TOP", 300);
-    int left = iniFile->ReadInteger("POSITION", "M_LEFT", 300);
+    int top = iniFile->Read(setting::MainTop);
+    int left = iniFile->Read(setting::MainLeft);
     MoveToStoredPosition(left, top);
 }
 
 void TfrmMain::SavePosition() {
     // The normal position, also when the window is minimised or in the tray.
-    iniFile->WriteInteger("POSITION", "M_TOP", Top());
-    iniFile->WriteInteger("POSITION", "M_LEFT", Left());
+    iniFile->Write(setting::MainTop, Top());
+    iniFile->Write(setting::MainLeft, Left());
 }
 
 void TfrmMain::CreateSettingDialog() {
@@ -159,11 +147,11 @@ void TfrmMain::FormShow() {
     shown_ = true;
     PostMessageW(Handle(), kCreateLaterMessage, 0, 0);
     LoadPosition();
-    BrowserIndex = iniFile->ReadInteger("BROWSER", "DEFAULT", 0);
+    BrowserIndex = iniFile->Read(setting::DefaultBrowser);
     cmbBrowser.SetItemIndex(BrowserIndex);
     SetCaption(Dispatcher->SelectBrowser(BrowserIndex));
-    ProxyType = iniFile->ReadInteger("SERVER", "TYPE", 0);
-    ProxyOption = iniFile->ReadInteger("SERVER", "ANYOPTION", 1);
+    ProxyType = iniFile->Read(setting::ListType);
+    ProxyOption = iniFile->Read(setting::ListOption);
     ui::RadioButton* types[] = {&RadioProxyType0, &RadioProxyType1, &RadioProxyType2};
     ui::RadioButton* options[] = {&RadioOption0, &RadioOption1, &RadioOption2, &RadioOption3};
     if (ProxyType >= 0 && ProxyType < 3) types[ProxyType]->SetChecked(true);
@@ -187,7 +175,7 @@ void TfrmMain::RefreshState() {
     // the user types into the box.
     if (cmbProxyList.Text() != ProxyText) {
         cmbProxyList.SetText(ProxyText);
-        SendMessageW(cmbProxyList.Handle(), CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+        cmbProxyList.SetEditSelection(-1, -1);
     }
     if (UsingProxy == 1) {
         cmdUseProxy.SetText("Direct (&P)");
@@ -208,7 +196,7 @@ void TfrmMain::RefreshState() {
 }
 
 void TfrmMain::ApplyTermination() {
-    switch (iniFile->ReadInteger("TERMINAL", "OPTION", 1)) {
+    switch (iniFile->Read(setting::TerminalOption)) {
         case 1:
             UsingProxy = 0;
             Dispatcher->SetEnabled(0);
@@ -217,7 +205,7 @@ void TfrmMain::ApplyTermination() {
             // The proxy is switched on before the default address is written.
             UsingProxy = 1;
             Dispatcher->SetEnabled(1);
-            ProxyText = CutProxyText(iniFile->ReadString("URL", "DEFAULT", ""));
+            ProxyText = CutProxyText(iniFile->Read(setting::DefaultProxy));
             Dispatcher->SetServer(ProxyText);
             break;
         default: break;  // 0 keeps the current state; other values do nothing
@@ -235,24 +223,23 @@ void TfrmMain::Terminate() {
 }
 
 bool TfrmMain::FormCloseQuery() {
-    if (fetching_) {
-        // The fetch is waiting inside this very thread: abort it, and let the
-        // Get Proxy command finish the close once it has unwound.
-        quitAfterFetch_ = true;
-        Inet->Abort();
-        return false;
-    }
-    Terminate();
-    return true;
+    Quit();  // destroys the window itself, now or once a waiting fetch has ended
+    return false;
 }
 
-void TfrmMain::EndApplication() {
-    if (fetching_) {
-        quitAfterFetch_ = true;
-        Inet->Abort();
-        return;
-    }
-    DestroyWindow(Handle());
+void TfrmMain::Quit() {
+    AfterFetch([this] {
+        Terminate();
+        DestroyWindow(Handle());
+    });
+}
+
+void TfrmMain::AfterFetch(std::function<void()> action) {
+    if (!fetching_) return action();
+    // The fetch is waiting inside this very thread: abort it, and let the Get
+    // Proxy command run the action once it has unwound.
+    afterFetch_ = std::move(action);
+    Inet->Abort();
 }
 
 bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -283,33 +270,33 @@ void TfrmMain::cmdUseProxyClick() {
     RefreshState();
 }
 
-void TfrmMain::cmbProxyListChange() {
+void TfrmMain::cmbProxyListChange() { UseListText(); }
+
+void TfrmMain::UseListText() {
     ProxyText = CutProxyText(cmbProxyList.Text());
     Dispatcher->SetServer(ProxyText);
     RefreshState();
 }
 
-void TfrmMain::cmdSetDefaultClick() { iniFile->WriteString("URL", "DEFAULT", cmbProxyList.Text()); }
+void TfrmMain::cmdSetDefaultClick() { iniFile->Write(setting::DefaultProxy, cmbProxyList.Text()); }
 
 void TfrmMain::cmdUseDefaultClick() {
-    cmbProxyList.SetText(iniFile->ReadString("URL", "DEFAULT", ""));
-    ProxyText = CutProxyText(cmbProxyList.Text());
-    Dispatcher->SetServer(ProxyText);
-    RefreshState();
+    cmbProxyList.SetText(iniFile->Read(setting::DefaultProxy));
+    UseListText();
+}
+
+std::string TfrmMain::TesterUrl(ui::MouseButton button) const {
+    return iniFile->Read(button == ui::MouseButton::Right ? setting::Checker2Url : setting::Checker1Url);
 }
 
 void TfrmMain::cmdCheckMouseDown(ui::MouseButton button) {
-    std::string checker1 = iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url);
-    std::string checker2 = iniFile->ReadString("URL", "CHECKER2", defaults::DefaultChecker2Url);
-    Launcher->Launch(BrowserIndex, button == ui::MouseButton::Right ? checker2 : checker1);
+    Launcher->Launch(BrowserIndex, TesterUrl(button));
 }
 
-void TfrmMain::PM_TestClick() {
-    Launcher->Launch(BrowserIndex, iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
-}
+void TfrmMain::PM_TestClick() { Launcher->Launch(BrowserIndex, TesterUrl(ui::MouseButton::Left)); }
 
-void TfrmMain::CheckBrowserPath(const std::string& section) {
-    if (!StoredProgramExists(*iniFile, section)) cmbBrowser.SetItemIndex(0);
+void TfrmMain::CheckBrowserPath(const TextSetting& programPath) {
+    if (!StoredProgramExists(*iniFile, programPath)) cmbBrowser.SetItemIndex(0);
 }
 
 void TfrmMain::cmbBrowserClick() {
@@ -318,9 +305,9 @@ void TfrmMain::cmbBrowserClick() {
     base::Guarded([this] { ApplyTermination(); });
     CancelListCheck();
     switch (cmbBrowser.ItemIndex()) {
-        case 1: CheckBrowserPath("CHROME"); break;
-        case 2: CheckBrowserPath("FIREFOX"); break;
-        case 3: CheckBrowserPath("OPERA"); break;
+        case 1: CheckBrowserPath(setting::ChromePath); break;
+        case 2: CheckBrowserPath(setting::FirefoxPath); break;
+        case 3: CheckBrowserPath(setting::OperaPath); break;
         default: break;
     }
     BrowserIndex = std::max(0, cmbBrowser.ItemIndex());
@@ -343,15 +330,7 @@ void TfrmMain::ImageClick() {
 
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 
-void TfrmMain::PM_QuitClick() {
-    if (fetching_) {
-        quitAfterFetch_ = true;
-        Inet->Abort();
-        return;
-    }
-    Terminate();
-    EndApplication();
-}
+void TfrmMain::PM_QuitClick() { Quit(); }
 
 void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
 
@@ -375,77 +354,73 @@ void TfrmMain::cmdGetListClick() {
         ListCheck->Clear();
         cmbProxyList.RedrawItem(-1);
     }
-    bool listed = false;
+    SetCredentials();
+    // A quit during the credentials fetch ends the command there.
+    bool listed = !afterFetch_ && FetchList();
+    SetFetching(false);
+    if (afterFetch_)
+        std::exchange(afterFetch_, nullptr)();
+    else if (listed)
+        StartListCheck();
+}
+
+void TfrmMain::SetCredentials() {
     Inet->HeaderInfo.UserId = defaults::Missing;
     Inet->HeaderInfo.Password = defaults::Missing;
-    if (!IdPassUrl.empty()) {
-        Checker->Lookup(CyberUserId, CyberPassword);
-        if (CyberUserId != defaults::Missing) {
-            Inet->HeaderInfo.UserId = CyberUserId;
-            Inet->HeaderInfo.Password = CyberPassword;
-        }
-    }
-    if (!quitAfterFetch_) {
-        std::string addresses[3] = {
-            iniFile->ReadString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl),
-            iniFile->ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl),
-            iniFile->ReadString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl),
-        };
-        // A huge stored time-out is capped rather than wrapped around; a
-        // negative one stays negative, which the client refuses as a range
-        // error before it connects.
-        int64_t ms = static_cast<int64_t>(TimeOutSec) * 1000;
-        Inet->TimeOut = static_cast<int32_t>(std::clamp<int64_t>(ms, INT32_MIN, INT32_MAX));
-        stsBar.SetPanelText(0, "Now Getting");
-        ReportSuccess = true;
-        try {
-            // A list type outside the table has no address: fail, fetch nothing.
-            if (ProxyType < 0 || ProxyType > 2) throw Exception("No list address for this type");
-            Inet->Get("http://" + addresses[ProxyType]);
-            cmbProxyList.Clear();
-            ParseProxyList();
-            cmbProxyList.SetItemIndex(0);
-            if (!cmbProxyList.Text().empty()) {
-                ProxyText = CutProxyText(cmbProxyList.Text());
-                Dispatcher->SetServer(ProxyText);
-                RefreshState();
-            }
-            listed = true;
-        } catch (const std::exception&) {
-            // Every failure of the fetch or the page reads as a time-out.
-            stsBar.SetPanelText(0, "TimeOut");
-            cmbProxyList.Clear();
-        }
-    }
-    SetFetching(false);
-    if (listed && !quitAfterFetch_) StartListCheck();
-    if (quitAfterFetch_) {
-        // The user closed the window or chose Quit while the fetch waited.
-        Terminate();
-        DestroyWindow(Handle());
+    if (IdPassUrl.empty()) return;
+    Checker->Lookup(CyberUserId, CyberPassword);
+    if (CyberUserId != defaults::Missing) {
+        Inet->HeaderInfo.UserId = CyberUserId;
+        Inet->HeaderInfo.Password = CyberPassword;
     }
 }
 
-void TfrmMain::ParseProxyList() {
-    std::vector<std::string> entries = ::ParseProxyList(Inet->Body, ProxyOption);
-    HWND combo = cmbProxyList.Handle();
-    // Thousands of entries: reserve once and paint once.
-    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(combo, CB_INITSTORAGE, entries.size(), entries.size() * 24);
-    for (const std::string& e : entries) cmbProxyList.AddItem(e);
-    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+std::string TfrmMain::ListAddress() const {
+    // A list type outside the table has no address: fail, fetch nothing.
+    if (ProxyType < 0 || ProxyType > 2) throw Exception("No list address for this type");
+    const TextSetting* pages[] = {&setting::AnonymousUrl, &setting::NonAnonymousUrl, &setting::SpeedRankUrl};
+    return iniFile->Read(*pages[ProxyType]);
+}
+
+void TfrmMain::SetFetchTimeOut() {
+    // A huge stored time-out is capped, not wrapped around; a negative one
+    // stays negative, and the client refuses it before it connects.
+    int64_t ms = static_cast<int64_t>(TimeOutSec) * 1000;
+    Inet->TimeOut = static_cast<int32_t>(std::clamp<int64_t>(ms, INT32_MIN, INT32_MAX));
+}
+
+bool TfrmMain::FetchList() {
+    SetFetchTimeOut();
+    stsBar.SetPanelText(0, "Now Getting");
+    ReportSuccess = true;
+    try {
+        Inet->Get("http://" + ListAddress());
+        cmbProxyList.Clear();
+        cmbProxyList.SetItems(ParseProxyList(Inet->Body, ProxyOption));
+        UseFirstEntry();
+        return true;
+    } catch (const std::exception&) {
+        // Every failure of the fetch or the page reads as a time-out.
+        stsBar.SetPanelText(0, "TimeOut");
+        cmbProxyList.Clear();
+        return false;
+    }
+}
+
+void TfrmMain::UseFirstEntry() {
+    cmbProxyList.SetItemIndex(0);
+    // An empty list leaves the browser as it was.
+    if (!cmbProxyList.Text().empty()) UseListText();
 }
 
 void TfrmMain::StartListCheck() {
     // With 0 the program makes no connection beyond the list fetch.
-    if (!options_.checkListedProxies || iniFile->ReadInteger("CHECK", "ENABLE", 1) == 0) return;
-    std::vector<std::string> entries;
-    entries.reserve(static_cast<size_t>(std::max(0, cmbProxyList.Count())));
-    for (int i = 0; i < cmbProxyList.Count(); ++i) entries.push_back(cmbProxyList.Item(i));
+    if (!options_.checkListedProxies || iniFile->Read(setting::CheckEnable) == 0) return;
+    std::vector<std::string> entries = cmbProxyList.Items();
     if (entries.empty()) return;
     std::string request;
     try {
-        request = probe::ProbeRequest(iniFile->ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
+        request = probe::ProbeRequest(TesterUrl(ui::MouseButton::Left));
     } catch (const Exception&) {
         return;  // a tester address that no request can name: nothing to ask the proxies
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the hub that owns the dispatcher, the launcher and the
 // credential lookup, and shows the selected browser's proxy state.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,16 +56,17 @@ public:
     ui::Timer Timer{*this};
     std::unique_ptr<TTrayIcon> Tray;
     std::unique_ptr<net::TNMHTTP> Inet;
-    // Checks the listed proxies after Get Proxy; made for the first check.
-    std::unique_ptr<ProxyCheck> ListCheck;
 
-    // Owned objects, made in this order.
+    // Owned objects, made in this order and destroyed in the reverse one.
     std::unique_ptr<IniFile> iniFile;
     std::unique_ptr<Proxy> Dispatcher;
     std::unique_ptr<Browse> Launcher;
     std::unique_ptr<IDChecker> Checker;
     std::unique_ptr<TfrmSetting> SettingDialog;
     std::unique_ptr<TfrmAbout> AboutDialog;
+    // Checks the listed proxies after Get Proxy; made for the first check,
+    // and the first to go.
+    std::unique_ptr<ProxyCheck> ListCheck;
 
     int32_t TimeOutSec = 0;
     BrowserKind BrowserIndex = 0;
@@ -112,11 +114,30 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void CheckBrowserPath(const std::string& section);
+    void CheckBrowserPath(const TextSetting& programPath);
     void CreateSettingDialog();
-    void EndApplication();
-    void ParseProxyList();
+    // The text of cmbProxyList becomes the browser's proxy address.
+    void UseListText();
+    // The first tester page, or the second for the right mouse button.
+    std::string TesterUrl(ui::MouseButton button) const;
+
+    // The steps of Get Proxy. The credentials go to the HTTP client ("0" for
+    // none), looked up when a credentials page is set.
+    void SetCredentials();
+    // The stored address (without a scheme) of the chosen list type's page.
+    std::string ListAddress() const;
+    void SetFetchTimeOut();
+    // Fetches and parses the page into the list; false when either failed.
+    bool FetchList();
+    // The first entry, if any, becomes the browser's proxy address.
+    void UseFirstEntry();
     void SetFetching(bool fetching);
+    // Runs the action now; while a list fetch waits inside this thread, aborts
+    // the fetch and runs it once the Get Proxy command has unwound.
+    void AfterFetch(std::function<void()> action);
+    // Ends the program (the termination choice, the position, the window),
+    // after the fetch, if one waits.
+    void Quit();
     // Starts checking the entries of the list, unless [CHECK] ENABLE is 0.
     void StartListCheck();
     void CancelListCheck();
@@ -128,5 +149,5 @@ private:
     bool shown_ = false;
     bool ended_ = false;
     bool fetching_ = false;
-    bool quitAfterFetch_ = false;
+    std::function<void()> afterFetch_;
 };

@@ -11,9 +11,9 @@
 std::string Browse::ProgramPath(int kind) const {
     switch (kind) {
         case 0: return defaults::IEProgramPath;
-        case 1: return settings_.ReadString("CHROME", "PATH", defaults::ChromePathTemplate);
-        case 2: return settings_.ReadString("FIREFOX", "PATH", defaults::FirefoxProgramPath);
-        case 3: return settings_.ReadString("OPERA", "PATH", defaults::OperaProgramPath);
+        case 1: return settings_.Read(setting::ChromePath);
+        case 2: return settings_.Read(setting::FirefoxPath);
+        case 3: return settings_.Read(setting::OperaPath);
         default: return {};
     }
 }

@@ -12,7 +12,7 @@ FireFox::FireFox(std::string settingsFile, std::string appDataFolder)
 
 void FireFox::FindPrefsFile() {
     IniFile settings(settingsFile_.empty() ? SettingsFilePath() : settingsFile_);
-    PrefsPath_ = settings.ReadString("FIREFOX", "INIFILE", "");
+    PrefsPath_ = settings.Read(setting::FirefoxIniFile);
     if (PrefsPath_.empty()) PrefsPath_ = FindProfilePrefsFile(appDataFolder_);
 }
 

@@ -15,7 +15,7 @@ void Opera::FindPrefsFile() {
     // Taken exactly as stored: a "%USER%" left in the path names no file, and
     // only the settings dialog fills in the login name.
     IniFile settings(settingsFile_.empty() ? SettingsFilePath() : settingsFile_);
-    PrefsPath_ = settings.ReadString("OPERA", "INIFILE", defaults::OperaIniTemplate);
+    PrefsPath_ = settings.Read(setting::OperaIniFile);
 }
 
 int Opera::GetEnabled() { return IniFile(PrefsPath_, IniOwner::Foreign).ReadInteger(kSection, kUseHttp, 0); }

@@ -11,7 +11,7 @@ void IDChecker::Lookup(std::string& userId, std::string& password) {
     ReportSuccess_ = false;
     std::optional<Credentials> page;
     try {
-        std::string address = IniFile_.ReadString("URL", "IDPASS", defaults::DefaultIdPassUrl);
+        std::string address = IniFile_.Read(setting::IdPassUrl);
         Inet_.Get("http://" + address);
         page = ParseCredentialsPage(Inet_.Body);
         if (page) {
@@ -24,8 +24,8 @@ void IDChecker::Lookup(std::string& userId, std::string& password) {
     }
     Credentials chosen;
     if (page) {
-        chosen = ChooseCredentials(page, IniFile_.ReadString("CYBER", "USERID", defaults::Missing),
-                                   IniFile_.ReadString("CYBER", "PASSWORD", defaults::Missing));
+        chosen = ChooseCredentials(page, IniFile_.Read(setting::CyberUserId.Or(defaults::Missing)),
+                                   IniFile_.Read(setting::CyberPassword.Or(defaults::Missing)));
     } else {
         chosen = ChooseCredentials(std::nullopt, "", "");
     }

@@ -1,5 +1,7 @@
 #pragma once
-// The built-in texts: the title, the settings file name and every default.
+// The built-in texts: the title, the settings file name and every default;
+// and every key of the settings file, by name.
+#include <cstdint>
 
 namespace defaults {
 
@@ -29,7 +31,51 @@ inline constexpr char IEProgramPath[] = "C:\\Program Files\\Internet Explorer\\I
 inline constexpr char FirefoxProgramPath[] = "C:\\Program Files\\Mozilla Firefox\\firefox.exe";
 inline constexpr char OperaProgramPath[] = "C:\\Program Files\\Opera\\Opera.exe";
 
-inline constexpr int DefaultTimeOutSec = 10;
 inline constexpr char DefaultTimeOutText[] = "10";
 
 }  // namespace defaults
+
+// A key of the settings file and what reading it gives when it is missing.
+template <typename T>
+struct Setting {
+    const char* section;
+    const char* key;
+    T fallback;
+
+    // The same key for a reader that wants another default.
+    constexpr Setting Or(T other) const { return {section, key, other}; }
+};
+using TextSetting = Setting<const char*>;
+using IntSetting = Setting<int32_t>;
+
+namespace setting {
+
+inline constexpr IntSetting MainTop{"POSITION", "M_TOP", 300};
+inline constexpr IntSetting MainLeft{"POSITION", "M_LEFT", 300};
+inline constexpr IntSetting DialogTop{"POSITION", "S_TOP", 300};
+inline constexpr IntSetting DialogLeft{"POSITION", "S_LEFT", 300};
+inline constexpr IntSetting ListType{"SERVER", "TYPE", 0};
+inline constexpr IntSetting ListOption{"SERVER", "ANYOPTION", 1};
+inline constexpr TextSetting DefaultProxy{"URL", "DEFAULT", ""};
+inline constexpr TextSetting AnonymousUrl{"URL", "ANONYMOUS", defaults::DefaultAnonymousUrl};
+inline constexpr TextSetting NonAnonymousUrl{"URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl};
+inline constexpr TextSetting SpeedRankUrl{"URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl};
+inline constexpr TextSetting Checker1Url{"URL", "CHECKER1", defaults::DefaultChecker1Url};
+inline constexpr TextSetting Checker2Url{"URL", "CHECKER2", defaults::DefaultChecker2Url};
+inline constexpr TextSetting IdPassUrl{"URL", "IDPASS", defaults::DefaultIdPassUrl};
+inline constexpr IntSetting TerminalOption{"TERMINAL", "OPTION", 1};
+inline constexpr TextSetting OperaIniFile{"OPERA", "INIFILE", defaults::OperaIniTemplate};
+inline constexpr TextSetting OperaPath{"OPERA", "PATH", defaults::OperaProgramPath};
+inline constexpr TextSetting FirefoxIniFile{"FIREFOX", "INIFILE", ""};
+inline constexpr TextSetting FirefoxPath{"FIREFOX", "PATH", defaults::FirefoxProgramPath};
+inline constexpr TextSetting ChromePath{"CHROME", "PATH", defaults::ChromePathTemplate};
+inline constexpr IntSetting DefaultBrowser{"BROWSER", "DEFAULT", 0};
+inline constexpr TextSetting CyberUserId{"CYBER", "USERID", defaults::DefaultUserId};
+inline constexpr TextSetting CyberPassword{"CYBER", "PASSWORD", defaults::DefaultPassword};
+// A number kept as the text the user typed: the dialog shows and stores it as
+// it stands, the main window reads it as a number.
+inline constexpr TextSetting TimeOut{"TIMEOUT", "PROXY", defaults::DefaultTimeOutText};
+// 0 turns the check of the listed proxies off.
+inline constexpr IntSetting CheckEnable{"CHECK", "ENABLE", 1};
+
+}  // namespace setting

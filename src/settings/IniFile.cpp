@@ -95,6 +95,10 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
     return ini::ParseInteger(ReadString(section, key, ""), fallback);
 }
 
+int32_t IniFile::ReadNumber(const TextSetting& s) const {
+    return ini::ParseInteger(ReadString(s.section, s.key, ""), ini::ParseInteger(s.fallback, 0));
+}
+
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
     WriteString(section, key, std::to_string(value));
 }

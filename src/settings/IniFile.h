@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Error.h"
+#include "settings/Defaults.h"
 
 // Raised when the file system refuses a write: "<path> に書き込めません".
 class EIniFileException : public Exception {
@@ -41,6 +42,15 @@ public:
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const;
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+
+    // The keys of the settings file, by name.
+    std::string Read(const TextSetting& s) const { return ReadString(s.section, s.key, s.fallback); }
+    int32_t Read(const IntSetting& s) const { return ReadInteger(s.section, s.key, s.fallback); }
+    // A number kept as text: what is not a whole number reads as the number
+    // that the fallback text holds.
+    int32_t ReadNumber(const TextSetting& s) const;
+    void Write(const TextSetting& s, const std::string& value) { WriteString(s.section, s.key, value); }
+    void Write(const IntSetting& s, int32_t value) { WriteInteger(s.section, s.key, value); }
 
 private:
     void KeepUnicode(bool writing) const;

@@ -13,7 +13,7 @@ bool CanOpenForReading(const std::string& path) {
     return true;
 }
 
-bool StoredProgramExists(const IniFile& settings, const std::string& section) {
-    std::string path = settings.ReadString(section, "PATH", defaults::Missing);
+bool StoredProgramExists(const IniFile& settings, const TextSetting& programPath) {
+    std::string path = settings.Read(programPath.Or(defaults::Missing));
     return path.size() <= kMaxProgramPath && CanOpenForReading(path);
 }

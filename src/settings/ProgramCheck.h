@@ -13,5 +13,6 @@ inline constexpr size_t kMaxProgramPath = 199;
 // from the current directory, as the stored default "0" is).
 bool CanOpenForReading(const std::string& path);
 
-// section/PATH as stored (default "0") names a program file that is there.
-bool StoredProgramExists(const IniFile& settings, const std::string& section);
+// The program path as stored (a missing key reads "0") names a program file
+// that is there.
+bool StoredProgramExists(const IniFile& settings, const TextSetting& programPath);

@@ -17,7 +17,6 @@ using ui::Kind;
 constexpr char kIniNotFound[] = "=== IniFile Not Found ===";
 constexpr char kOperaNotFound[] = "Opera.exe Not Found";
 constexpr char kFirefoxNotFound[] = "Firefox.exe Not Found";
-constexpr int32_t kDefaultPosition = 300;
 
 }  // namespace
 
@@ -122,31 +121,51 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
     OKBtn.onClick = [this] { OKBtnClick(); };
     CancelBtn.onClick = [this] { SetModalResult(ui::mrCancel); };
     cmdInitialize.onClick = [this] { cmdInitializeClick(); };
+    fields_ = {
+        {cmbProxyType, setting::ListType},
+        {cmbAnyOption, setting::ListOption},
+        {txtDefaultProxy, setting::DefaultProxy},
+        {txtAnonymousURL, setting::AnonymousUrl},
+        {txtNonAnonymousURL, setting::NonAnonymousUrl},
+        {txtSpeedURL, setting::SpeedRankUrl},
+        {txtCheckerURL1, setting::Checker1Url},
+        {txtCheckerURL2, setting::Checker2Url},
+        {txtPasswdURL, setting::IdPassUrl},
+        {cmbTerminal, setting::TerminalOption},
+        {txtOperaIni, setting::OperaIniFile},
+        {txtOperaPath, setting::OperaPath},
+        {txtFirefoxIni, setting::FirefoxIniFile},
+        {txtFirefoxPath, setting::FirefoxPath},
+        {txtChromePath, setting::ChromePath},
+        {cmbBrowser, setting::DefaultBrowser},
+        {txtUserID, setting::CyberUserId},
+        {txtPassword, setting::CyberPassword},
+        {txtTimeout, setting::TimeOut},
+    };
 }
 
 void TfrmSetting::LoadPosition() {
-    int top = settings_.ReadInteger("POSITION", "S_TOP", kDefaultPosition);
-    int left = settings_.ReadInteger("POSITION", "S_LEFT", kDefaultPosition);
+    int top = settings_.Read(setting::DialogTop);
+    int left = settings_.Read(setting::DialogLeft);
     MoveToStoredPosition(left, top);
 }
 
 void TfrmSetting::SavePosition() {
-    settings_.WriteInteger("POSITION", "S_TOP", Top());
-    settings_.WriteInteger("POSITION", "S_LEFT", Left());
+    settings_.Write(setting::DialogTop, Top());
+    settings_.Write(setting::DialogLeft, Left());
 }
 
-void TfrmSetting::LoadIndex(ui::ComboBox& list, const char* section, const char* key, int32_t fallback) {
+void TfrmSetting::LoadIndex(ui::ComboBox& list, const IntSetting& key) {
     // An index edited by hand beyond the items leaves the list showing nothing.
-    int32_t index = settings_.ReadInteger(section, key, fallback);
+    int32_t index = settings_.Read(key);
     list.SetItemIndex(index >= 0 && index < list.Count() ? index : -1);
 }
 
-void TfrmSetting::SaveIndex(const ui::ComboBox& list, const char* section, const char* key,
-                            int32_t fallback) {
+void TfrmSetting::SaveIndex(const ui::ComboBox& list, const IntSetting& key) {
     // A list showing nothing stores what the file held, so Save never turns a
     // setting into -1, which no reader expects.
     int index = list.ItemIndex();
-    settings_.WriteInteger(section, key, index >= 0 ? index : settings_.ReadInteger(section, key, fallback));
+    settings_.Write(key, index >= 0 ? index : settings_.Read(key));
 }
 
 void TfrmSetting::CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
@@ -159,25 +178,12 @@ void TfrmSetting::CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile,
 
 void TfrmSetting::FormShow() {
     LoadPosition();
-    LoadIndex(cmbProxyType, "SERVER", "TYPE", 0);
-    LoadIndex(cmbAnyOption, "SERVER", "ANYOPTION", 1);
-    txtDefaultProxy.SetText(settings_.ReadString("URL", "DEFAULT", ""));
-    txtAnonymousURL.SetText(settings_.ReadString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl));
-    txtNonAnonymousURL.SetText(settings_.ReadString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl));
-    txtSpeedURL.SetText(settings_.ReadString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl));
-    txtCheckerURL1.SetText(settings_.ReadString("URL", "CHECKER1", defaults::DefaultChecker1Url));
-    txtCheckerURL2.SetText(settings_.ReadString("URL", "CHECKER2", defaults::DefaultChecker2Url));
-    txtPasswdURL.SetText(settings_.ReadString("URL", "IDPASS", defaults::DefaultIdPassUrl));
-    LoadIndex(cmbTerminal, "TERMINAL", "OPTION", 1);
-    txtOperaIni.SetText(settings_.ReadString("OPERA", "INIFILE", defaults::OperaIniTemplate));
-    txtOperaPath.SetText(settings_.ReadString("OPERA", "PATH", defaults::OperaProgramPath));
-    txtFirefoxIni.SetText(settings_.ReadString("FIREFOX", "INIFILE", ""));
-    txtFirefoxPath.SetText(settings_.ReadString("FIREFOX", "PATH", defaults::FirefoxProgramPath));
-    txtChromePath.SetText(settings_.ReadString("CHROME", "PATH", defaults::ChromePathTemplate));
-    LoadIndex(cmbBrowser, "BROWSER", "DEFAULT", 0);
-    txtUserID.SetText(settings_.ReadString("CYBER", "USERID", defaults::DefaultUserId));
-    txtPassword.SetText(settings_.ReadString("CYBER", "PASSWORD", defaults::DefaultPassword));
-    txtTimeout.SetText(settings_.ReadString("TIMEOUT", "PROXY", defaults::DefaultTimeOutText));
+    for (const Field& f : fields_) {
+        if (f.list)
+            LoadIndex(*f.list, f.index);
+        else
+            f.edit->SetText(settings_.Read(f.text));
+    }
     CheckProgram(txtOperaPath, txtOperaIni, cmdAutoScan, kOperaNotFound);
     CheckProgram(txtFirefoxPath, txtFirefoxIni, cmdFirefoxScan, kFirefoxNotFound);
 }
@@ -190,62 +196,36 @@ void TfrmSetting::OKBtnClick() {
         ~CloseAfterwards() { dialog.SetModalResult(ui::mrOk); }
     } closeAfterwards{*this};
 
-    SaveIndex(cmbProxyType, "SERVER", "TYPE", 0);
-    SaveIndex(cmbAnyOption, "SERVER", "ANYOPTION", 1);
-    settings_.WriteString("URL", "DEFAULT", txtDefaultProxy.Text());
-    settings_.WriteString("URL", "ANONYMOUS", txtAnonymousURL.Text());
-    settings_.WriteString("URL", "NONANONYMOUS", txtNonAnonymousURL.Text());
-    settings_.WriteString("URL", "SPEEDRANK", txtSpeedURL.Text());
-    settings_.WriteString("URL", "CHECKER1", txtCheckerURL1.Text());
-    settings_.WriteString("URL", "CHECKER2", txtCheckerURL2.Text());
-    settings_.WriteString("URL", "IDPASS", txtPasswdURL.Text());
-    SaveIndex(cmbTerminal, "TERMINAL", "OPTION", 1);
-    settings_.WriteString("OPERA", "INIFILE", txtOperaIni.Text());
-    settings_.WriteString("OPERA", "PATH", txtOperaPath.Text());
-    settings_.WriteString("FIREFOX", "INIFILE", txtFirefoxIni.Text());
-    settings_.WriteString("FIREFOX", "PATH", txtFirefoxPath.Text());
-    settings_.WriteString("CHROME", "PATH", txtChromePath.Text());
-    SaveIndex(cmbBrowser, "BROWSER", "DEFAULT", 0);
-    settings_.WriteString("CYBER", "USERID", txtUserID.Text());
-    settings_.WriteString("CYBER", "PASSWORD", txtPassword.Text());
-    settings_.WriteString("TIMEOUT", "PROXY", txtTimeout.Text());
+    for (const Field& f : fields_) {
+        if (f.list)
+            SaveIndex(*f.list, f.index);
+        else
+            settings_.Write(f.text, f.edit->Text());
+    }
     SavePosition();
 }
 
 void TfrmSetting::cmdInitializeClick() {
-    settings_.WriteInteger("SERVER", "TYPE", 0);
-    settings_.WriteInteger("SERVER", "ANYOPTION", 1);
-    settings_.WriteString("URL", "DEFAULT", "");
-    settings_.WriteString("URL", "ANONYMOUS", defaults::DefaultAnonymousUrl);
-    settings_.WriteString("URL", "NONANONYMOUS", defaults::DefaultNonAnonymousUrl);
-    settings_.WriteString("URL", "SPEEDRANK", defaults::DefaultSpeedRankUrl);
-    settings_.WriteString("URL", "CHECKER1", defaults::DefaultChecker1Url);
-    settings_.WriteString("URL", "CHECKER2", defaults::DefaultChecker2Url);
-    settings_.WriteString("URL", "IDPASS", defaults::DefaultIdPassUrl);
-    settings_.WriteInteger("TERMINAL", "OPTION", 1);
-    settings_.WriteString("OPERA", "INIFILE", defaults::OperaIniTemplate);
-    settings_.WriteString("OPERA", "PATH", defaults::OperaProgramPath);
-    settings_.WriteString("FIREFOX", "INIFILE", "");
-    settings_.WriteString("FIREFOX", "PATH", defaults::FirefoxProgramPath);
-    settings_.WriteString("CHROME", "PATH", defaults::ChromePathTemplate);
-    settings_.WriteInteger("BROWSER", "DEFAULT", 0);
-    settings_.WriteString("CYBER", "USERID", defaults::DefaultUserId);
-    settings_.WriteString("CYBER", "PASSWORD", defaults::DefaultPassword);
-    settings_.WriteString("TIMEOUT", "PROXY", defaults::DefaultTimeOutText);
+    for (const Field& f : fields_) {
+        if (f.list)
+            settings_.Write(f.index, f.index.fallback);
+        else
+            settings_.Write(f.text, f.text.fallback);
+    }
     FormShow();
 }
 
 void TfrmSetting::cmbBrowserClick() {
     switch (cmbBrowser.ItemIndex()) {
-        case 2: CheckBrowserPath("FIREFOX"); break;
-        case 3: CheckBrowserPath("OPERA"); break;
+        case 2: CheckBrowserPath(setting::FirefoxPath); break;
+        case 3: CheckBrowserPath(setting::OperaPath); break;
         default: break;  // Chrome is accepted unchecked, as its default path is per-user
     }
 }
 
-void TfrmSetting::CheckBrowserPath(const std::string& section) {
+void TfrmSetting::CheckBrowserPath(const TextSetting& programPath) {
     // The stored path decides, not the field: an unsaved edit does not count.
-    if (!StoredProgramExists(settings_, section)) cmbBrowser.SetItemIndex(0);
+    if (!StoredProgramExists(settings_, programPath)) cmbBrowser.SetItemIndex(0);
 }
 
 void TfrmSetting::ExpandUserName(std::string& path) const {

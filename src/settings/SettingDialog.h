@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/IniFile.h"
 #include "ui/Form.h"
@@ -81,15 +82,28 @@ protected:
     void FormShow() override;
 
 private:
+    // A control bound to its key: a drop-down list stores its item index, an
+    // edit field its text as typed.
+    struct Field {
+        Field(ui::ComboBox& c, const IntSetting& s) : list(&c), index(s) {}
+        Field(ui::Edit& e, const TextSetting& s) : edit(&e), text(s) {}
+        ui::ComboBox* list = nullptr;
+        IntSetting index{};
+        ui::Edit* edit = nullptr;
+        TextSetting text{};
+    };
+
     void LoadPosition();
     void SavePosition();
-    void CheckBrowserPath(const std::string& section);
+    void CheckBrowserPath(const TextSetting& programPath);
     void CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
                       const char* notFoundText);
-    void LoadIndex(ui::ComboBox& list, const char* section, const char* key, int32_t fallback);
-    void SaveIndex(const ui::ComboBox& list, const char* section, const char* key, int32_t fallback);
+    void LoadIndex(ui::ComboBox& list, const IntSetting& key);
+    void SaveIndex(const ui::ComboBox& list, const IntSetting& key);
     void ExpandUserName(std::string& path) const;
     std::string ReadOperaProxyServer(const std::string& path) const;
 
     IniFile& settings_;
+    // Every stored field, in the order Save and Initialization write them.
+    std::vector<Field> fields_;
 };

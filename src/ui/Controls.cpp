@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/Error.h"
@@ -300,6 +301,26 @@ void ComboBox::RedrawItem(int index) {
                             reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
         InvalidateRect(info.hwndList, &r, FALSE);
     }
+}
+
+void ComboBox::SetItems(const std::vector<std::string>& items) {
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    // Thousands of items: room for all of them at once.
+    SendMessageW(hwnd_, CB_INITSTORAGE, items.size(), items.size() * 24);
+    for (const std::string& item : items) AddItem(item);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+}
+
+std::vector<std::string> ComboBox::Items() const {
+    std::vector<std::string> items;
+    items.reserve(static_cast<size_t>(std::max(0, Count())));
+    for (int i = 0; i < Count(); ++i) items.push_back(Item(i));
+    return items;
+}
+
+void ComboBox::SetEditSelection(int start, int end) {
+    SendMessageW(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
 }
 
 // --- Label and Picture

@@ -144,6 +144,14 @@ protected:
 
 private:
     void FitItemHeights();
+
+public:
+    // Replaces every item, painting once however many there are.
+    void SetItems(const std::vector<std::string>& items);
+    std::vector<std::string> Items() const;
+    // Selects characters start to end of the edit text; a start of -1 selects
+    // none.
+    void SetEditSelection(int start, int end);
 };
 
 class Edit : public Control {};

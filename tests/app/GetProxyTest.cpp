@@ -229,20 +229,36 @@ TEST_F(GetProxy, NotReEnteredWhileAFetchWaits) {
 }
 
 TEST_F(GetProxy, ClosingDuringAFetchAbortsItAndEndsOnce) {
-    LoopbackServer server({Reply().Stall()});
-    UseServer(server);
-    Reg().SetDword("ProxyEnable", 1);
-    TfrmMain& f = Start();
-    HWND hwnd = f.Handle();
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    Click(f.cmdGetList);
-    EXPECT_TRUE(f.Inet->IsCanceled());
-    EXPECT_FALSE(f.Inet->IsTimedOut());
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);  // the termination choice ran
-    Reg().SetDword("ProxyEnable", 1);
-    form.reset();
-    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);  // ...and only once
+    // By the close box, by the tray menu's Quit, and during the credentials
+    // fetch, after which no list is fetched.
+    for (int way : {0, 1, 2}) {
+        SCOPED_TRACE(way);
+        LoopbackServer stalled({Reply().Stall()});
+        LoopbackServer lists({Reply().Send(HttpResponse("200 OK", {}, kListPage))});
+        UseServer(way == 2 ? lists : stalled);
+        if (way == 2)
+            Ini().WriteString("URL", "IDPASS",
+                              "127.0.0.1:" + std::to_string(stalled.Port()) + "/idpass.html");
+        Reg().SetDword("ProxyEnable", 1);
+        TfrmMain& f = Start();
+        HWND hwnd = f.Handle();
+        if (way != 1) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        {
+            During quit(20, [&] {
+                if (way == 1 && f.Fetching()) f.PopupMenu.ClickItem(f.PM_Quit);
+            });
+            Click(f.cmdGetList);
+        }
+        EXPECT_TRUE(f.Inet->IsCanceled());
+        EXPECT_FALSE(f.Inet->IsTimedOut());
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_EQ(lists.Connections(), 0);
+        EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);  // the termination choice ran
+        Reg().SetDword("ProxyEnable", 1);
+        form.reset();
+        DrainQuit();
+        EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);  // ...and only once
+    }
 }
 
 TEST_F(GetProxy, OutOfRangeTypeOrOptionFailsWithoutAGarbageFetch) {
