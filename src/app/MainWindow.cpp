@@ -15,12 +15,26 @@
 #include "settings/ProgramCheck.h"
 #include "settings/SettingDialog.h"
 #include "base/Error.h"
+#include "base/Notice.h"
 #include "base/Text.h"
 
 namespace {
 
 // Posted to itself once the window is shown: build what can wait until then.
 constexpr UINT kCreateLaterMessage = WM_APP + 1;
+
+// After a command's write to the browser: the displays show what the browser's
+// settings hold. A write left out because the browser runs (only Firefox is
+// told apart) is explained once, in a box the user must answer.
+void RefreshAfterWrite(TfrmMain& form, bool written) {
+    form.RefreshState();
+    if (!written) {
+        base::ShowNotice(form.Handle(),
+                         "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
+                         "when it closes, which would undo this change, so nothing was changed.\n\n"
+                         "Close Firefox, then switch again.");
+    }
+}
 
 }  // namespace
 
@@ -266,16 +280,14 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 void TfrmMain::cmdUseProxyClick() {
     UsingProxy = UsingProxy == 0 ? 1 : 0;
-    Dispatcher->SetEnabled(UsingProxy);
-    RefreshState();
+    RefreshAfterWrite(*this, Dispatcher->SetEnabled(UsingProxy));
 }
 
 void TfrmMain::cmbProxyListChange() { UseListText(); }
 
 void TfrmMain::UseListText() {
     ProxyText = CutProxyText(cmbProxyList.Text());
-    Dispatcher->SetServer(ProxyText);
-    RefreshState();
+    RefreshAfterWrite(*this, Dispatcher->SetServer(ProxyText));
 }
 
 void TfrmMain::cmdSetDefaultClick() { iniFile->Write(setting::DefaultProxy, cmbProxyList.Text()); }

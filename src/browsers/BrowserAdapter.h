@@ -15,6 +15,9 @@ public:
     // Writes the HTTP proxy address (at most kMaxProxyText characters) into buffer.
     virtual void GetServer(std::string& buffer) = 0;
     virtual void SetServer(const std::string& address) = 0;
+    // Whether the browser holds its settings right now and would overwrite a
+    // change when it ends; the dispatcher then writes nothing.
+    virtual bool InUse() { return false; }
 };
 
 // Where the browsers' settings live. Empty fields mean the real places;

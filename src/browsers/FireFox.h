@@ -19,6 +19,10 @@ public:
     void SetEnabled(int state) override;
     void GetServer(std::string& buffer) override;
     void SetServer(const std::string& address) override;
+    // A running Firefox keeps its preferences in memory and writes them over
+    // prefs.js when it exits. It holds parent.lock in the profile folder
+    // without sharing while it runs, and leaves the file behind when it ends.
+    bool InUse() override;
 
     const std::string& PrefsPath() const { return PrefsPath_; }
 

@@ -44,8 +44,12 @@ int Proxy::GetEnabled() {
     return a ? a->GetEnabled() : 0;
 }
 
-void Proxy::SetEnabled(int state) {
-    if (BrowserAdapter* a = Adapter()) a->SetEnabled(state);
+bool Proxy::SetEnabled(int state) {
+    BrowserAdapter* a = Adapter();
+    if (!a) return true;
+    if (a->InUse()) return false;
+    a->SetEnabled(state);
+    return true;
 }
 
 void Proxy::GetServer(std::string& buffer) {
@@ -55,6 +59,10 @@ void Proxy::GetServer(std::string& buffer) {
     }
 }
 
-void Proxy::SetServer(const std::string& address) {
-    if (BrowserAdapter* a = Adapter()) a->SetServer(CutProxyText(address));
+bool Proxy::SetServer(const std::string& address) {
+    BrowserAdapter* a = Adapter();
+    if (!a) return true;
+    if (a->InUse()) return false;
+    a->SetServer(CutProxyText(address));
+    return true;
 }

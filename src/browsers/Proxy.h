@@ -20,9 +20,11 @@ public:
     std::string SelectBrowser(BrowserKind kind);
     void PrepareBrowser();
     int GetEnabled();
-    void SetEnabled(int state);
+    // The two writes return false, having written nothing, while the selected
+    // browser is running and would overwrite the change when it ends.
+    bool SetEnabled(int state);
     void GetServer(std::string& buffer);
-    void SetServer(const std::string& address);
+    bool SetServer(const std::string& address);
 
     BrowserKind Current() const { return kind_; }
     static std::string Caption(BrowserKind kind);

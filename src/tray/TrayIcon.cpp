@@ -7,6 +7,7 @@
 namespace {
 constexpr wchar_t kTrayClass[] = L"QuillbarrowTrayWindow";
 constexpr size_t kMaxHint = 64;  // shorter hints only; longer ones are ignored
+constexpr wchar_t kRestoreRequest[] = L"QuillbarrowRestoreRequest";
 }  // namespace
 
 TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
@@ -16,6 +17,7 @@ TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
     // top-level windows get reach it through ApplicationHookProc.
     window_ = base::CreateMessageWindow(kTrayClass, &TTrayIcon::WndProc, nullptr, this);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    restoreRequest_ = RegisterWindowMessageW(kRestoreRequest);
 
     // Shared, so not copied (a copy is another round trip): the picture until
     // an image of the list takes its place.
@@ -140,6 +142,16 @@ bool TTrayIcon::ApplicationHookProc(UINT msg, WPARAM wp, LPARAM lp) {
     return false;
 }
 
+bool TTrayIcon::RestoreRunningCopy() {
+    HWND running = FindWindowExW(HWND_MESSAGE, nullptr, kTrayClass, nullptr);
+    if (!running) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(running, &pid);
+    // Only the program the user just started may hand the foreground on.
+    AllowSetForegroundWindow(pid);
+    return PostMessageW(running, RegisterWindowMessageW(kRestoreRequest), 0, 0) != FALSE;
+}
+
 void TTrayIcon::EndSession() {
     if (inShell_) Notify(NIM_DELETE);
     inShell_ = false;
@@ -169,6 +181,10 @@ LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM wp, LPARAM lp) {
             inShell_ = Notify(NIM_ADD);
             Update();
         }
+        return 0;
+    }
+    if (msg == restoreRequest_ && restoreRequest_ != 0) {
+        Restore();
         return 0;
     }
     if (msg == kCallbackMessage) {

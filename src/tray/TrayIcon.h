@@ -70,6 +70,11 @@ public:
     // of the session reach the icon this way.
     bool ApplicationHookProc(UINT msg, WPARAM wp, LPARAM lp);
 
+    // For a second start: asks the icon of the copy already running in this
+    // session to restore its window, as a left click on it does. Posted, so
+    // a copy that does not answer holds nobody up. False when none was found.
+    static bool RestoreRunningCopy();
+
     HWND Handle() const { return window_.get(); }
     bool Minimized() const { return minimized_; }
 
@@ -96,4 +101,5 @@ private:
     int pictureIndex_ = -1;  // the index icon_ was last taken for
     ui::PopupMenu* popupMenu_ = nullptr;
     UINT taskbarCreated_ = 0;
+    UINT restoreRequest_ = 0;
 };

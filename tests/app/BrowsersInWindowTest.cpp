@@ -1,9 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/AppFixture.h"
 #include "support/ErrorBoxes.h"
+#include "support/LockHolder.h"
+#include "support/LoopbackServer.h"
+#include "base/Text.h"
 
 using BrowsersInWindow = AppTest;
+
+namespace {
+
+void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
+    SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo.Handle()));
+}
+
+FILETIME WrittenAt(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(base::Widen(path).c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+}  // namespace
 
 TEST_F(BrowsersInWindow, FirefoxProfileStateIsShownAndChanged) {
     std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
@@ -78,4 +99,68 @@ TEST_F(BrowsersInWindow, RefusedTerminationWriteIsShownButNeverTrapsTheUser) {
     EXPECT_EQ(testing_support::ErrorBoxes().size(), 1u);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(Ini().ReadInteger("POSITION", "M_TOP", -1), 300);
+}
+
+TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
+    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+    const std::string lock = prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock";
+    const std::string direct =
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", 3128);\n";
+    const std::string original = direct + "user_pref(\"network.proxy.type\", 1);\n";
+    scratch::WriteBytes(prefs, original);
+    qbtest::LoopbackServer lists({qbtest::Reply().Send(qbtest::HttpResponse(
+        "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">192.0.2.10:8080</a><!-- end -->"))});
+    Ini().WriteString("URL", "ANONYMOUS", lists.Url("/pla5.html").substr(7));
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);  // the end would switch the proxy on
+    Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
+    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    auto& notices = testing_support::Notices();
+    notices.clear();
+
+    // Without a lock file: the switch works, and no lock file appears.
+    TfrmMain& f = Start();
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(scratch::ReadBytes(prefs), original);
+    EXPECT_FALSE(scratch::Exists(lock));
+    EXPECT_TRUE(notices.empty());
+
+    {
+        scratch::LockHolder firefox(lock);
+        ASSERT_TRUE(firefox.Holding());
+        const std::function<void()> commands[] = {
+            [&] { SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0); },  // Direct
+            [&] { f.PopupMenu.ClickItem(f.PM_Direct); },
+            [&] { SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0); },
+            [&] { SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0); },
+            [&] { Pick(f, f.cmbProxyList, 0); },
+        };
+        for (size_t i = 0; i < std::size(commands); ++i) {
+            commands[i]();
+            ASSERT_EQ(notices.size(), i + 1) << "command " << i;
+            EXPECT_EQ(notices[i].owner, f.Handle());
+            EXPECT_NE(notices[i].text.find("Close Firefox"), std::string::npos);
+            EXPECT_EQ(scratch::ReadBytes(prefs), original) << "command " << i;
+            EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+        }
+        EXPECT_EQ(f.cmbProxyList.Count(), 1);  // Get Proxy still shows its list
+        EXPECT_EQ(f.stsBar.PanelText(0), "Obtained");
+
+        // Leaving Firefox, coming back and closing: no write and not a word.
+        Pick(f, f.cmbBrowser, 0);
+        Pick(f, f.cmbBrowser, 2);
+        CloseByCloseBox();
+        EXPECT_EQ(notices.size(), std::size(commands));
+        EXPECT_EQ(scratch::ReadBytes(prefs), original);
+    }
+
+    // The lock an ended Firefox leaves behind blocks nothing and keeps its time stamp.
+    const FILETIME lockTime = WrittenAt(lock);
+    notices.clear();
+    SendMessageW(Start().cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(scratch::ReadBytes(prefs), direct);
+    EXPECT_TRUE(notices.empty());
+    const FILETIME lockTimeAfter = WrittenAt(lock);
+    EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
 }

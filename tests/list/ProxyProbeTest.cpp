@@ -33,6 +33,8 @@ TEST(SplitProxyEntry, TakesHostColonPortAndNothingElse) {
         {"192.0.2.1:8080:1", false, "", 0, 0},
         {"[2001:db8::1]:80", false, "", 0, 0},
         {"300.1.1.1:80", false, "", 0, 0},
+        {"1.2.3.256:80", false, "", 0, 0},
+        {"255.1.2.255:80", true, "255.1.2.255", 80, 0xFF0102FF},
         {"1.2.3:80", false, "", 0, 0},
         {"1.2.3.4.5:80", false, "", 0, 0},
         {"host name:80", false, "", 0, 0},

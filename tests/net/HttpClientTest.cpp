@@ -146,8 +146,10 @@ TEST(HttpRedirect, FollowsAbsoluteRelativeAndRootedLocations) {
 TEST(HttpRedirect, CarriesTheCookieAndCredentialsOnlyToWhereTheyBelong) {
     LoopbackServer other({Ok("other"), Ok("other again")});
     std::string otherUrl = "http://localhost:" + std::to_string(other.Port()) + "/x";
+    LoopbackServer samePort({Ok("same host, other port")});
     LoopbackServer server({Redirect("/next", {"Set-Cookie: id=42; path=/; expires=never"}), Ok("next"),
-                           Ok("later"), Redirect(otherUrl, {"Set-Cookie: id=43"})});
+                           Ok("later"), Redirect(otherUrl, {"Set-Cookie: id=43"}),
+                           Redirect(samePort.Url("/y"))});
     Client http;
     http.HeaderInfo.UserId = "user";
     http.HeaderInfo.Password = "pass";
@@ -155,9 +157,10 @@ TEST(HttpRedirect, CarriesTheCookieAndCredentialsOnlyToWhereTheyBelong) {
     http.Get(server.Url("/later"));
     http.Get(server.Url("/away"));
     http.Get(otherUrl);  // a new request of the caller's own to the other host
+    http.Get(server.Url("/port"));
 
     auto mine = server.Requests();
-    ASSERT_EQ(mine.size(), 4u);
+    ASSERT_EQ(mine.size(), 5u);
     EXPECT_FALSE(HasLine(mine[0], "Cookie: id=42; path=/; expires=never"));
     EXPECT_TRUE(HasLine(mine[1], "Cookie: id=42; path=/; expires=never"));
     EXPECT_TRUE(HasLine(mine[1], "Authorization: Basic dXNlcjpwYXNz"));
@@ -172,6 +175,9 @@ TEST(HttpRedirect, CarriesTheCookieAndCredentialsOnlyToWhereTheyBelong) {
     // The caller's own request there carries the credentials, still no cookie.
     EXPECT_TRUE(HasLine(theirs[1], "Authorization: Basic dXNlcjpwYXNz"));
     EXPECT_EQ(theirs[1].find("Cookie"), std::string::npos) << theirs[1];
+    // Another port of the same host is another server: no credentials.
+    ASSERT_EQ(samePort.Requests().size(), 1u);
+    EXPECT_EQ(samePort.Requests()[0].find("Authorization"), std::string::npos) << samePort.Requests()[0];
 }
 
 TEST(HttpRedirect, ALoopEndsInAnErrorAfter20Passes) {

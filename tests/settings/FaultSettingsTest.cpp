@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/IniFile.h"
+#include "settings/WholeFile.h"
 #include "support/Scratch.h"
 #include "base/Text.h"
 
@@ -92,4 +93,26 @@ TEST(FaultSettings, FolderThatIsAFileRefusesWrites) {
     EXPECT_EQ(ini.ReadString("URL", "DEFAULT", "0"), "0");
     EXPECT_EQ(WriteError(ini), path + " に書き込めません");
     EXPECT_EQ(scratch::ReadBytes(folder / "blocked"), "not a folder");
+}
+
+TEST(FaultSettings, RefusedReplaceLeavesNoScratchFile) {
+    scratch::Folder folder;
+    const std::string path = folder / "prefs.js";
+    scratch::WriteBytes(path, kSettings);
+    // Open elsewhere without delete sharing: readable, but the rename over it is refused.
+    HANDLE held = CreateFileW(base::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(ReplaceWholeFile(path, "replaced"));
+    CloseHandle(held);
+    EXPECT_EQ(scratch::ReadBytes(path), kSettings);
+    int files = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(base::Widen(folder / "*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    EXPECT_EQ(files, 1);
 }

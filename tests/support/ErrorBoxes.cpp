@@ -1,6 +1,7 @@
 #include "support/ErrorBoxes.h"
 
 #include "base/Error.h"
+#include "base/Notice.h"
 
 namespace testing_support {
 
@@ -9,8 +10,16 @@ std::vector<std::string>& ErrorBoxes() {
     return boxes;
 }
 
+std::vector<Notice>& Notices() {
+    static std::vector<Notice> notices;
+    return notices;
+}
+
 void InstallErrorBoxRecorder() {
     base::SetErrorBoxHook([](const std::string& message) { ErrorBoxes().push_back(message); });
+    base::SetNoticeHook([](HWND owner, const std::string& message) {
+        Notices().push_back({owner, message});
+    });
 }
 
 }  // namespace testing_support
