@@ -1,7 +1,9 @@
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
+#include "browsers/ConnectionSettings.h"
 #include "browsers/IE.h"
 #include "browsers/Proxy.h"
 #include "settings/RegFile.h"
@@ -194,4 +196,79 @@ TEST(Proxy, LongAddressIsCutToTheProxyField) {
     EXPECT_EQ(Stored(key), "x" + wide.substr(0, 96));
     proxy.GetServer(server);
     EXPECT_EQ(server, "x" + wide.substr(0, 96));
+}
+
+TEST(IE, ConnectionSettingsFollowEverySwitchAndThePlainValuesStayAsTheyWere) {
+    struct Case {
+        const char* what;
+        DWORD type;  // REG_NONE: no value at all
+        std::string before;
+        uint32_t counter, flags;  // after Use Proxy
+        const char* bypass;
+    } cases[] = {
+        {"missing", REG_NONE, "", 1, 3, "<local>"},
+        {"text", REG_SZ, std::string("a\0\0", 4), 1, 3, "<local>"},
+        {"wraps", REG_BINARY,
+         std::string("\x46\0\0\0\xFF\xFF\xFF\xFF\x09\0\0\0\0\0\0\0\x02\0\0\0*.\0\0\0\0", 26), 0, 11, "*."},
+    };
+    for (const Case& c : cases) {
+        scratch::RegistryKey key;
+        RegFile plain(key.Path());
+        plain.SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
+        plain.SetString("ProxyOverride", "<local>");
+        if (c.type != REG_NONE) {
+            HKEY h = nullptr;
+            RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path() + "\\Connections").c_str(), 0, nullptr,
+                            0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+            RegSetValueExW(h, L"DefaultConnectionSettings", 0, c.type,
+                           reinterpret_cast<const BYTE*>(c.before.data()),
+                           static_cast<DWORD>(c.before.size()));
+            RegCloseKey(h);
+        }
+        IE ie(key.Path());
+        std::string server;
+        ie.GetServer(server);
+        ie.SetEnabled(1);
+        RegFile connections(key.Path() + "\\Connections");
+        std::optional<ConnectionSettings> s =
+            ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
+        ASSERT_TRUE(s) << c.what;
+        EXPECT_EQ(s->counter, c.counter) << c.what;
+        EXPECT_EQ(s->flags, c.flags) << c.what;
+        EXPECT_EQ(s->proxyServer, "ftp=192.0.2.1:21;http=192.0.2.2:80") << c.what;
+        EXPECT_EQ(s->bypassList, c.bypass) << c.what;
+
+        ie.SetServer("192.0.2.9:81");
+        ie.SetEnabled(0);
+        s = ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
+        ASSERT_TRUE(s) << c.what;
+        EXPECT_EQ(s->counter, c.counter + 2) << c.what;
+        EXPECT_EQ(s->flags, c.flags - 2) << c.what;
+        EXPECT_EQ(s->proxyServer, "ftp=192.0.2.1:21;http=192.0.2.9:81") << c.what;
+        EXPECT_EQ(Stored(key), "ftp=192.0.2.1:21;http=192.0.2.9:81");
+        EXPECT_EQ(plain.GetDword("ProxyEnable"), 0u);
+    }
+}
+
+TEST(IE, RefusedConnectionSettingsLeaveThePlainValuesWritten) {
+    scratch::RegistryKey key;
+    RegFile(key.Path() + "\\Connections").SetBinary("DefaultConnectionSettings", "old");
+    HKEY h = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path() + "\\Connections").c_str(), 0,
+                            KEY_ALL_ACCESS, &h),
+              ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
+                                                                     nullptr));
+    ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+    LocalFree(sd);
+    IE ie(key.Path());
+    ie.SetEnabled(1);
+    EXPECT_EQ(ie.GetEnabled(), 1);
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &sd,
+                                                                     nullptr));
+    RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    RegCloseKey(h);
+    EXPECT_EQ(RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings"), "old");
 }
