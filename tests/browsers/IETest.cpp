@@ -198,40 +198,32 @@ TEST(Proxy, LongAddressIsCutToTheProxyField) {
     EXPECT_EQ(server, "x" + wide.substr(0, 96));
 }
 
+// The binary value's fields after Use Proxy, then after a new address and Direct.
 TEST(IE, ConnectionSettingsFollowEverySwitchAndThePlainValuesStayAsTheyWere) {
     struct Case {
         const char* what;
         DWORD type;  // REG_NONE: no value at all
         std::string before;
-        uint32_t counter, flags;  // after Use Proxy
+        uint32_t counter, flags;
         const char* bypass;
     } cases[] = {
         {"missing", REG_NONE, "", 1, 3, "<local>"},
-        {"text", REG_SZ, std::string("a\0\0", 4), 1, 3, "<local>"},
+        {"text", REG_SZ, "a", 1, 3, "<local>"},
         {"wraps", REG_BINARY,
          std::string("\x46\0\0\0\xFF\xFF\xFF\xFF\x09\0\0\0\0\0\0\0\x02\0\0\0*.\0\0\0\0", 26), 0, 11, "*."},
     };
     for (const Case& c : cases) {
         scratch::RegistryKey key;
-        RegFile plain(key.Path());
+        RegFile plain(key.Path()), connections(key.Path() + "\\Connections");
         plain.SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
         plain.SetString("ProxyOverride", "<local>");
-        if (c.type != REG_NONE) {
-            HKEY h = nullptr;
-            RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path() + "\\Connections").c_str(), 0, nullptr,
-                            0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
-            RegSetValueExW(h, L"DefaultConnectionSettings", 0, c.type,
-                           reinterpret_cast<const BYTE*>(c.before.data()),
-                           static_cast<DWORD>(c.before.size()));
-            RegCloseKey(h);
-        }
+        if (c.type == REG_SZ) connections.SetString("DefaultConnectionSettings", c.before);
+        if (c.type == REG_BINARY) connections.SetBinary("DefaultConnectionSettings", c.before);
         IE ie(key.Path());
         std::string server;
         ie.GetServer(server);
         ie.SetEnabled(1);
-        RegFile connections(key.Path() + "\\Connections");
-        std::optional<ConnectionSettings> s =
-            ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
+        auto s = ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
         ASSERT_TRUE(s) << c.what;
         EXPECT_EQ(s->counter, c.counter) << c.what;
         EXPECT_EQ(s->flags, c.flags) << c.what;
@@ -250,25 +242,26 @@ TEST(IE, ConnectionSettingsFollowEverySwitchAndThePlainValuesStayAsTheyWere) {
     }
 }
 
+// A Connections key that refuses writes: the switch itself still happens, in silence.
 TEST(IE, RefusedConnectionSettingsLeaveThePlainValuesWritten) {
     scratch::RegistryKey key;
-    RegFile(key.Path() + "\\Connections").SetBinary("DefaultConnectionSettings", "old");
+    RegFile connections(key.Path() + "\\Connections");
+    connections.SetBinary("DefaultConnectionSettings", "old");
     HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(key.Path() + "\\Connections").c_str(), 0,
-                            KEY_ALL_ACCESS, &h),
-              ERROR_SUCCESS);
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
-                                                                     nullptr));
-    ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
-    LocalFree(sd);
-    IE ie(key.Path());
-    ie.SetEnabled(1);
-    EXPECT_EQ(ie.GetEnabled(), 1);
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &sd,
-                                                                     nullptr));
-    RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
-    LocalFree(sd);
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(connections.KeyPath()).c_str(), 0, KEY_ALL_ACCESS, &h),
+        ERROR_SUCCESS);
+    auto setDacl = [h](const wchar_t* dacl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl, SDDL_REVISION_1, &sd, nullptr));
+        ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        LocalFree(sd);
+    };
+    setDacl(L"D:P(A;;KR;;;WD)");  // everyone may read, nobody may change
+    IE(key.Path()).SetEnabled(1);
+    setDacl(L"D:P(A;;KA;;;WD)");  // given back, so that the scratch key can be deleted
     RegCloseKey(h);
-    EXPECT_EQ(RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings"), "old");
+    EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(connections.GetBinary("DefaultConnectionSettings"), "old");
 }
