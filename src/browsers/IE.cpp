@@ -1,18 +1,35 @@
 #include "browsers/IE.h"
 
+#include <windows.h>
+#include <wininet.h>
+
+#include "browsers/ConnectionSettings.h"
 #include "browsers/ProxyServerText.h"
 #include "settings/RegFile.h"
 
 namespace {
 constexpr char kProxyEnable[] = "ProxyEnable";
 constexpr char kProxyServer[] = "ProxyServer";
+constexpr char kProxyOverride[] = "ProxyOverride";
+constexpr char kAutoConfigUrl[] = "AutoConfigURL";
+constexpr char kConnections[] = "\\Connections";
+constexpr char kDefaultConnection[] = "DefaultConnectionSettings";
+
+std::string TextOrEmpty(const RegFile& reg, const char* name) {
+    std::string text;
+    reg.GetString(name, text);
+    return text;
+}
 }  // namespace
 
 IE::IE(std::string key) : key_(std::move(key)) {}
 
 int IE::GetEnabled() { return static_cast<int>(RegFile(key_).GetDword(kProxyEnable)); }
 
-void IE::SetEnabled(int state) { RegFile(key_).SetDword(kProxyEnable, static_cast<uint32_t>(state)); }
+void IE::SetEnabled(int state) {
+    RegFile(key_).SetDword(kProxyEnable, static_cast<uint32_t>(state));
+    FollowSwitch();
+}
 
 void IE::GetServer(std::string& buffer) {
     std::string value;
@@ -31,4 +48,25 @@ void IE::SetServer(const std::string& address) {
     std::string value = JoinProxyServer({ServerPrefix_, address, ServerSuffix_});
     if (!RegFile::Fits(value)) return;
     RegFile(key_).SetString(kProxyServer, value);
+    FollowSwitch();
+}
+
+void IE::FollowSwitch() {
+    // The plain values as they now stand, whatever of the write went through.
+    RegFile plainKey(key_);
+    PlainProxyValues plain;
+    plain.enabled = plainKey.GetDword(kProxyEnable) != 0;
+    std::string server;
+    if (plainKey.GetString(kProxyServer, server) != RegFile::ReadResult::Unusable) plain.proxyServer = server;
+    plain.proxyOverride = TextOrEmpty(plainKey, kProxyOverride);
+    plain.autoConfigUrl = TextOrEmpty(plainKey, kAutoConfigUrl);
+
+    RegFile connections(key_ + kConnections);
+    connections.SetBinary(kDefaultConnection,
+                          FollowPlainValues(connections.GetBinary(kDefaultConnection), plain));
+
+    // Running WinINet programs read the settings again on these two; neither
+    // failing matters (Wine refuses REFRESH with no handle).
+    InternetSetOptionW(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+    InternetSetOptionW(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
 }

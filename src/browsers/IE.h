@@ -25,6 +25,10 @@ public:
     const std::string& ServerSuffix() const { return ServerSuffix_; }
 
 private:
+    // After a plain value is written: the binary value that WinHTTP (and so
+    // Chrome) reads is brought in line, and running programs are told.
+    void FollowSwitch();
+
     std::string key_;
     std::string ServerPrefix_;
     std::string ServerSuffix_;

@@ -85,3 +85,32 @@ void RegFile::SetString(const std::string& name, const std::string& text) {
                    reinterpret_cast<const BYTE*>(wide.c_str()),
                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
+
+std::optional<std::string> RegFile::GetBinary(const std::string& name) const {
+    base::UniqueHkey key = OpenKey(keyPath_);
+    if (!key) return std::nullopt;
+    std::wstring wideName = base::Widen(name);
+    // Another program may grow the value between asking its size and reading
+    // it; ERROR_MORE_DATA then says so, and the next round asks again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::string data(size, '\0');
+        LONG rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS || type != REG_BINARY) return std::nullopt;
+        data.resize(size);
+        return data;
+    }
+    return std::nullopt;
+}
+
+void RegFile::SetBinary(const std::string& name, std::string_view bytes) {
+    base::UniqueHkey key = CreateKey(keyPath_);
+    if (!key) return;
+    RegSetValueExW(key.get(), base::Widen(name).c_str(), 0, REG_BINARY,
+                   reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+}

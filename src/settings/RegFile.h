@@ -3,7 +3,9 @@
 // call opens the key, makes one access and closes it again, so a value changed
 // by a browser or another program between two calls is always seen.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class RegFile {
 public:
@@ -32,6 +34,12 @@ public:
     static bool Fits(const std::string& text);
     // Stores REG_SZ with its terminating NUL; creates the key when missing.
     void SetString(const std::string& name, const std::string& text);
+    // The bytes of a REG_BINARY value of any length; nullopt when missing,
+    // unreadable or of another type.
+    std::optional<std::string> GetBinary(const std::string& name) const;
+    // Stores REG_BINARY in one write; creates the key when missing. Reports
+    // nothing on failure.
+    void SetBinary(const std::string& name, std::string_view bytes);
 
 private:
     std::string keyPath_;

@@ -1,7 +1,9 @@
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
+#include "browsers/ConnectionSettings.h"
 #include "browsers/IE.h"
 #include "browsers/Proxy.h"
 #include "settings/RegFile.h"
@@ -194,4 +196,72 @@ TEST(Proxy, LongAddressIsCutToTheProxyField) {
     EXPECT_EQ(Stored(key), "x" + wide.substr(0, 96));
     proxy.GetServer(server);
     EXPECT_EQ(server, "x" + wide.substr(0, 96));
+}
+
+// The binary value's fields after Use Proxy, then after a new address and Direct.
+TEST(IE, ConnectionSettingsFollowEverySwitchAndThePlainValuesStayAsTheyWere) {
+    struct Case {
+        const char* what;
+        DWORD type;  // REG_NONE: no value at all
+        std::string before;
+        uint32_t counter, flags;
+        const char* bypass;
+    } cases[] = {
+        {"missing", REG_NONE, "", 1, 3, "<local>"},
+        {"text", REG_SZ, "a", 1, 3, "<local>"},
+        {"wraps", REG_BINARY,
+         std::string("\x46\0\0\0\xFF\xFF\xFF\xFF\x09\0\0\0\0\0\0\0\x02\0\0\0*.\0\0\0\0", 26), 0, 11, "*."},
+    };
+    for (const Case& c : cases) {
+        scratch::RegistryKey key;
+        RegFile plain(key.Path()), connections(key.Path() + "\\Connections");
+        plain.SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
+        plain.SetString("ProxyOverride", "<local>");
+        if (c.type == REG_SZ) connections.SetString("DefaultConnectionSettings", c.before);
+        if (c.type == REG_BINARY) connections.SetBinary("DefaultConnectionSettings", c.before);
+        IE ie(key.Path());
+        std::string server;
+        ie.GetServer(server);
+        ie.SetEnabled(1);
+        auto s = ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
+        ASSERT_TRUE(s) << c.what;
+        EXPECT_EQ(s->counter, c.counter) << c.what;
+        EXPECT_EQ(s->flags, c.flags) << c.what;
+        EXPECT_EQ(s->proxyServer, "ftp=192.0.2.1:21;http=192.0.2.2:80") << c.what;
+        EXPECT_EQ(s->bypassList, c.bypass) << c.what;
+
+        ie.SetServer("192.0.2.9:81");
+        ie.SetEnabled(0);
+        s = ParseConnectionSettings(connections.GetBinary("DefaultConnectionSettings").value_or(""));
+        ASSERT_TRUE(s) << c.what;
+        EXPECT_EQ(s->counter, c.counter + 2) << c.what;
+        EXPECT_EQ(s->flags, c.flags - 2) << c.what;
+        EXPECT_EQ(s->proxyServer, "ftp=192.0.2.1:21;http=192.0.2.9:81") << c.what;
+        EXPECT_EQ(Stored(key), "ftp=192.0.2.1:21;http=192.0.2.9:81");
+        EXPECT_EQ(plain.GetDword("ProxyEnable"), 0u);
+    }
+}
+
+// A Connections key that refuses writes: the switch itself still happens, in silence.
+TEST(IE, RefusedConnectionSettingsLeaveThePlainValuesWritten) {
+    scratch::RegistryKey key;
+    RegFile connections(key.Path() + "\\Connections");
+    connections.SetBinary("DefaultConnectionSettings", "old");
+    HKEY h = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(connections.KeyPath()).c_str(), 0, KEY_ALL_ACCESS, &h),
+        ERROR_SUCCESS);
+    auto setDacl = [h](const wchar_t* dacl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl, SDDL_REVISION_1, &sd, nullptr));
+        ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        LocalFree(sd);
+    };
+    setDacl(L"D:P(A;;KR;;;WD)");  // everyone may read, nobody may change
+    IE(key.Path()).SetEnabled(1);
+    setDacl(L"D:P(A;;KA;;;WD)");  // given back, so that the scratch key can be deleted
+    RegCloseKey(h);
+    EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(connections.GetBinary("DefaultConnectionSettings"), "old");
 }

@@ -185,3 +185,19 @@ TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
     EXPECT_EQ(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
     EXPECT_EQ(buffer, "192.0.2.2:80");
 }
+
+TEST(RegFile, BinaryOfAnyLengthRoundTripsAndOtherTypesReadAsNothing) {
+    scratch::RegistryKey key;
+    RegFile reg(key.Path() + "\\Connections");
+    EXPECT_EQ(reg.GetBinary("Missing"), std::nullopt);
+    std::string big(1 << 20, 'p');
+    big[7] = '\0';
+    reg.SetBinary("Big", big);
+    EXPECT_EQ(reg.GetBinary("Big"), big);
+    reg.SetBinary("Empty", "");
+    EXPECT_EQ(reg.GetBinary("Empty"), "");
+    reg.SetString("Text", "abcd");
+    reg.SetDword("Dword", 1);
+    EXPECT_EQ(reg.GetBinary("Text"), std::nullopt);
+    EXPECT_EQ(reg.GetBinary("Dword"), std::nullopt);
+}
