@@ -1,6 +1,6 @@
 #pragma once
 // A second process holding a file as a running Firefox holds parent.lock in
-// its profile folder (tests/helpers/HoldLock.cpp).
+// its profile folder (tools/HoldLock.cpp).
 #include <string>
 
 #include "base/Handles.h"
