@@ -191,22 +191,14 @@ void TfrmMain::RefreshState() {
         cmbProxyList.SetText(ProxyText);
         cmbProxyList.SetEditSelection(-1, -1);
     }
-    if (UsingProxy == 1) {
-        cmdUseProxy.SetText("Direct (&P)");
-        stsBar.SetPanelText(1, "Using " + cmbProxyList.Text());
-        PopupMenu.SetItemEnabled(PM_UseProxy, false);
-        PopupMenu.SetItemEnabled(PM_Direct, true);
-        Timer.SetEnabled(true);
-        Tray->SetHint(std::string(defaults::AppTitle) + "\nUsing Proxy");
-    } else {
-        cmdUseProxy.SetText("Use Proxy (&P)");
-        stsBar.SetPanelText(1, "Direct Connection");
-        PopupMenu.SetItemEnabled(PM_UseProxy, true);
-        PopupMenu.SetItemEnabled(PM_Direct, false);
-        Timer.SetEnabled(false);
-        Tray->SetIconIndex(6);
-        Tray->SetHint(std::string(defaults::AppTitle) + "\nDirect");
-    }
+    const bool on = UsingProxy == 1;
+    cmdUseProxy.SetText(on ? "Direct (&P)" : "Use Proxy (&P)");
+    stsBar.SetPanelText(1, on ? "Using " + cmbProxyList.Text() : std::string("Direct Connection"));
+    PopupMenu.SetItemEnabled(PM_UseProxy, !on);
+    PopupMenu.SetItemEnabled(PM_Direct, on);
+    Timer.SetEnabled(on);  // the animation picks the pictures while a proxy is in use
+    if (!on) Tray->SetIconIndex(6);
+    Tray->SetHint(std::string(defaults::AppTitle) + (on ? "\nUsing Proxy" : "\nDirect"));
 }
 
 void TfrmMain::ApplyTermination() {
@@ -341,11 +333,8 @@ void TfrmMain::ImageClick() {
 }
 
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
-
 void TfrmMain::PM_QuitClick() { Quit(); }
-
 void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
-
 void TfrmMain::TrayRestore() { PopupMenu.SetItemEnabled(PM_Open, false); }
 
 void TfrmMain::TimerTimer() { Tray->SetIconIndex((Tray->IconIndex() + 1) % 6); }
