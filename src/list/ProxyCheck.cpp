@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/MessageWindow.h"
 #include "base/Error.h"
@@ -39,12 +40,15 @@ struct ProxyCheck::Slot {
     net::UniqueSocket socket;
     HANDLE lookup = nullptr;
     uint16_t port = 0;
+    std::optional<uint32_t> resolved;  // looked up, waiting for its turn to connect
     uint64_t start = 0;
     uint64_t deadline = 0;
     bool connected = false;
     size_t sent = 0;
     size_t received = 0;
-    char answer[probe::kMaxAnswerBytes];
+    // Made on first use: 256 slots of answers would be a megabyte that a
+    // short list never touches.
+    std::unique_ptr<char[]> answer;
 };
 
 struct ProxyCheck::Lookup {
@@ -141,41 +145,82 @@ int ProxyCheck::InFlight() const {
 int ProxyCheck::IndexOf(const Slot& slot) const { return static_cast<int>(&slot - slots_->data()); }
 
 void ProxyCheck::Fill() {
-    while (next_ < entries_.size()) {
-        auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
-        if (free == slots_->end()) break;
-        Launch(*free, static_cast<int>(next_++));
-    }
-    // Whatever a launch that failed at once asked for is done already.
     KillTimer(window_.get(), kFillTimerId);
     fillPending_ = false;
+    const uint64_t now = NowMs();
+    bool paced = false;
+    // Entries looked up first take their turns before new ones.
+    for (Slot& slot : *slots_) {
+        if (slot.entry < 0 || !slot.resolved) continue;
+        if (!MayOpen(now)) {
+            paced = true;
+            break;
+        }
+        Connect(slot, *std::exchange(slot.resolved, std::nullopt));
+    }
+    while (!paced && next_ < entries_.size()) {
+        auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
+        if (free == slots_->end()) break;
+        const int entry = static_cast<int>(next_);
+        std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[next_]);
+        if (!address) {
+            ++next_;
+            results_[static_cast<size_t>(entry)].outcome = probe::Outcome::NotCheckable;
+            if (onResult) onResult(entry);
+            continue;
+        }
+        // A finished lookup frees its place in Finish or OnLookup, which fill again.
+        if (!address->dotted && lookups_.size() >= kMaxLookups) break;
+        if (address->dotted && !MayOpen(now)) {
+            paced = true;
+            break;
+        }
+        ++next_;
+        Launch(*free, entry, *address);
+    }
+    if (paced) ScheduleFill(NextOpenDelay(now));
     if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
     ArmTimer();
 }
 
-void ProxyCheck::Launch(Slot& slot, int entry) {
-    std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[static_cast<size_t>(entry)]);
-    if (!address) {
-        results_[static_cast<size_t>(entry)].outcome = probe::Outcome::NotCheckable;
-        if (onResult) onResult(entry);
-        return;
-    }
+void ProxyCheck::ScheduleFill(uint64_t delayMs) {
+    // Set once, not again by each result: setting it anew would put it off.
+    if (fillPending_) return;
+    SetTimer(window_.get(), kFillTimerId, static_cast<UINT>(std::max<uint64_t>(delayMs, USER_TIMER_MINIMUM)),
+             nullptr);
+    fillPending_ = true;
+}
+
+bool ProxyCheck::MayOpen(uint64_t now) const {
+    return opened_[paceNext_] + kPaceWindowMs <= now && paceTurn_ <= now * kPaceCount;
+}
+
+uint64_t ProxyCheck::NextOpenDelay(uint64_t now) const {
+    const uint64_t window = opened_[paceNext_] + kPaceWindowMs;
+    const uint64_t turn = (paceTurn_ + kPaceCount - 1) / kPaceCount;
+    const uint64_t at = std::max(window, turn);
+    return at > now ? at - now : 0;
+}
+
+void ProxyCheck::Launch(Slot& slot, int entry, const probe::ProxyAddress& address) {
     slot.entry = entry;
-    slot.port = address->port;
+    slot.port = address.port;
+    slot.resolved.reset();
     slot.start = NowMs();
     slot.deadline = slot.start + boundMs_;
     slot.connected = false;
     slot.sent = 0;
     slot.received = 0;
+    if (!slot.answer) slot.answer = std::make_unique<char[]>(probe::kMaxAnswerBytes);
     results_[static_cast<size_t>(entry)].outcome = probe::Outcome::Checking;
-    if (address->dotted) {
-        Connect(slot, *address->dotted);
+    if (address.dotted) {
+        Connect(slot, *address.dotted);
         return;
     }
     // Never a blocking lookup: the answer comes as a message.
     auto lookup = std::make_unique<Lookup>();
     lookup->slot = IndexOf(slot);
-    lookup->task = WSAAsyncGetHostByName(window_.get(), kLookupMessage, address->host.c_str(),
+    lookup->task = WSAAsyncGetHostByName(window_.get(), kLookupMessage, address.host.c_str(),
                                          lookup->hostEntry, sizeof lookup->hostEntry);
     if (!lookup->task) {
         Finish(slot, probe::Outcome::NoAnswer);
@@ -191,6 +236,8 @@ void ProxyCheck::OnLookup(HANDLE task, int error) {
     if (it == lookups_.end()) return;
     std::unique_ptr<Lookup> lookup = std::move(*it);
     lookups_.erase(it);
+    // Its place among the lookups is free for the next named entry.
+    if (next_ < entries_.size()) ScheduleFill(USER_TIMER_MINIMUM);
     if (lookup->slot < 0) return;  // abandoned: only its buffer was waiting for this
     Slot& slot = (*slots_)[static_cast<size_t>(lookup->slot)];
     slot.lookup = nullptr;
@@ -201,10 +248,23 @@ void ProxyCheck::OnLookup(HANDLE task, int error) {
     }
     uint32_t address;
     std::memcpy(&address, host->h_addr_list[0], 4);
-    Connect(slot, ntohl(address));
+    if (MayOpen(NowMs())) {
+        Connect(slot, ntohl(address));
+    } else {
+        slot.resolved = ntohl(address);
+        ScheduleFill(NextOpenDelay(NowMs()));
+    }
 }
 
 void ProxyCheck::Connect(Slot& slot, uint32_t address) {
+    const uint64_t now = NowMs();
+    opened_[paceNext_] = now;
+    paceNext_ = (paceNext_ + 1) % kPaceCount;
+    // Turns come every kPaceWindowMs / kPaceCount ms; after a pause, at most
+    // a timer tick's worth of them is made up at once.
+    constexpr uint64_t kCatchUpMs = 16;
+    paceTurn_ = std::max(paceTurn_, (now - std::min(now, kCatchUpMs)) * kPaceCount) + kPaceWindowMs;
+    results_[static_cast<size_t>(slot.entry)].openedAt = now;
     slot.socket.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
     if (!slot.socket || WSAAsyncSelect(slot.socket.get(), window_.get(), message, kEvents) == SOCKET_ERROR) {
@@ -263,11 +323,11 @@ void ProxyCheck::ReadMore(Slot& slot, bool closing) {
     // One receive per FD_READ (Winsock posts another while bytes remain); at
     // the close, everything that is left, but never past the cap.
     while (slot.received < probe::kMaxAnswerBytes) {
-        int n = recv(slot.socket.get(), slot.answer + slot.received,
+        int n = recv(slot.socket.get(), slot.answer.get() + slot.received,
                      static_cast<int>(probe::kMaxAnswerBytes - slot.received), 0);
         if (n > 0) {
             slot.received += static_cast<size_t>(n);
-            switch (probe::JudgeAnswer(std::string_view(slot.answer, slot.received))) {
+            switch (probe::JudgeAnswer(std::string_view(slot.answer.get(), slot.received))) {
                 case probe::Answer::StatusLine: Finish(slot, probe::Outcome::Answered); return;
                 case probe::Answer::NotHttp: Finish(slot, probe::Outcome::NoAnswer); return;
                 case probe::Answer::Pending: break;
@@ -290,9 +350,7 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
     Release(slot);
     if (onResult) onResult(entry);
     if (next_ < entries_.size()) {
-        // Set once, not again by each result: setting it anew would put it off.
-        if (!fillPending_) SetTimer(window_.get(), kFillTimerId, USER_TIMER_MINIMUM, nullptr);
-        fillPending_ = true;
+        ScheduleFill(USER_TIMER_MINIMUM);
     } else if (InFlight() == 0) {
         running_ = false;
     }
@@ -315,6 +373,7 @@ void ProxyCheck::Release(Slot& slot) {
         if (it != lookups_.end()) (*it)->slot = -1;
         slot.lookup = nullptr;
     }
+    slot.resolved.reset();
     slot.entry = -1;
 }
 

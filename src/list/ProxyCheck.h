@@ -20,12 +20,19 @@
 
 class ProxyCheck {
 public:
-    static constexpr int kMaxInFlight = 16;
+    static constexpr int kMaxInFlight = 256;
+    // New connections open evenly, never more than kPaceCount in any
+    // kPaceWindowMs: a long list must not look like a scan to a home router
+    // or a firewall.
+    static constexpr int kPaceCount = 64;
+    static constexpr uint64_t kPaceWindowMs = 100;
+    static constexpr size_t kMaxLookups = 16;
 
     struct Result {
         probe::Outcome outcome = probe::Outcome::Unchecked;
         uint32_t ms = 0;         // from the entry's start to its status line (or its end)
         uint32_t bytesRead = 0;  // taken from the proxy; never above probe::kMaxAnswerBytes
+        uint64_t openedAt = 0;   // when its connection was opened, in ms of the check's clock; 0: none
     };
 
     // Throws EOutOfResources when the notification window cannot be made.
@@ -37,7 +44,7 @@ public:
     ProxyCheck& operator=(const ProxyCheck&) = delete;
 
     // Forgets the last check and checks every entry, at most kMaxInFlight at
-    // a time and each with one connection, sending `request` through it. An
+    // a time, each with one connection opened at the pace above, sending `request` through it. An
     // entry without a status line boundMs after its start is "no answer".
     void Start(std::vector<std::string> entries, std::string request, uint32_t boundMs);
     // Closes every connection and abandons every lookup; the results that are
@@ -66,7 +73,10 @@ private:
     void OnTimer();
 
     void Fill();
-    void Launch(Slot& slot, int entry);
+    void ScheduleFill(uint64_t delayMs);
+    void Launch(Slot& slot, int entry, const probe::ProxyAddress& address);
+    bool MayOpen(uint64_t now) const;
+    uint64_t NextOpenDelay(uint64_t now) const;
     void Connect(Slot& slot, uint32_t address);
     void SendMore(Slot& slot);
     void ReadMore(Slot& slot, bool closing);
@@ -83,6 +93,11 @@ private:
     bool running_ = false;
     bool fillPending_ = false;  // the fill timer is set
     uint64_t armedFor_ = 0;     // the deadline the timer is set for; 0 = none
+    // When the last kPaceCount connections were opened (a ring, oldest at
+    // paceNext_), and the even pace's next turn in 1/kPaceCount ms.
+    std::array<uint64_t, kPaceCount> opened_{};
+    size_t paceNext_ = 0;
+    uint64_t paceTurn_ = 0;
     std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
     // Lookups not yet completed, their own slot's or abandoned ones.
     std::vector<std::unique_ptr<Lookup>> lookups_;

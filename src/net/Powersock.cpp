@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "net/ErrorText.h"
 #include "base/MessageWindow.h"
@@ -35,7 +36,7 @@ TPowersock::TPowersock()
       TimeoutTimer(std::make_unique<TThreadTimer>()),
       NotifyWindow(base::CreateMessageWindow(L"PsockWindowClass", NotifyProc, this)) {
     TimeoutTimer->SetEnabled(false);
-    TimeoutTimer->SetOnTimer([this] { TimerTriggered(); });
+    TimeoutTimer->SetOnTimer([this] { TimerFired(); });
     ReportStatus(8, "Create");
     InitWinsock();
 }
@@ -143,6 +144,7 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
     // handle value may even have been reused by the fresh socket).
     if (static_cast<SOCKET>(wp) != SocketHandle.get()) return;
     EventOk = ok;
+    ++socketEvents_;
     switch (WSAGETSELECTEVENT(lp)) {
         case FD_CONNECT:
             connectNoticed_ = true;
@@ -152,9 +154,10 @@ void TPowersock::HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case FD_CLOSE:
-            // With bytes still waiting, the reader takes them and meets the
-            // end of the stream itself.
-            if (!DataAvailable()) CloseSocket();
+            // With bytes still waiting, or a reader at work after a graceful
+            // close, the reader takes them and meets the end of the stream
+            // itself (without a peek and a fresh socket before its last read).
+            if ((!reading_ || !ok) && !DataAvailable()) CloseSocket();
             break;
         case FD_ACCEPT: Connected = true; break;
         default: break;
@@ -204,16 +207,29 @@ void TPowersock::TimerOn() {
 void TPowersock::TimerOff() {
     ReportStatus(8, "Timer Off");
     timerRunning_ = false;
-    if (TimeoutTimer && TimeoutTimer->Enabled()) TimeoutTimer->SetEnabled(false);
+    // The window timer stays set: the next step's wait most likely needs it
+    // again, and under Wine every SetTimer and KillTimer is a round trip to
+    // the wineserver. TimerFired removes it when it comes to nothing.
 }
 
 void TPowersock::ArmTimer() {
-    // The window timer is set only when a wait is about to sleep: most steps
-    // find their data at once, and under Wine every SetTimer and KillTimer
-    // is a round trip to the wineserver.
-    if (!timerRunning_ || TimeOut <= 0 || TimeoutTimer->Enabled()) return;
-    DWORD remaining = RemainingMs();
-    TimeoutTimer->Start(remaining == 0 ? 1 : remaining);
+    // Set only when a wait is about to sleep: most steps find their data at
+    // once. A timer already due by this bound's deadline serves it too.
+    if (!timerRunning_ || TimeOut <= 0 || !TimeoutTimer) return;
+    if (timerDue_ != 0 && timerDue_ <= timerStart_ + static_cast<ULONGLONG>(TimeOut)) return;
+    DWORD remaining = std::max<DWORD>(RemainingMs(), 1);
+    timerDue_ = GetTickCount64() + remaining;
+    TimeoutTimer->Restart(remaining);
+}
+
+void TPowersock::TimerFired() {
+    timerDue_ = 0;
+    if (timerRunning_ && TimeOut > 0 && RemainingMs() > 0) {
+        ArmTimer();
+        return;
+    }
+    TimeoutTimer->SetEnabled(false);
+    if (timerRunning_ && TimeOut > 0) TimerTriggered();
 }
 
 void TPowersock::TimerTriggered() {
@@ -237,21 +253,34 @@ void TPowersock::CheckDeadline() {
     if (RemainingMs() == 0 && !TimedOut) TimerTriggered();
 }
 
-void TPowersock::WaitForEvent(bool block) {
+void TPowersock::WaitForEvent(bool block, const std::function<bool()>& enough) {
     auto alive = alive_;
+    bool quit = false;
     if (block) {
         ArmTimer();
         DWORD ms = RemainingMs();
         // MWMO_INPUTAVAILABLE: messages already seen by an earlier peek but
-        // left in the queue also end the wait.
-        if (ms != 0) MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // left in the queue also end the wait. When it times out the queue
+        // is known to be empty, and the pump's peek is spared.
+        if (ms == 0 ||
+            MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT)
+            quit = !base::ProcessMessagesUntil(enough);
+    } else {
+        quit = !base::ProcessMessages();
     }
-    bool quit = !base::ProcessMessages();
     if (!*alive) ThrowDestroyed();
     // The application is ending: a wait would otherwise wake at once for the
     // quit message again and again.
     if (quit) Abort();
     CheckDeadline();
+}
+
+void TPowersock::WaitForSocket() {
+    const unsigned seen = socketEvents_;
+    const SOCKET socket = SocketHandle.get();
+    WaitForEvent(true, [this, seen, socket] {
+        return socketEvents_ != seen || SocketHandle.get() != socket || Canceled || TimedOut;
+    });
 }
 
 // ---- operations -----------------------------------------------------------
@@ -301,7 +330,8 @@ void TPowersock::ResolveHost() {
     }
     lookup_ = std::move(record);
     OnExitIfAlive abandon(alive, [this] { AbandonLookup(); });
-    while (!LookupDone && !TimedOut && !Canceled) WaitForEvent(true);
+    while (!LookupDone && !TimedOut && !Canceled)
+        WaitForEvent(true, [this] { return LookupDone || TimedOut || Canceled; });
     if (TimedOut) throw ESockError("Host Lookup Timed Out");
     if (Canceled) throw ESockError("Host Lookup Canceled");
     if (!EventOk) throw ESockError("Host Lookup Failed");
@@ -356,7 +386,8 @@ void TPowersock::Connect() {
         // The wait ends on the connect notice itself: a peer that accepts and
         // closes at once has its FD_CLOSE handled in the same pump, which
         // clears Connected again before the loop could see it set.
-        while (!connectNoticed_ && !TimedOut && !Canceled && EventOk) WaitForEvent(true);
+        auto over = [this] { return connectNoticed_ || TimedOut || Canceled || !EventOk; };
+        while (!over()) WaitForEvent(true, over);
     }
     if (!TimedOut && !Canceled && EventOk && Connected) return;
     Fire(OnConnectionFailed);
@@ -372,6 +403,18 @@ void TPowersock::SendBuffer(const char* bytes, int length) {
     if (!Canceled) {
         if (length == 0) length = static_cast<int>(std::strlen(bytes));
         if (length < 0 || length > 65535) throw ERangeError();
+        if (std::exchange(holdWrite_, false)) {
+            held_.assign(bytes, static_cast<size_t>(length));
+            return;
+        }
+        std::string joined;
+        size_t heldLeft = held_.size();
+        if (heldLeft > 0) {
+            joined = std::move(held_) + std::string(bytes, static_cast<size_t>(length));
+            held_.clear();
+            bytes = joined.data();
+            length = static_cast<int>(joined.size());
+        }
         int remaining = length;
         while (remaining > 0 && !Canceled) {
             int n = send(SocketHandle.get(), bytes, remaining, 0);
@@ -392,11 +435,16 @@ void TPowersock::SendBuffer(const char* bytes, int length) {
             }
             bytes += n;
             remaining -= n;
+            // The held Write's bytes count as a packet of their own.
+            if (heldLeft > 0 && (heldLeft -= std::min<size_t>(heldLeft, static_cast<size_t>(n))) == 0 &&
+                remaining > 0)
+                Fire(OnPacketSent);
             Fire(OnPacketSent);
         }
     }
     if (Canceled) {
         Canceled = false;
+        held_.clear();
         throw EAbortError("Socket send aborted");
     }
 }
@@ -420,7 +468,11 @@ std::string TPowersock::ReadLn() {
     ReportStatus(8, "ReadLn");
     TimerOn();
     auto alive = alive_;
-    OnExitIfAlive off(alive, [this] { TimerOff(); });
+    reading_ = true;
+    OnExitIfAlive off(alive, [this] {
+        reading_ = false;
+        TimerOff();
+    });
     // Under Wine every receive is a round trip to the wineserver: one receive
     // of whatever the socket holds serves many lines.
     if (!readBuffer_) readBuffer_.reset(new char[kIoBufferSize]);
@@ -456,7 +508,7 @@ std::string TPowersock::ReadLn() {
         CheckSocketError(WSAEWOULDBLOCK);
         // A receive that finds nothing re-enables FD_READ, so the next byte to
         // arrive posts a message that ends this sleep.
-        WaitForEvent(true);
+        WaitForSocket();
     }
     if (Canceled) {
         Canceled = false;
@@ -475,7 +527,11 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
     BytesReceived = 0;
     TimerOn();
     auto alive = alive_;
-    OnExitIfAlive off(alive, [this] { TimerOff(); });
+    reading_ = true;
+    OnExitIfAlive off(alive, [this] {
+        reading_ = false;
+        TimerOff();
+    });
     // Receives of up to 1 MiB: under Wine each recv costs a round trip to the
     // wineserver, which at 64 KiB a call dominated a large download.
     if (!captureBuffer_) captureBuffer_.reset(new char[kCaptureChunk]);
@@ -512,7 +568,7 @@ void TPowersock::CaptureString(std::string& text, int32_t maximum) {
         LastError = WSAGetLastError();
         if (LastError == WSAENOTCONN) break;
         CheckSocketError(WSAEWOULDBLOCK);
-        WaitForEvent(true);
+        WaitForSocket();
         lastPump = GetTickCount64();
     }
     if (Canceled) {
@@ -539,6 +595,8 @@ void TPowersock::CloseSocket() {
     Connected = false;
     // Nothing of this connection may reach a reader of the next one.
     DropReceived();
+    held_.clear();
+    holdWrite_ = false;
     if (!SocketHandle) return;
     if (socketFresh_ && !Destroying) {
         // Already a new, unused socket (the peer's close was handled before):

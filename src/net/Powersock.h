@@ -129,6 +129,12 @@ protected:
     void TimerOff();
     void TimerTriggered();
     void ArmTimer();
+    // The window timer's message: the time-out, or a bound that began later
+    // than the one the timer was set for.
+    void TimerFired();
+    // The next Write keeps its bytes and the one after sends them together
+    // with its own: one send instead of two, the bytes on the wire the same.
+    void HoldNextWrite() { holdWrite_ = true; }
 
     // Unwinds an operation whose component a handler destroyed (inside a
     // wait or directly): nothing of the component may be touched afterwards.
@@ -164,9 +170,12 @@ private:
     void HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp);
     void InitWinsock();
     void MakeSocket(int protocol, bool linger);
-    // Sleeps until a message arrives or the time-out's deadline, then pumps.
-    // Throws when a handler destroyed the component meanwhile.
-    void WaitForEvent(bool block);
+    // Sleeps until a message arrives or the time-out's deadline, then pumps
+    // until enough() holds or the queue is empty. Throws when a handler
+    // destroyed the component meanwhile.
+    void WaitForEvent(bool block, const std::function<bool()>& enough = {});
+    // Sleeps until the current socket's next event, a time-out or an abort.
+    void WaitForSocket();
     DWORD RemainingMs() const;
     void CheckDeadline();
     void AbandonLookup();
@@ -183,7 +192,12 @@ private:
     std::string statusText_;
     std::unique_ptr<TThreadTimer> TimeoutTimer;
     ULONGLONG timerStart_ = 0;
+    ULONGLONG timerDue_ = 0;  // when the window timer fires; 0: not set
     bool timerRunning_ = false;
+    unsigned socketEvents_ = 0;  // events of the current socket handled so far
+    bool reading_ = false;       // ReadLn or CaptureString is under way
+    bool holdWrite_ = false;
+    std::string held_;          // a held Write's bytes
     bool socketFresh_ = false;  // made by MakeSocket and not yet used by connect
     bool startedWinsock_ = false;
     bool connecting_ = false;

@@ -39,6 +39,14 @@ void TThreadTimer::Start(UINT ms) {
     UpdateTimer();
 }
 
+void TThreadTimer::Restart(UINT ms) {
+    enabled_ = true;
+    interval_ = ms;
+    // SetTimer on a set timer replaces it: no KillTimer first.
+    if (ms != 0 && onTimer_ && !SetTimer(window_.get(), kTimerId, ms, nullptr)) throw Exception("No Timer");
+    armed_ = armed_ || (ms != 0 && onTimer_);
+}
+
 void TThreadTimer::UpdateTimer() {
     if (armed_) {
         KillTimer(window_.get(), kTimerId);

@@ -25,6 +25,8 @@ public:
     void SetOnTimer(std::function<void()> handler);
     // Interval and Enabled = true in one change.
     void Start(UINT ms);
+    // Starts counting ms afresh, also when running with that interval already.
+    void Restart(UINT ms);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
