@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "base/MessageWindow.h"
 #include "base/Error.h"
 
 namespace {
@@ -13,27 +12,11 @@ namespace {
 // socket just closed can be taken out of the queue without touching the
 // others (a new socket may even get the old one's handle value).
 constexpr UINT kSocketMessage = WM_APP + 16;
-constexpr UINT kLookupMessage = WM_APP + 1;
-constexpr UINT_PTR kTimerId = 1;
-// Free places are filled from a timer message, which the system makes only
-// when nothing else waits in the queue: a long list keeps the sockets busy
-// without end, and their messages would otherwise come before every click
-// and every repaint.
-constexpr UINT_PTR kFillTimerId = 2;
 constexpr long kEvents = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
 
-uint64_t NowMs() {
-    static const uint64_t frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<uint64_t>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(now.QuadPart) * 1000 / frequency;
-}
-
 }  // namespace
+
+using net::NowMs;
 
 struct ProxyCheck::Slot {
     int entry = -1;  // -1: free
@@ -51,54 +34,30 @@ struct ProxyCheck::Slot {
     std::unique_ptr<char[]> answer;
 };
 
-struct ProxyCheck::Lookup {
-    HANDLE task = nullptr;
-    int slot = -1;  // -1 once abandoned
-    alignas(8) char hostEntry[MAXGETHOSTSTRUCT];
-};
-
-ProxyCheck::ProxyCheck() : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()) {
-    window_ = base::CreateMessageWindow(L"QbProxyCheckWindow", NotifyProc, this);
-    WSADATA data;
-    startedWinsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+ProxyCheck::ProxyCheck()
+    : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()),
+      notify_([this](UINT msg, WPARAM wp, LPARAM lp) { return OnMessage(msg, wp, lp); }) {
+    deadlineTimer_.onTimer = [this] { OnTimer(); };
+    fillTimer_.onTimer = [this] { Fill(); };
 }
 
-ProxyCheck::~ProxyCheck() {
-    Cancel();
-    // Nothing queued for the window may reach this object from now on; the
-    // system drops what is posted to it once it is gone.
-    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
-    window_.reset();
-    // Completion of these can no longer be seen, and may still come: their
-    // buffers are left to the system (1 KiB each, only for lookups cut short).
-    for (auto& lookup : lookups_) (void)lookup.release();
-    if (startedWinsock_) WSACleanup();
-}
+// Lookups still under way keep their buffers (HostLookups); nothing queued
+// for the window reaches this object once it is gone.
+ProxyCheck::~ProxyCheck() { Cancel(); }
 
-LRESULT CALLBACK ProxyCheck::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<ProxyCheck*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
-        if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
-            base::Guarded([&] {
-                self->OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp),
-                               WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
-            });
-            return 0;
-        }
-        if (msg == kLookupMessage) {
-            base::Guarded([&] { self->OnLookup(reinterpret_cast<HANDLE>(wp), WSAGETASYNCERROR(lp)); });
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kTimerId) {
-            base::Guarded([&] { self->OnTimer(); });
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kFillTimerId) {
-            base::Guarded([&] { self->Fill(); });
-            return 0;
-        }
+bool ProxyCheck::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
+        base::Guarded([&] {
+            OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp), WSAGETSELECTEVENT(lp),
+                     WSAGETSELECTERROR(lp));
+        });
+        return true;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == kLookupMessage) {
+        base::Guarded([&] { OnLookup(wp, lp); });
+        return true;
+    }
+    return false;
 }
 
 void ProxyCheck::Start(std::vector<std::string> entries, std::string request, uint32_t boundMs) {
@@ -120,8 +79,7 @@ void ProxyCheck::Cancel() {
     }
     next_ = entries_.size();
     running_ = false;
-    KillTimer(window_.get(), kFillTimerId);
-    fillPending_ = false;
+    fillTimer_.SetEnabled(false);
     ArmTimer();
 }
 
@@ -145,8 +103,7 @@ int ProxyCheck::InFlight() const {
 int ProxyCheck::IndexOf(const Slot& slot) const { return static_cast<int>(&slot - slots_->data()); }
 
 void ProxyCheck::Fill() {
-    KillTimer(window_.get(), kFillTimerId);
-    fillPending_ = false;
+    fillTimer_.SetEnabled(false);
     const uint64_t now = NowMs();
     bool paced = false;
     // Entries looked up first take their turns before new ones.
@@ -170,7 +127,7 @@ void ProxyCheck::Fill() {
             continue;
         }
         // A finished lookup frees its place in Finish or OnLookup, which fill again.
-        if (!address->dotted && lookups_.size() >= kMaxLookups) break;
+        if (!address->dotted && lookups_.InFlight() >= kMaxLookups) break;
         if (address->dotted && !MayOpen(now)) {
             paced = true;
             break;
@@ -185,10 +142,8 @@ void ProxyCheck::Fill() {
 
 void ProxyCheck::ScheduleFill(uint64_t delayMs) {
     // Set once, not again by each result: setting it anew would put it off.
-    if (fillPending_) return;
-    SetTimer(window_.get(), kFillTimerId, static_cast<UINT>(std::max<uint64_t>(delayMs, USER_TIMER_MINIMUM)),
-             nullptr);
-    fillPending_ = true;
+    if (fillTimer_.Enabled()) return;
+    fillTimer_.Restart(static_cast<UINT>(std::max<uint64_t>(delayMs, USER_TIMER_MINIMUM)));
 }
 
 bool ProxyCheck::MayOpen(uint64_t now) const {
@@ -218,40 +173,27 @@ void ProxyCheck::Launch(Slot& slot, int entry, const probe::ProxyAddress& addres
         return;
     }
     // Never a blocking lookup: the answer comes as a message.
-    auto lookup = std::make_unique<Lookup>();
-    lookup->slot = IndexOf(slot);
-    lookup->task = WSAAsyncGetHostByName(window_.get(), kLookupMessage, address.host.c_str(),
-                                         lookup->hostEntry, sizeof lookup->hostEntry);
-    if (!lookup->task) {
-        Finish(slot, probe::Outcome::NoAnswer);
-        return;
-    }
-    slot.lookup = lookup->task;
-    lookups_.push_back(std::move(lookup));
+    slot.lookup = lookups_.Start(address.host);
+    if (!slot.lookup) Finish(slot, probe::Outcome::NoAnswer);
 }
 
-void ProxyCheck::OnLookup(HANDLE task, int error) {
-    auto it =
-        std::find_if(lookups_.begin(), lookups_.end(), [task](const auto& l) { return l->task == task; });
-    if (it == lookups_.end()) return;
-    std::unique_ptr<Lookup> lookup = std::move(*it);
-    lookups_.erase(it);
+void ProxyCheck::OnLookup(WPARAM wp, LPARAM lp) {
+    std::optional<uint32_t> address;
+    const bool live = lookups_.Complete(wp, lp, address);
     // Its place among the lookups is free for the next named entry.
     if (next_ < entries_.size()) ScheduleFill(USER_TIMER_MINIMUM);
-    if (lookup->slot < 0) return;  // abandoned: only its buffer was waiting for this
-    Slot& slot = (*slots_)[static_cast<size_t>(lookup->slot)];
-    slot.lookup = nullptr;
-    const auto* host = reinterpret_cast<const hostent*>(lookup->hostEntry);
-    if (error != 0 || host->h_length != 4 || !host->h_addr_list || !host->h_addr_list[0]) {
-        Finish(slot, probe::Outcome::NoAnswer);
-        return;
-    }
-    uint32_t address;
-    std::memcpy(&address, host->h_addr_list[0], 4);
-    if (MayOpen(NowMs())) {
-        Connect(slot, ntohl(address));
+    if (!live) return;
+    HANDLE task = reinterpret_cast<HANDLE>(wp);
+    auto slot =
+        std::find_if(slots_->begin(), slots_->end(), [task](const Slot& s) { return s.lookup == task; });
+    if (slot == slots_->end()) return;
+    slot->lookup = nullptr;
+    if (!address) {
+        Finish(*slot, probe::Outcome::NoAnswer);
+    } else if (MayOpen(NowMs())) {
+        Connect(*slot, ntohl(*address));
     } else {
-        slot.resolved = ntohl(address);
+        slot->resolved = ntohl(*address);
         ScheduleFill(NextOpenDelay(NowMs()));
     }
 }
@@ -267,7 +209,7 @@ void ProxyCheck::Connect(Slot& slot, uint32_t address) {
     results_[static_cast<size_t>(slot.entry)].openedAt = now;
     slot.socket.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
-    if (!slot.socket || WSAAsyncSelect(slot.socket.get(), window_.get(), message, kEvents) == SOCKET_ERROR) {
+    if (!slot.socket || !notify_.Select(slot.socket.get(), message, kEvents)) {
         Finish(slot, probe::Outcome::NoAnswer);
         return;
     }
@@ -360,19 +302,9 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
 void ProxyCheck::Release(Slot& slot) {
     if (slot.socket) {
         slot.socket.reset();
-        const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
-        MSG stale;
-        while (PeekMessageW(&stale, window_.get(), message, message, PM_REMOVE)) {
-        }
+        notify_.Purge(kSocketMessage + static_cast<UINT>(IndexOf(slot)));
     }
-    if (slot.lookup) {
-        auto it = std::find_if(lookups_.begin(), lookups_.end(),
-                               [&](const auto& l) { return l->task == slot.lookup; });
-        // Not cancelled: Wine reports success and still writes the buffer and
-        // posts the completion, so the record waits for that message instead.
-        if (it != lookups_.end()) (*it)->slot = -1;
-        slot.lookup = nullptr;
-    }
+    if (slot.lookup) lookups_.Abandon(std::exchange(slot.lookup, nullptr));
     slot.resolved.reset();
     slot.entry = -1;
 }
@@ -393,10 +325,9 @@ void ProxyCheck::ArmTimer() {
     if (earliest == armedFor_) return;
     armedFor_ = earliest;
     if (earliest == 0) {
-        KillTimer(window_.get(), kTimerId);
+        deadlineTimer_.SetEnabled(false);
         return;
     }
     const uint64_t now = NowMs();
-    const UINT delay = earliest > now ? static_cast<UINT>(earliest - now) + 1 : 1;
-    SetTimer(window_.get(), kTimerId, delay, nullptr);
+    deadlineTimer_.Restart(earliest > now ? static_cast<UINT>(earliest - now) + 1 : 1);
 }

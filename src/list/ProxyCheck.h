@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Timer.h"
 #include "list/ProxyProbe.h"
-#include "net/Powersock.h"
-#include "base/Handles.h"
+#include "net/AsyncWinsock.h"
 
 class ProxyCheck {
 public:
@@ -65,11 +65,11 @@ public:
 
 private:
     struct Slot;
-    struct Lookup;
+    static constexpr UINT kLookupMessage = WM_APP + 1;
 
-    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnSocket(int slot, SOCKET socket, int event, int error);
-    void OnLookup(HANDLE task, int error);
+    void OnLookup(WPARAM wp, LPARAM lp);
     void OnTimer();
 
     void Fill();
@@ -85,22 +85,26 @@ private:
     void ArmTimer();
     int IndexOf(const Slot& slot) const;
 
+    net::WinsockUser winsock_;  // first: the last to go
     std::vector<std::string> entries_;
     std::vector<Result> results_;
     std::string request_;
     uint32_t boundMs_ = 0;
     size_t next_ = 0;
     bool running_ = false;
-    bool fillPending_ = false;  // the fill timer is set
-    uint64_t armedFor_ = 0;     // the deadline the timer is set for; 0 = none
+    uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
     // When the last kPaceCount connections were opened (a ring, oldest at
     // paceNext_), and the even pace's next turn in 1/kPaceCount ms.
     std::array<uint64_t, kPaceCount> opened_{};
     size_t paceNext_ = 0;
     uint64_t paceTurn_ = 0;
     std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
-    // Lookups not yet completed, their own slot's or abandoned ones.
-    std::vector<std::unique_ptr<Lookup>> lookups_;
-    bool startedWinsock_ = false;
-    base::UniqueHwnd window_;
+    net::NotifyWindow notify_;
+    net::HostLookups lookups_{notify_.Handle(), kLookupMessage};
+    base::Timer deadlineTimer_;
+    // Free places are filled from a timer message, which the system makes
+    // only when nothing else waits in the queue: a long list keeps the
+    // sockets busy without end, and their messages would otherwise come
+    // before every click and every repaint.
+    base::Timer fillTimer_;
 };

@@ -10,6 +10,7 @@
 
 #include "base/Handles.h"
 #include "base/Owned.h"
+#include "base/Timer.h"
 
 namespace ui {
 
@@ -228,24 +229,10 @@ private:
     int size_;
 };
 
-// A millisecond window timer owned by a form.
-class Timer {
+// A form's timer: the one window timer, which needs no routing by the form.
+class Timer : public base::Timer {
 public:
-    explicit Timer(Form& owner);
-    ~Timer();
-    std::function<void()> onTimer;
-    void SetInterval(UINT ms);
-    UINT Interval() const { return interval_; }
-    void SetEnabled(bool enabled);
-    bool Enabled() const { return enabled_; }
-
-private:
-    friend class Form;
-    void Arm();
-    Form& owner_;
-    UINT_PTR id_;
-    UINT interval_ = 1000;
-    bool enabled_ = false;
+    explicit Timer(Form&) {}
 };
 
 }  // namespace ui

@@ -97,10 +97,6 @@ public:
     // The form's font: the Japanese UI font, or a fallback when it is missing.
     HFONT Font() const { return font_.get(); }
 
-    // Routes WM_TIMER of a timer id to its owner.
-    void AttachTimer(Timer* timer);
-    void DetachTimer(Timer* timer);
-
 protected:
     // Runs each time the form is shown, before it becomes visible.
     virtual void FormShow() {}
@@ -139,7 +135,6 @@ private:
     // Puts a control at its table bounds scaled to the DPI; a control of
     // width 0 (a label) takes the size of its caption in `font`.
     void Place(const Control& c, const Bounds& b, HFONT font) const;
-    std::map<UINT_PTR, Timer*> timers_;
     // The radio buttons of each group box (null: those outside any).
     std::map<Control*, std::vector<RadioButton*>> radioGroups_;
     Button* defaultButton_ = nullptr;
