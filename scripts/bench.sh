@@ -83,7 +83,7 @@ trips() {
   awk -v b="QB_MARK $1 begin" -v e="QB_MARK $1 end" '
     index($0, e) { on = 0 }
     on && index($0, id ": ") == 1 && /^[0-9a-f]+: [a-z0-9_]+\(.*\) = / { n++ }
-    index($0, b) { on = 1; seen = 1; id = $NF }
+    index($0, b) { on = 1; seen = 1; id = $NF; sub(/\r$/, "", id) }
     END { if (seen) print n + 0 }' "$work/trips.txt"
 }
 trips_client=$(trips client)
