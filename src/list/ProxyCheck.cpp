@@ -109,7 +109,7 @@ void ProxyCheck::Fill() {
     // Entries looked up first take their turns before new ones.
     for (Slot& slot : *slots_) {
         if (slot.entry < 0 || !slot.resolved) continue;
-        if (!MayOpen(now)) {
+        if (!pace_.MayOpen(now)) {
             paced = true;
             break;
         }
@@ -128,14 +128,14 @@ void ProxyCheck::Fill() {
         }
         // A finished lookup frees its place in Finish or OnLookup, which fill again.
         if (!address->dotted && lookups_.InFlight() >= kMaxLookups) break;
-        if (address->dotted && !MayOpen(now)) {
+        if (address->dotted && !pace_.MayOpen(now)) {
             paced = true;
             break;
         }
         ++next_;
         Launch(*free, entry, *address);
     }
-    if (paced) ScheduleFill(NextOpenDelay(now));
+    if (paced) ScheduleFill(pace_.DelayMs(now));
     if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
     ArmTimer();
 }
@@ -144,17 +144,6 @@ void ProxyCheck::ScheduleFill(uint64_t delayMs) {
     // Set once, not again by each result: setting it anew would put it off.
     if (fillTimer_.Enabled()) return;
     fillTimer_.Restart(static_cast<UINT>(std::max<uint64_t>(delayMs, USER_TIMER_MINIMUM)));
-}
-
-bool ProxyCheck::MayOpen(uint64_t now) const {
-    return opened_[paceNext_] + kPaceWindowMs <= now && paceTurn_ <= now * kPaceCount;
-}
-
-uint64_t ProxyCheck::NextOpenDelay(uint64_t now) const {
-    const uint64_t window = opened_[paceNext_] + kPaceWindowMs;
-    const uint64_t turn = (paceTurn_ + kPaceCount - 1) / kPaceCount;
-    const uint64_t at = std::max(window, turn);
-    return at > now ? at - now : 0;
 }
 
 void ProxyCheck::Launch(Slot& slot, int entry, const probe::ProxyAddress& address) {
@@ -190,22 +179,17 @@ void ProxyCheck::OnLookup(WPARAM wp, LPARAM lp) {
     slot->lookup = nullptr;
     if (!address) {
         Finish(*slot, probe::Outcome::NoAnswer);
-    } else if (MayOpen(NowMs())) {
+    } else if (pace_.MayOpen(NowMs())) {
         Connect(*slot, ntohl(*address));
     } else {
         slot->resolved = ntohl(*address);
-        ScheduleFill(NextOpenDelay(NowMs()));
+        ScheduleFill(pace_.DelayMs(NowMs()));
     }
 }
 
 void ProxyCheck::Connect(Slot& slot, uint32_t address) {
     const uint64_t now = NowMs();
-    opened_[paceNext_] = now;
-    paceNext_ = (paceNext_ + 1) % kPaceCount;
-    // Turns come every kPaceWindowMs / kPaceCount ms; after a pause, at most
-    // a timer tick's worth of them is made up at once.
-    constexpr uint64_t kCatchUpMs = 16;
-    paceTurn_ = std::max(paceTurn_, (now - std::min(now, kCatchUpMs)) * kPaceCount) + kPaceWindowMs;
+    pace_.Opened(now);
     results_[static_cast<size_t>(slot.entry)].openedAt = now;
     slot.socket.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));

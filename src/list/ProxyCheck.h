@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Timer.h"
+#include "list/ConnectionPace.h"
 #include "list/ProxyProbe.h"
 #include "net/AsyncWinsock.h"
 
@@ -24,8 +25,8 @@ public:
     // New connections open evenly, never more than kPaceCount in any
     // kPaceWindowMs: a long list must not look like a scan to a home router
     // or a firewall.
-    static constexpr int kPaceCount = 64;
-    static constexpr uint64_t kPaceWindowMs = 100;
+    static constexpr int kPaceCount = ConnectionPace::kCount;
+    static constexpr uint64_t kPaceWindowMs = ConnectionPace::kWindowMs;
     static constexpr size_t kMaxLookups = 16;
 
     struct Result {
@@ -75,8 +76,6 @@ private:
     void Fill();
     void ScheduleFill(uint64_t delayMs);
     void Launch(Slot& slot, int entry, const probe::ProxyAddress& address);
-    bool MayOpen(uint64_t now) const;
-    uint64_t NextOpenDelay(uint64_t now) const;
     void Connect(Slot& slot, uint32_t address);
     void SendMore(Slot& slot);
     void ReadMore(Slot& slot, bool closing);
@@ -93,11 +92,7 @@ private:
     size_t next_ = 0;
     bool running_ = false;
     uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
-    // When the last kPaceCount connections were opened (a ring, oldest at
-    // paceNext_), and the even pace's next turn in 1/kPaceCount ms.
-    std::array<uint64_t, kPaceCount> opened_{};
-    size_t paceNext_ = 0;
-    uint64_t paceTurn_ = 0;
+    ConnectionPace pace_;
     std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
     net::NotifyWindow notify_;
     net::HostLookups lookups_{notify_.Handle(), kLookupMessage};
