@@ -48,6 +48,22 @@ double FloorSeconds(int entries, int silent, uint32_t boundMs) {
     return static_cast<double>(std::max<uint64_t>(waves * boundMs, paced + boundMs)) / 1000.0;
 }
 
+struct Timing {
+    double seconds;
+    double cpu;
+};
+
+// Runs the check to its end: its wall time, and the CPU of its thread.
+Timing RunCheck(ProxyCheck& check, const std::vector<std::string>& entries, uint32_t boundMs) {
+    const double cpu = ThreadCpuSeconds();
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    check.Start(entries, probe::ProbeRequest("tester.example/e/?"), boundMs);
+    while (check.Running()) base::WaitForMessages(100);
+    QueryPerformanceCounter(&b);
+    return {Seconds(a, b), ThreadCpuSeconds() - cpu};
+}
+
 class CheckTwoHundred : public testing::Test {
 public:
     void TestBody() override {
@@ -57,13 +73,7 @@ public:
         std::vector<std::string> entries;
         for (int i = 0; i < kEntries; ++i) entries.push_back(i % 2 ? silent.Entry() : answers.Entry());
         ProxyCheck check;
-        const double cpu = ThreadCpuSeconds();
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        check.Start(entries, probe::ProbeRequest("tester.example/e/?"), kBoundMs);
-        while (check.Running()) base::WaitForMessages(100);
-        QueryPerformanceCounter(&b);
-        const double used = ThreadCpuSeconds() - cpu;
+        const Timing t = RunCheck(check, entries, kBoundMs);
         int answered = 0, silentOnes = 0;
         for (int i = 0; i < kEntries; ++i) {
             answered += check.ResultOf(i).outcome == probe::Outcome::Answered;
@@ -72,7 +82,7 @@ public:
         EXPECT_EQ(answered, kEntries / 2);
         EXPECT_EQ(silentOnes, kEntries / 2);
         std::printf("BENCH check200_s %.3f\nBENCH check200_floor_s %.1f\nBENCH check200_cpu_s %.3f\n",
-                    Seconds(a, b), FloorSeconds(kEntries, kEntries / 2, kBoundMs), used);
+                    t.seconds, FloorSeconds(kEntries, kEntries / 2, kBoundMs), t.cpu);
     }
 };
 
@@ -106,20 +116,14 @@ public:
             entries.push_back("127.0.0.1:" + std::to_string(refused[static_cast<size_t>(i)]));
         }
         ProxyCheck check;
-        const double cpu = ThreadCpuSeconds();
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        check.Start(entries, probe::ProbeRequest("tester.example/e/?"), kBoundMs);
-        while (check.Running()) base::WaitForMessages(100);
-        QueryPerformanceCounter(&b);
-        const double used = ThreadCpuSeconds() - cpu;
+        const Timing t = RunCheck(check, entries, kBoundMs);
         int counts[6] = {};
         for (int i = 0; i < 500; ++i) ++counts[static_cast<int>(check.ResultOf(i).outcome)];
         EXPECT_EQ(counts[static_cast<int>(probe::Outcome::Answered)], 100);
         EXPECT_EQ(counts[static_cast<int>(probe::Outcome::Refused)], 100);
         EXPECT_EQ(counts[static_cast<int>(probe::Outcome::NoAnswer)], 300);
         std::printf("BENCH check500_s %.3f\nBENCH check500_floor_s %.1f\nBENCH check500_cpu_s %.3f\n",
-                    Seconds(a, b), FloorSeconds(500, 300, kBoundMs), used);
+                    t.seconds, FloorSeconds(500, 300, kBoundMs), t.cpu);
     }
 };
 
