@@ -65,38 +65,79 @@ private:
     size_t size_;
 };
 
-// The least a Windows program does for the same page: a blocking socket,
-// one send, receives until the server closes. Under Wine this is the floor
-// under any client's figure.
+// The least a Windows program does for a page: a blocking socket, one send,
+// receives until the server closes. Under Wine this is the floor under any
+// client's figure. Returns the bytes received.
+size_t PlainGet(const std::string& port, std::vector<char>& buffer) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<u_short>(std::stoi(port)));
+    to.sin_addr.s_addr = inet_addr("127.0.0.1");
+    const std::string request = "GET /200k HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    if (connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) ADD_FAILURE() << "connect";
+    send(s, request.data(), static_cast<int>(request.size()), 0);
+    size_t total = 0;
+    for (int n; (n = recv(s, buffer.data(), static_cast<int>(buffer.size()), 0)) > 0;)
+        total += static_cast<size_t>(n);
+    closesocket(s);
+    return total;
+}
+
 class PlainFetch : public testing::Test {
 public:
     explicit PlainFetch(std::string port) : port_(std::move(port)) {}
     void TestBody() override {
         WSADATA data;
         WSAStartup(0x0202, &data);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<u_short>(std::stoi(port_)));
-        to.sin_addr.s_addr = inet_addr("127.0.0.1");
-        const std::string request = "GET /200k HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
         std::vector<char> buffer(1 << 20);
         std::vector<double> times;
         for (int i = 0; i < 21; ++i) {
             LARGE_INTEGER a, b;
             QueryPerformanceCounter(&a);
-            SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-            ASSERT_EQ(connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-            send(s, request.data(), static_cast<int>(request.size()), 0);
-            size_t total = 0;
-            for (int n; (n = recv(s, buffer.data(), static_cast<int>(buffer.size()), 0)) > 0;)
-                total += static_cast<size_t>(n);
-            closesocket(s);
+            const size_t total = PlainGet(port_, buffer);
             QueryPerformanceCounter(&b);
             ASSERT_GT(total, 200u << 10);
             times.push_back(Seconds(a, b));
         }
         std::sort(times.begin(), times.end());
         std::printf("BENCH fetch200k_plain_median_s %.4f\n", times[times.size() / 2]);
+        WSACleanup();
+    }
+
+private:
+    std::string port_;
+};
+
+// One fetch of /200k by the client and one by a plain blocking socket, each
+// between two marker lines on stderr that name the thread, after one of each to warm up. Run with
+// WINEDEBUG=+server, the wineserver requests between the markers are the
+// round trips of each fetch (scripts/bench.sh counts that thread's).
+class RoundTrips : public testing::Test {
+    // The thread's id as the wineserver's trace shows it.
+    static void Mark(const char* what) {
+        std::fprintf(stderr, "QB_MARK %s %04lx\n", what, static_cast<unsigned long>(GetCurrentThreadId()));
+    }
+
+public:
+    explicit RoundTrips(std::string port) : port_(std::move(port)) {}
+    void TestBody() override {
+        WSADATA data;
+        WSAStartup(0x0202, &data);
+        TNMHTTP http;
+        http.TimeOut = 60000;
+        const std::string url = "http://127.0.0.1:" + port_ + "/200k";
+        http.Get(url);
+        std::vector<char> buffer(1 << 20);
+        PlainGet(port_, buffer);
+        Mark("client begin");
+        http.Get(url);
+        Mark("client end");
+        Mark("plain begin");
+        const size_t plain = PlainGet(port_, buffer);
+        Mark("plain end");
+        EXPECT_EQ(http.Body.size(), 200u << 10);
+        EXPECT_GT(plain, 200u << 10);
         WSACleanup();
     }
 
@@ -148,6 +189,9 @@ const bool kRegistered = [] {
                           [p]() -> testing::Test* { return new PlainFetch(p); });
     testing::RegisterTest("HttpBench", "HeaderLines", nullptr, nullptr, __FILE__, __LINE__,
                           []() -> testing::Test* { return new HeaderLines; });
+    if (std::getenv("QB_BENCH_TRIPS"))
+        testing::RegisterTest("HttpBench", "RoundTrips", nullptr, nullptr, __FILE__, __LINE__,
+                              [p]() -> testing::Test* { return new RoundTrips(p); });
     return true;
 }();
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # make bench: every speed figure next to its target, one table row each. The
 # HTTP client's CPU cost while waiting, its fetch times under Wine next to
-# curl's against the same loopback server and its reading of 100,000 header
+# curl's against the same loopback server, its wineserver round trips per fetch
+# next to a plain blocking socket's and its reading of 100,000 header
 # lines; the program's start-up measured from outside against two floor
 # programs, its working set, and its CPU while the tray icon animates (on a
 # virtual screen, scripts/bench-window.sh); the 5,000-entry list from the
-# last byte to the list shown; the check of 200 listed proxies on 127.0.0.1.
+# last byte to the list shown; the checks of 200 and 500 listed proxies on
+# 127.0.0.1.
 # Never fails on a slow machine: the figures are for reading.
 #   bench.sh BUILD_DIR   (the targets that make bench builds must be there)
 set -euo pipefail
@@ -69,6 +71,23 @@ read -r c200_med c200_best < <(curl_times /200k 21)
 # A bench case that fails leaves its figures out ("-"), and the run goes on.
 QB_BENCH_PORT=$port wine "$root/$build/Bench.exe" --gtest_filter='HttpBench.*' \
   >"$work/out.txt" 2>&1 </dev/null || cat "$work/out.txt"
+# One fetch of 200 KiB by the client and one by a plain blocking socket, with
+# every wineserver request traced: the replies to the fetching thread between
+# each pair of markers are that fetch's round trips. The wineserver reads
+# WINEDEBUG when it starts, so the last run's one must be gone first.
+wineserver -w
+QB_BENCH_PORT=$port QB_BENCH_TRIPS=1 WINEDEBUG=+server wine "$root/$build/Bench.exe" \
+  --gtest_filter='HttpBench.RoundTrips' >"$work/trips.txt" 2>&1 </dev/null || tail -n 20 "$work/trips.txt"
+wineserver -w
+trips() {
+  awk -v b="QB_MARK $1 begin" -v e="QB_MARK $1 end" '
+    index($0, e) { on = 0 }
+    on && index($0, id ": ") == 1 && /^[0-9a-f]+: [a-z0-9_]+\(.*\) = / { n++ }
+    index($0, b) { on = 1; seen = 1; id = $NF; sub(/\r$/, "", id) }
+    END { if (seen) print n + 0 }' "$work/trips.txt"
+}
+trips_client=$(trips client)
+trips_plain=$(trips plain)
 wine "$root/$build/Bench.exe" --gtest_filter='AppBench.*' \
   >"$work/app.txt" 2>&1 </dev/null || cat "$work/app.txt"
 QB_BENCH_CHECK=1 wine "$root/$build/Bench.exe" --gtest_filter='CheckBench.*' \
@@ -94,6 +113,7 @@ row "16 MiB fetch, best s (peer: curl)" "$(val fetch16m_best_s)" "$c16_best" "<2
 row "200 KiB fetch, median s (peer: curl)" "$(val fetch200k_median_s)" "$c200_med" "<1.3"
 row "200 KiB fetch, best s (peer: curl)" "$(val fetch200k_best_s)" "$c200_best" "<1.3"
 row "200 KiB by a plain blocking socket, median s (curl)" "$(val fetch200k_plain_median_s)" "$c200_med" "-"
+row "Wineserver round trips per 200 KiB fetch (peer: plain)" "$trips_client" "$trips_plain" "+20 max"
 row "100,000 header lines, median s" "$(val lines100k_median_s)" - "<1"
 row "Start to window shown, ms (peer: same controls)" "$(val start_program_ms)" "$(val start_controls_ms)" "<1.10"
 row "Start to window shown, ms (peer: empty window)" "$(val start_program_ms)" "$(val start_empty_ms)" "-"
@@ -106,6 +126,8 @@ row "5,000 entries: last byte to list, best ms" "$(val list5000_best_ms)" - "<10
 row "CPU s over 10 s while the tray icon animates" "$(val tray_cpu_s)" - "<0.1"
 row "Check of 200 proxies, half silent, s (peer: floor)" "$(val check200_s)" "$(val check200_floor_s)" "<1.10"
 row "CPU s of that check (its thread)" "$(val check200_cpu_s)" - "<0.2"
+row "Check of 500 proxies, 300 silent, 3 s bound, s (floor)" "$(val check500_s)" "$(val check500_floor_s)" "<=9 s"
+row "CPU s of that check (its thread)" "$(val check500_cpu_s)" - "<1"
 echo "(wait wall time $(val wait_wall_s) s. Fetch times are measured inside the exe, Wine start-up excluded;"
 echo " the plain blocking socket (connect, one send, receive until the close) is the floor under Wine."
 echo " Start-up: medians of $(grep -c ' program ' "$work/window.txt" 2>/dev/null || echo 0) starts each, taken in turn, from just before"
@@ -114,4 +136,7 @@ echo " millisecond (Xvfb, an X11 prefix of the build folder, warm Wine). The flo
 echo " the main window's native work written plainly (its 20 controls and status bar in the Japanese UI"
 echo " font, an image list of 7 images from one bitmap, a tray icon). The own part in process: construct,"
 echo " show and first paint under the null display driver. Working sets are the processes' resident memory.)"
-echo "(check floor: 100 silent proxies, 16 at a time, each holding its place for the 2 s bound)"
+echo "(check floors: the silent proxies, 256 at a time, each hold their place for the whole bound; the last"
+echo " entry opens no sooner than 64 connections per 100 ms allow. The 500-entry list: 100 answering,"
+echo " 100 refused, 300 silent, each on a port of its own, timed from the start of the check, which the"
+echo " list's last byte starts at once)"

@@ -42,16 +42,17 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-bool ProcessMessages() {
+bool ProcessMessages() { return ProcessMessagesUntil({}); }
+
+bool ProcessMessagesUntil(const std::function<bool()>& enough) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
-        if (TranslateForDialogs(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        DispatchOne(msg);
+        if (enough && enough()) break;
     }
     return true;
 }

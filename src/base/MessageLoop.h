@@ -2,6 +2,8 @@
 // The application's message loop and the pump that waits use.
 #include <windows.h>
 
+#include <functional>
+
 namespace base {
 
 // Runs the message loop until PostQuitMessage; returns the exit code.
@@ -10,6 +12,10 @@ int RunMessageLoop();
 // Dispatches every pending message and returns (never blocks). Returns false
 // when WM_QUIT was seen; the quit is posted again so the outer loop ends too.
 bool ProcessMessages();
+// The same, but returns as soon as enough() holds after a message, leaving
+// the rest queued for the next pump: under Wine the peek that finds the queue
+// empty is one more round trip to the wineserver.
+bool ProcessMessagesUntil(const std::function<bool()>& enough);
 
 // Blocks until a message arrives for this thread or timeoutMs passes,
 // without spinning; then pumps whatever is pending. INFINITE waits forever.

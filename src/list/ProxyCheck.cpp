@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
-#include "base/MessageWindow.h"
 #include "base/Error.h"
 
 namespace {
@@ -12,89 +12,52 @@ namespace {
 // socket just closed can be taken out of the queue without touching the
 // others (a new socket may even get the old one's handle value).
 constexpr UINT kSocketMessage = WM_APP + 16;
-constexpr UINT kLookupMessage = WM_APP + 1;
-constexpr UINT_PTR kTimerId = 1;
-// Free places are filled from a timer message, which the system makes only
-// when nothing else waits in the queue: a long list keeps the sockets busy
-// without end, and their messages would otherwise come before every click
-// and every repaint.
-constexpr UINT_PTR kFillTimerId = 2;
 constexpr long kEvents = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
 
-uint64_t NowMs() {
-    static const uint64_t frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<uint64_t>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(now.QuadPart) * 1000 / frequency;
-}
-
 }  // namespace
+
+using net::NowMs;
 
 struct ProxyCheck::Slot {
     int entry = -1;  // -1: free
     net::UniqueSocket socket;
     HANDLE lookup = nullptr;
     uint16_t port = 0;
+    std::optional<uint32_t> resolved;  // looked up, waiting for its turn to connect
     uint64_t start = 0;
     uint64_t deadline = 0;
     bool connected = false;
     size_t sent = 0;
     size_t received = 0;
-    char answer[probe::kMaxAnswerBytes];
+    // Made on first use: 256 slots of answers would be a megabyte that a
+    // short list never touches.
+    std::unique_ptr<char[]> answer;
 };
 
-struct ProxyCheck::Lookup {
-    HANDLE task = nullptr;
-    int slot = -1;  // -1 once abandoned
-    alignas(8) char hostEntry[MAXGETHOSTSTRUCT];
-};
-
-ProxyCheck::ProxyCheck() : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()) {
-    window_ = base::CreateMessageWindow(L"QbProxyCheckWindow", NotifyProc, this);
-    WSADATA data;
-    startedWinsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+ProxyCheck::ProxyCheck()
+    : slots_(std::make_unique<std::array<Slot, kMaxInFlight>>()),
+      notify_([this](UINT msg, WPARAM wp, LPARAM lp) { return OnMessage(msg, wp, lp); }) {
+    deadlineTimer_.onTimer = [this] { OnTimer(); };
+    fillTimer_.onTimer = [this] { Fill(); };
 }
 
-ProxyCheck::~ProxyCheck() {
-    Cancel();
-    // Nothing queued for the window may reach this object from now on; the
-    // system drops what is posted to it once it is gone.
-    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
-    window_.reset();
-    // Completion of these can no longer be seen, and may still come: their
-    // buffers are left to the system (1 KiB each, only for lookups cut short).
-    for (auto& lookup : lookups_) (void)lookup.release();
-    if (startedWinsock_) WSACleanup();
-}
+// Lookups still under way keep their buffers (HostLookups); nothing queued
+// for the window reaches this object once it is gone.
+ProxyCheck::~ProxyCheck() { Cancel(); }
 
-LRESULT CALLBACK ProxyCheck::NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<ProxyCheck*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
-        if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
-            base::Guarded([&] {
-                self->OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp),
-                               WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
-            });
-            return 0;
-        }
-        if (msg == kLookupMessage) {
-            base::Guarded([&] { self->OnLookup(reinterpret_cast<HANDLE>(wp), WSAGETASYNCERROR(lp)); });
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kTimerId) {
-            base::Guarded([&] { self->OnTimer(); });
-            return 0;
-        }
-        if (msg == WM_TIMER && wp == kFillTimerId) {
-            base::Guarded([&] { self->Fill(); });
-            return 0;
-        }
+bool ProxyCheck::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg >= kSocketMessage && msg < kSocketMessage + kMaxInFlight) {
+        base::Guarded([&] {
+            OnSocket(static_cast<int>(msg - kSocketMessage), static_cast<SOCKET>(wp), WSAGETSELECTEVENT(lp),
+                     WSAGETSELECTERROR(lp));
+        });
+        return true;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == kLookupMessage) {
+        base::Guarded([&] { OnLookup(wp, lp); });
+        return true;
+    }
+    return false;
 }
 
 void ProxyCheck::Start(std::vector<std::string> entries, std::string request, uint32_t boundMs) {
@@ -116,8 +79,7 @@ void ProxyCheck::Cancel() {
     }
     next_ = entries_.size();
     running_ = false;
-    KillTimer(window_.get(), kFillTimerId);
-    fillPending_ = false;
+    fillTimer_.SetEnabled(false);
     ArmTimer();
 }
 
@@ -141,73 +103,97 @@ int ProxyCheck::InFlight() const {
 int ProxyCheck::IndexOf(const Slot& slot) const { return static_cast<int>(&slot - slots_->data()); }
 
 void ProxyCheck::Fill() {
-    while (next_ < entries_.size()) {
+    fillTimer_.SetEnabled(false);
+    const uint64_t now = NowMs();
+    bool paced = false;
+    // Entries looked up first take their turns before new ones.
+    for (Slot& slot : *slots_) {
+        if (slot.entry < 0 || !slot.resolved) continue;
+        if (!pace_.MayOpen(now)) {
+            paced = true;
+            break;
+        }
+        Connect(slot, *std::exchange(slot.resolved, std::nullopt));
+    }
+    while (!paced && next_ < entries_.size()) {
         auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
         if (free == slots_->end()) break;
-        Launch(*free, static_cast<int>(next_++));
+        const int entry = static_cast<int>(next_);
+        std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[next_]);
+        if (!address) {
+            ++next_;
+            results_[static_cast<size_t>(entry)].outcome = probe::Outcome::NotCheckable;
+            if (onResult) onResult(entry);
+            continue;
+        }
+        // A finished lookup frees its place in Finish or OnLookup, which fill again.
+        if (!address->dotted && lookups_.InFlight() >= kMaxLookups) break;
+        if (address->dotted && !pace_.MayOpen(now)) {
+            paced = true;
+            break;
+        }
+        ++next_;
+        Launch(*free, entry, *address);
     }
-    // Whatever a launch that failed at once asked for is done already.
-    KillTimer(window_.get(), kFillTimerId);
-    fillPending_ = false;
+    if (paced) ScheduleFill(pace_.DelayMs(now));
     if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
     ArmTimer();
 }
 
-void ProxyCheck::Launch(Slot& slot, int entry) {
-    std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[static_cast<size_t>(entry)]);
-    if (!address) {
-        results_[static_cast<size_t>(entry)].outcome = probe::Outcome::NotCheckable;
-        if (onResult) onResult(entry);
-        return;
-    }
+void ProxyCheck::ScheduleFill(uint64_t delayMs) {
+    // Set once, not again by each result: setting it anew would put it off.
+    if (fillTimer_.Enabled()) return;
+    fillTimer_.Restart(static_cast<UINT>(std::max<uint64_t>(delayMs, USER_TIMER_MINIMUM)));
+}
+
+void ProxyCheck::Launch(Slot& slot, int entry, const probe::ProxyAddress& address) {
     slot.entry = entry;
-    slot.port = address->port;
+    slot.port = address.port;
+    slot.resolved.reset();
     slot.start = NowMs();
     slot.deadline = slot.start + boundMs_;
     slot.connected = false;
     slot.sent = 0;
     slot.received = 0;
+    if (!slot.answer) slot.answer = std::make_unique<char[]>(probe::kMaxAnswerBytes);
     results_[static_cast<size_t>(entry)].outcome = probe::Outcome::Checking;
-    if (address->dotted) {
-        Connect(slot, *address->dotted);
+    if (address.dotted) {
+        Connect(slot, *address.dotted);
         return;
     }
     // Never a blocking lookup: the answer comes as a message.
-    auto lookup = std::make_unique<Lookup>();
-    lookup->slot = IndexOf(slot);
-    lookup->task = WSAAsyncGetHostByName(window_.get(), kLookupMessage, address->host.c_str(),
-                                         lookup->hostEntry, sizeof lookup->hostEntry);
-    if (!lookup->task) {
-        Finish(slot, probe::Outcome::NoAnswer);
-        return;
-    }
-    slot.lookup = lookup->task;
-    lookups_.push_back(std::move(lookup));
+    slot.lookup = lookups_.Start(address.host);
+    if (!slot.lookup) Finish(slot, probe::Outcome::NoAnswer);
 }
 
-void ProxyCheck::OnLookup(HANDLE task, int error) {
-    auto it =
-        std::find_if(lookups_.begin(), lookups_.end(), [task](const auto& l) { return l->task == task; });
-    if (it == lookups_.end()) return;
-    std::unique_ptr<Lookup> lookup = std::move(*it);
-    lookups_.erase(it);
-    if (lookup->slot < 0) return;  // abandoned: only its buffer was waiting for this
-    Slot& slot = (*slots_)[static_cast<size_t>(lookup->slot)];
-    slot.lookup = nullptr;
-    const auto* host = reinterpret_cast<const hostent*>(lookup->hostEntry);
-    if (error != 0 || host->h_length != 4 || !host->h_addr_list || !host->h_addr_list[0]) {
-        Finish(slot, probe::Outcome::NoAnswer);
-        return;
+void ProxyCheck::OnLookup(WPARAM wp, LPARAM lp) {
+    std::optional<uint32_t> address;
+    const bool live = lookups_.Complete(wp, lp, address);
+    // Its place among the lookups is free for the next named entry.
+    if (next_ < entries_.size()) ScheduleFill(USER_TIMER_MINIMUM);
+    if (!live) return;
+    HANDLE task = reinterpret_cast<HANDLE>(wp);
+    auto slot =
+        std::find_if(slots_->begin(), slots_->end(), [task](const Slot& s) { return s.lookup == task; });
+    if (slot == slots_->end()) return;
+    slot->lookup = nullptr;
+    if (!address) {
+        Finish(*slot, probe::Outcome::NoAnswer);
+    } else if (pace_.MayOpen(NowMs())) {
+        Connect(*slot, ntohl(*address));
+    } else {
+        slot->resolved = ntohl(*address);
+        ScheduleFill(pace_.DelayMs(NowMs()));
     }
-    uint32_t address;
-    std::memcpy(&address, host->h_addr_list[0], 4);
-    Connect(slot, ntohl(address));
 }
 
 void ProxyCheck::Connect(Slot& slot, uint32_t address) {
+    const uint64_t now = NowMs();
+    pace_.Opened(now);
+    results_[static_cast<size_t>(slot.entry)].openedAt = now;
     slot.socket.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
-    if (!slot.socket || WSAAsyncSelect(slot.socket.get(), window_.get(), message, kEvents) == SOCKET_ERROR) {
+    if (!slot.socket || !notify_.Select(slot.socket.get(), message, kEvents)) {
         Finish(slot, probe::Outcome::NoAnswer);
         return;
     }
@@ -263,11 +249,11 @@ void ProxyCheck::ReadMore(Slot& slot, bool closing) {
     // One receive per FD_READ (Winsock posts another while bytes remain); at
     // the close, everything that is left, but never past the cap.
     while (slot.received < probe::kMaxAnswerBytes) {
-        int n = recv(slot.socket.get(), slot.answer + slot.received,
+        int n = recv(slot.socket.get(), slot.answer.get() + slot.received,
                      static_cast<int>(probe::kMaxAnswerBytes - slot.received), 0);
         if (n > 0) {
             slot.received += static_cast<size_t>(n);
-            switch (probe::JudgeAnswer(std::string_view(slot.answer, slot.received))) {
+            switch (probe::JudgeAnswer(std::string_view(slot.answer.get(), slot.received))) {
                 case probe::Answer::StatusLine: Finish(slot, probe::Outcome::Answered); return;
                 case probe::Answer::NotHttp: Finish(slot, probe::Outcome::NoAnswer); return;
                 case probe::Answer::Pending: break;
@@ -290,9 +276,7 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
     Release(slot);
     if (onResult) onResult(entry);
     if (next_ < entries_.size()) {
-        // Set once, not again by each result: setting it anew would put it off.
-        if (!fillPending_) SetTimer(window_.get(), kFillTimerId, USER_TIMER_MINIMUM, nullptr);
-        fillPending_ = true;
+        ScheduleFill(USER_TIMER_MINIMUM);
     } else if (InFlight() == 0) {
         running_ = false;
     }
@@ -302,19 +286,10 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
 void ProxyCheck::Release(Slot& slot) {
     if (slot.socket) {
         slot.socket.reset();
-        const UINT message = kSocketMessage + static_cast<UINT>(IndexOf(slot));
-        MSG stale;
-        while (PeekMessageW(&stale, window_.get(), message, message, PM_REMOVE)) {
-        }
+        notify_.Purge(kSocketMessage + static_cast<UINT>(IndexOf(slot)));
     }
-    if (slot.lookup) {
-        auto it = std::find_if(lookups_.begin(), lookups_.end(),
-                               [&](const auto& l) { return l->task == slot.lookup; });
-        // Not cancelled: Wine reports success and still writes the buffer and
-        // posts the completion, so the record waits for that message instead.
-        if (it != lookups_.end()) (*it)->slot = -1;
-        slot.lookup = nullptr;
-    }
+    if (slot.lookup) lookups_.Abandon(std::exchange(slot.lookup, nullptr));
+    slot.resolved.reset();
     slot.entry = -1;
 }
 
@@ -334,10 +309,9 @@ void ProxyCheck::ArmTimer() {
     if (earliest == armedFor_) return;
     armedFor_ = earliest;
     if (earliest == 0) {
-        KillTimer(window_.get(), kTimerId);
+        deadlineTimer_.SetEnabled(false);
         return;
     }
     const uint64_t now = NowMs();
-    const UINT delay = earliest > now ? static_cast<UINT>(earliest - now) + 1 : 1;
-    SetTimer(window_.get(), kTimerId, delay, nullptr);
+    deadlineTimer_.Restart(earliest > now ? static_cast<UINT>(earliest - now) + 1 : 1);
 }

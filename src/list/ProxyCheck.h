@@ -14,18 +14,26 @@
 #include <string>
 #include <vector>
 
+#include "base/Timer.h"
+#include "list/ConnectionPace.h"
 #include "list/ProxyProbe.h"
-#include "net/Powersock.h"
-#include "base/Handles.h"
+#include "net/AsyncWinsock.h"
 
 class ProxyCheck {
 public:
-    static constexpr int kMaxInFlight = 16;
+    static constexpr int kMaxInFlight = 256;
+    // New connections open evenly, never more than kPaceCount in any
+    // kPaceWindowMs: a long list must not look like a scan to a home router
+    // or a firewall.
+    static constexpr int kPaceCount = ConnectionPace::kCount;
+    static constexpr uint64_t kPaceWindowMs = ConnectionPace::kWindowMs;
+    static constexpr size_t kMaxLookups = 16;
 
     struct Result {
         probe::Outcome outcome = probe::Outcome::Unchecked;
         uint32_t ms = 0;         // from the entry's start to its status line (or its end)
         uint32_t bytesRead = 0;  // taken from the proxy; never above probe::kMaxAnswerBytes
+        uint64_t openedAt = 0;   // when its connection was opened, in ms of the check's clock; 0: none
     };
 
     // Throws EOutOfResources when the notification window cannot be made.
@@ -37,7 +45,7 @@ public:
     ProxyCheck& operator=(const ProxyCheck&) = delete;
 
     // Forgets the last check and checks every entry, at most kMaxInFlight at
-    // a time and each with one connection, sending `request` through it. An
+    // a time, each with one connection opened at the pace above, sending `request` through it. An
     // entry without a status line boundMs after its start is "no answer".
     void Start(std::vector<std::string> entries, std::string request, uint32_t boundMs);
     // Closes every connection and abandons every lookup; the results that are
@@ -58,15 +66,16 @@ public:
 
 private:
     struct Slot;
-    struct Lookup;
+    static constexpr UINT kLookupMessage = WM_APP + 1;
 
-    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnSocket(int slot, SOCKET socket, int event, int error);
-    void OnLookup(HANDLE task, int error);
+    void OnLookup(WPARAM wp, LPARAM lp);
     void OnTimer();
 
     void Fill();
-    void Launch(Slot& slot, int entry);
+    void ScheduleFill(uint64_t delayMs);
+    void Launch(Slot& slot, int entry, const probe::ProxyAddress& address);
     void Connect(Slot& slot, uint32_t address);
     void SendMore(Slot& slot);
     void ReadMore(Slot& slot, bool closing);
@@ -75,17 +84,22 @@ private:
     void ArmTimer();
     int IndexOf(const Slot& slot) const;
 
+    net::WinsockUser winsock_;  // first: the last to go
     std::vector<std::string> entries_;
     std::vector<Result> results_;
     std::string request_;
     uint32_t boundMs_ = 0;
     size_t next_ = 0;
     bool running_ = false;
-    bool fillPending_ = false;  // the fill timer is set
-    uint64_t armedFor_ = 0;     // the deadline the timer is set for; 0 = none
+    uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
+    ConnectionPace pace_;
     std::unique_ptr<std::array<Slot, kMaxInFlight>> slots_;
-    // Lookups not yet completed, their own slot's or abandoned ones.
-    std::vector<std::unique_ptr<Lookup>> lookups_;
-    bool startedWinsock_ = false;
-    base::UniqueHwnd window_;
+    net::NotifyWindow notify_;
+    net::HostLookups lookups_{notify_.Handle(), kLookupMessage};
+    base::Timer deadlineTimer_;
+    // Free places are filled from a timer message, which the system makes
+    // only when nothing else waits in the queue: a long list keeps the
+    // sockets busy without end, and their messages would otherwise come
+    // before every click and every repaint.
+    base::Timer fillTimer_;
 };

@@ -118,6 +118,8 @@ void TNMHTTP::BuildRequestHeader() {
 }
 
 void TNMHTTP::SendRequest() {
+    // The header and its closing empty line go out in one send.
+    HoldNextWrite();
     Write(HeaderLines.Text());
     Writeln("");
 }

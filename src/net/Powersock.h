@@ -16,16 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "net/SockErrors.h"
-#include "net/ThreadTimer.h"
 #include "base/Handles.h"
+#include "base/Timer.h"
+#include "net/AsyncWinsock.h"
+#include "net/SockErrors.h"
 
 namespace net {
-
-namespace detail {
-inline void CloseSocketHandle(SOCKET s) { closesocket(s); }
-}  // namespace detail
-using UniqueSocket = base::Owned<SOCKET, detail::CloseSocketHandle, INVALID_SOCKET>;
 
 // Runs fn when the scope ends, also when an exception passes, unless a
 // handler run meanwhile destroyed the component that fn would touch.
@@ -90,14 +86,14 @@ public:
     bool IsConnected() const { return Connected; }
     // Lookup buffers still lent to the system: the current one and those of
     // lookups given up before their answer came.
-    size_t LookupsInFlight() const { return abandoned_.size() + (lookup_ ? 1 : 0); }
+    size_t LookupsInFlight() const { return lookups_.InFlight(); }
     bool IsTimedOut() const { return TimedOut; }
     bool IsCanceled() const { return Canceled; }
     int LastErrorCode() const { return LastError; }
     const std::string& StatusText() const { return statusText_; }
     const std::vector<std::string>& WinsockInfo() const { return winsockInfo_; }
     // Live instances that hold a Winsock start-up.
-    static int WinsockUsers();
+    static int WinsockUsers() { return WinsockUser::Users(); }
 
     virtual void Connect();
     virtual void Disconnect();
@@ -129,6 +125,12 @@ protected:
     void TimerOff();
     void TimerTriggered();
     void ArmTimer();
+    // The window timer's message: the time-out, or a bound that began later
+    // than the one the timer was set for.
+    void TimerFired();
+    // The next Write keeps its bytes and the one after sends them together
+    // with its own: one send instead of two, the bytes on the wire the same.
+    void HoldNextWrite() { holdWrite_ = true; }
 
     // Unwinds an operation whose component a handler destroyed (inside a
     // wait or directly): nothing of the component may be touched afterwards.
@@ -158,20 +160,32 @@ protected:
     bool Connected = false;
 
 private:
-    struct LookupRecord;
-
-    static LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp);
+    bool HandleSocketMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void HandleSocketEvent(WPARAM wp, LPARAM lp);
     void InitWinsock();
     void MakeSocket(int protocol, bool linger);
-    // Sleeps until a message arrives or the time-out's deadline, then pumps.
-    // Throws when a handler destroyed the component meanwhile.
-    void WaitForEvent(bool block);
+    // Sleeps until a message arrives or the time-out's deadline, then pumps
+    // until enough() holds or the queue is empty. Throws when a handler
+    // destroyed the component meanwhile.
+    void WaitForEvent(bool block, const std::function<bool()>& enough = {});
+    // Sleeps until the current socket's next event, a time-out or an abort.
+    void WaitForSocket();
+    // A read's bound and the flag that a reader is at work: TimerOn now, and
+    // TimerOff when the returned guard goes (unless the component went first).
+    auto BeginRead() {
+        TimerOn();
+        reading_ = true;
+        return OnExitIfAlive(alive_, [this] {
+            reading_ = false;
+            TimerOff();
+        });
+    }
     DWORD RemainingMs() const;
     void CheckDeadline();
-    void AbandonLookup();
     void DropReceived() { readBegin_ = readEnd_ = 0; }
 
+    // First: the last to go, after the window, the lookups and the socket.
+    std::unique_ptr<WinsockUser> winsock_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::unique_ptr<char[]> IoBuffer;
     std::unique_ptr<char[]> captureBuffer_;
@@ -181,21 +195,23 @@ private:
     size_t readBegin_ = 0, readEnd_ = 0;
     std::vector<std::string> winsockInfo_;
     std::string statusText_;
-    std::unique_ptr<TThreadTimer> TimeoutTimer;
+    std::unique_ptr<base::Timer> TimeoutTimer;
     ULONGLONG timerStart_ = 0;
+    ULONGLONG timerDue_ = 0;  // when the window timer fires; 0: not set
     bool timerRunning_ = false;
+    unsigned socketEvents_ = 0;  // events of the current socket handled so far
+    bool reading_ = false;       // ReadLn or CaptureString is under way
+    bool holdWrite_ = false;
+    std::string held_;          // a held Write's bytes
     bool socketFresh_ = false;  // made by MakeSocket and not yet used by connect
-    bool startedWinsock_ = false;
     bool connecting_ = false;
     bool connectNoticed_ = false;  // the current attempt's FD_CONNECT has come
-    bool lookupCompleted_ = false;
     sockaddr_in RemoteAddress{};
-    std::unique_ptr<LookupRecord> lookup_;
-    // Lookups given up by a time-out or abort: the system may still write
-    // their buffers, so they live until their completion message arrives.
-    std::vector<std::unique_ptr<LookupRecord>> abandoned_;
+    HANDLE lookup_ = nullptr;                // the current lookup, until its answer
+    std::optional<uint32_t> lookupAddress_;  // its answer
     UniqueSocket SocketHandle;
-    base::UniqueHwnd NotifyWindow;
+    net::NotifyWindow notify_;
+    HostLookups lookups_{notify_.Handle(), LookupDoneMessage};
 };
 
 }  // namespace net

@@ -393,35 +393,6 @@ std::string StatusBar::PanelText(int index) const {
     return texts_[static_cast<size_t>(index)];
 }
 
-// --- Timer
-
-namespace {
-UINT_PTR g_nextTimerId = 1000;
-}
-
-Timer::Timer(Form& owner) : owner_(owner), id_(g_nextTimerId++) { owner_.AttachTimer(this); }
-
-Timer::~Timer() {
-    if (owner_.Handle()) KillTimer(owner_.Handle(), id_);
-    owner_.DetachTimer(this);
-}
-
-void Timer::SetInterval(UINT ms) {
-    if (ms == interval_) return;
-    interval_ = ms;
-    Arm();
-}
-
-void Timer::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    Arm();
-}
-
-void Timer::Arm() {
-    if (!owner_.Handle()) return;
-    KillTimer(owner_.Handle(), id_);
-    if (enabled_ && interval_ > 0) SetTimer(owner_.Handle(), id_, interval_, nullptr);
 }
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include "base/Owned.h"
 #include "ui/ImageList.h"
 #include "ui/PopupMenu.h"
+#include "base/Timer.h"
 
 namespace ui {
 
@@ -205,25 +206,10 @@ private:
     std::vector<std::string> texts_;
 };
 
-// A millisecond window timer owned by a form.
-class Timer {
+// A form's timer: the one window timer, which needs no routing by the form.
+class Timer : public base::Timer {
 public:
-    explicit Timer(Form& owner);
-    ~Timer();
-    std::function<void()> onTimer;
-    void SetInterval(UINT ms);
-    UINT Interval() const { return interval_; }
-    void SetEnabled(bool enabled);
-    bool Enabled() const { return enabled_; }
-    // The WM_TIMER identifier by which the form finds the timer.
-    UINT_PTR Id() const { return id_; }
-
-private:
-    void Arm();
-    Form& owner_;
-    UINT_PTR id_;
-    UINT interval_ = 1000;
-    bool enabled_ = false;
+    explicit Timer(Form&) {}
 };
 
 }  // namespace ui

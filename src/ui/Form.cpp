@@ -318,10 +318,6 @@ void Form::RestoreFocus() {
     if (target) SetFocus(target);
 }
 
-void Form::AttachTimer(Timer* timer) { timers_[timer->Id()] = timer; }
-
-void Form::DetachTimer(Timer* timer) { timers_.erase(timer->Id()); }
-
 LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -395,14 +391,6 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             GetClientRect(hwnd, &r);
             FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
             return 1;
-        }
-        case WM_TIMER: {
-            auto it = timers_.find(wp);
-            if (it != timers_.end()) {
-                if (it->second->onTimer) it->second->onTimer();
-                return 0;
-            }
-            return DefWindowProcW(hwnd, msg, wp, lp);
         }
         case WM_CLOSE:
             if (modal_) {

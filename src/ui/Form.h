@@ -98,10 +98,6 @@ public:
     // The form's font: the Japanese UI font, or a fallback when it is missing.
     HFONT Font() const { return font_.get(); }
 
-    // Routes WM_TIMER of a timer id to its owner.
-    void AttachTimer(Timer* timer);
-    void DetachTimer(Timer* timer);
-
     // The buttons that Enter and Esc press (their rows say so).
     void SetDefaultButton(Button* button) { defaultButton_ = button; }
     void SetCancelButton(Button* button) { cancelButton_ = button; }
@@ -148,7 +144,6 @@ private:
     // Puts a control at its table bounds scaled to the DPI; a control of
     // width 0 (a label) takes the size of its caption in `font`.
     void Place(const Control& c, const Bounds& b, HFONT font) const;
-    std::map<UINT_PTR, Timer*> timers_;
     // The radio buttons of each group box (null: those outside any).
     std::map<const Control*, std::vector<RadioButton*>> radioGroups_;
     Button* defaultButton_ = nullptr;

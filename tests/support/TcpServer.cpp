@@ -172,4 +172,47 @@ uint16_t UnusedPort() {
     return port;
 }
 
+SilentListener::SilentListener() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    socket_ = BoundToLoopback(0);
+    u_long nonBlocking = 1;
+    if (socket_ == INVALID_SOCKET || listen(socket_, SOMAXCONN) != 0 ||
+        ioctlsocket(socket_, FIONBIO, &nonBlocking) != 0) {
+        if (socket_ != INVALID_SOCKET) closesocket(socket_);
+        WSACleanup();
+        throw std::runtime_error("silent listener: cannot listen on 127.0.0.1");
+    }
+    port_ = PortOf(socket_);
+}
+
+SilentListener::~SilentListener() {
+    for (SOCKET s : taken_) closesocket(s);
+    closesocket(socket_);
+    WSACleanup();
+}
+
+int SilentListener::Accept() {
+    for (SOCKET s; (s = accept(socket_, nullptr, nullptr)) != INVALID_SOCKET;) {
+        u_long nonBlocking = 1;
+        ioctlsocket(s, FIONBIO, &nonBlocking);
+        taken_.push_back(s);
+        closed_.push_back(false);
+    }
+    return static_cast<int>(taken_.size());
+}
+
+int SilentListener::Open() {
+    int open = 0;
+    char buffer[512];
+    for (size_t i = 0; i < taken_.size(); ++i) {
+        int n;
+        while ((n = recv(taken_[i], buffer, sizeof buffer, 0)) > 0) {
+        }
+        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK) closed_[i] = true;
+        open += !closed_[i];
+    }
+    return open;
+}
+
 }  // namespace qbtest::tcp

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qbtest::tcp {
 
@@ -66,5 +67,29 @@ private:
 
 // A port on 127.0.0.1 that nothing listens on (bound, then released).
 uint16_t UnusedPort();
+
+// Silent proxies by the hundred without a thread each: a socket listening on
+// 127.0.0.1 that never sends. The system completes connections from its
+// backlog; Accept takes them, on the caller's thread, only to count them.
+class SilentListener {
+public:
+    SilentListener();  // any free port; throws std::runtime_error when none
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+
+    uint16_t Port() const { return port_; }
+    std::string Entry() const { return "127.0.0.1:" + std::to_string(port_); }
+    // Takes every connection waiting; returns how many were taken so far.
+    int Accept();
+    // How many of those the client has not closed yet.
+    int Open();
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    uint16_t port_ = 0;
+    std::vector<SOCKET> taken_;
+    std::vector<bool> closed_;
+};
 
 }  // namespace qbtest::tcp
