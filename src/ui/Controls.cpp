@@ -393,6 +393,4 @@ std::string StatusBar::PanelText(int index) const {
     return texts_[static_cast<size_t>(index)];
 }
 
-}
-
 }  // namespace ui
