@@ -23,4 +23,16 @@ void RegisterWindowClass(const wchar_t* className, WNDPROC proc, const WindowCla
 UniqueHwnd CreateMessageWindow(const wchar_t* className, WNDPROC proc, void* owner,
                                void* createParam = nullptr);
 
+// The object a window's messages go to, kept in GWLP_USERDATA; on
+// WM_NCCREATE it is taken from the create parameter, so the owner sees the
+// messages that arrive before CreateWindowExW returns.
+template <typename T>
+T* WindowOwner(HWND hwnd, UINT msg, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 }  // namespace base

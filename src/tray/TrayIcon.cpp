@@ -158,11 +158,7 @@ void TTrayIcon::EndSession() {
 }
 
 LRESULT CALLBACK TTrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = base::WindowOwner<TTrayIcon>(hwnd, msg, lp);
     if (!self || !self->window_) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
     base::Guarded([&] { result = self->DoMessage(msg, wp, lp); });

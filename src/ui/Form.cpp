@@ -319,11 +319,7 @@ void Form::RestoreFocus() {
 }
 
 LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = base::WindowOwner<Form>(hwnd, msg, lp);
     // Messages before the window handle is stored go to the default procedure.
     if (!self || !self->hwnd_) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
