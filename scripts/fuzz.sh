@@ -30,7 +30,7 @@ for exe in "$build"/*Fuzz; do
     failed=1
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  printf '%-18s %10s executions  %d crashes  corpus %s\n' "$target" "${runs:-?}" "$crashes" \
+  printf '%-24s %10s executions  %d crashes  corpus %s\n' "$target" "${runs:-?}" "$crashes" \
     "$(ls "$corpus" | wc -l)"
   if [ "$crashes" -ne 0 ]; then
     grep -E 'ERROR|runtime error|SUMMARY|Test unit written' "$log" | head -n 8 | sed 's/^/    /'
