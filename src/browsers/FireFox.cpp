@@ -1,13 +1,9 @@
 #include "browsers/FireFox.h"
 
-#include <windows.h>
-
 #include "browsers/PrefsText.h"
 #include "settings/FirefoxProfile.h"
 #include "settings/IniFile.h"
 #include "settings/WholeFile.h"
-#include "base/Handles.h"
-#include "base/Text.h"
 
 FireFox::FireFox(std::string settingsFile, std::string appDataFolder)
     : settingsFile_(std::move(settingsFile)), appDataFolder_(std::move(appDataFolder)) {
@@ -58,14 +54,7 @@ void FireFox::SetServer(const std::string& address) {
 bool FireFox::InUse() {
     const size_t slash = PrefsPath_.find_last_of("\\/");
     if (slash == std::string::npos) return false;
-    // Opened only to see whether sharing is refused, and closed at once: a
-    // Firefox that is starting cannot take its lock while we hold it. Reading
-    // nothing neither creates the file nor changes its time stamp.
-    const std::wstring lock = base::Widen(PrefsPath_.substr(0, slash) + "\\parent.lock");
-    HANDLE h = CreateFileW(lock.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    base::UniqueHandle opened(h == INVALID_HANDLE_VALUE ? nullptr : h);
-    // A missing file or any other refusal: no Firefox we can tell of.
-    return error == ERROR_SHARING_VIOLATION;
+    // Kept short: a Firefox that is starting cannot take its lock while the
+    // check holds the file open.
+    return FileHeldWithoutSharing(PrefsPath_.substr(0, slash) + "\\parent.lock");
 }

@@ -36,6 +36,12 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
+bool FileHeldWithoutSharing(const std::string& path) {
+    base::UniqueHandle file = OpenFile(base::Widen(path), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    return !file && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 FileRead ReadWholeFile(const std::string& path, std::string& content, long long maxSize) {
     content.clear();
     if (path.empty()) return FileRead::Missing;

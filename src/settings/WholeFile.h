@@ -20,3 +20,9 @@ FileRead ReadWholeFile(const std::string& path, std::string& content, long long 
 // disk, a read-only file or folder, a crash) never leaves a truncated file.
 // A read-only file is left alone. Returns whether the file was replaced.
 bool ReplaceWholeFile(const std::string& path, const std::string& content);
+
+// Whether another process holds the file open without sharing it: the file is
+// opened for reading with full sharing and closed at once. A missing file, or
+// any refusal but a sharing violation, is no holder. Never creates the file
+// nor changes its time stamp.
+bool FileHeldWithoutSharing(const std::string& path);
