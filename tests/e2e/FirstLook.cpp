@@ -7,7 +7,6 @@
 #include "e2e/Remote.h"
 #include "e2e/Shots.h"
 #include "support/Scratch.h"
-#include "base/Text.h"
 
 namespace e2e {
 
@@ -32,27 +31,11 @@ void PlaceBrowserPrograms() {
 
 bool FirstLookShots() {
     PlaceBrowserPrograms();
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring build = self;
-    build.resize(build.find_last_of(L'\\'));
-    const std::wstring folder = build + L"\\e2e-scratch\\first-look";
-    scratch::MakeFolders(base::Narrow(folder));
-    DeleteFileW((folder + L"\\Quillbarrow.ini").c_str());
-    const std::wstring exe = folder + L"\\Quillbarrow.exe";
-    CopyFileW((build + L"\\Quillbarrow.exe").c_str(), exe.c_str(), FALSE);
-
-    std::wstring line = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                        &pi))
-        return false;
+    ProgramCopy program(CopyProgramTo("first-look"));
     bool shown = false;
-    if (HWND main = WaitTopLevel(pi.dwProcessId, L"Quillbarrow2012 for", kWindowMs)) {
+    if (HWND main = program.MainWindow(kWindowMs)) {
         Alt(main, L's');
-        if (HWND dialog = WaitTopLevel(pi.dwProcessId, L"Setting", kWindowMs)) {
+        if (HWND dialog = WaitTopLevel(program.pi.dwProcessId, L"Setting", kWindowMs)) {
             Shot("settings", dialog);
             shown = true;
             PostMessageW(dialog, WM_CLOSE, 0, 0);
@@ -60,9 +43,7 @@ bool FirstLookShots() {
         }
         PostMessageW(main, WM_CLOSE, 0, 0);
     }
-    if (WaitForSingleObject(pi.hProcess, kWindowMs) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    program.ExitCode();  // the close, or 30 s before the copy is ended by force
     return shown;
 }
 

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include "base/Text.h"
+#include "support/Scratch.h"
+
 namespace e2e {
 
 bool WaitFor(const std::function<bool()>& done, int ms) {
@@ -156,6 +159,43 @@ HWND FocusOf(HWND window) {
     info.cbSize = sizeof info;
     DWORD thread = GetWindowThreadProcessId(window, nullptr);
     return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+std::string CopyProgramTo(const std::string& name) {
+    const std::string folder = scratch::HelperProgram("e2e-scratch\\" + name);
+    scratch::MakeFolders(folder);
+    DeleteFileW(base::Widen(folder + "\\Quillbarrow.ini").c_str());
+    CopyFileW(base::Widen(scratch::HelperProgram("Quillbarrow.exe")).c_str(),
+              base::Widen(folder + "\\Quillbarrow.exe").c_str(), FALSE);
+    return folder;
+}
+
+ProgramCopy::ProgramCopy(const std::string& folder) {
+    std::wstring exe = base::Widen(folder + "\\Quillbarrow.exe");
+    std::wstring line = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, base::Widen(folder).c_str(),
+                   &si, &pi);
+}
+
+ProgramCopy::~ProgramCopy() {
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+}
+
+DWORD ProgramCopy::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (pi.hProcess && WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+HWND ProgramCopy::MainWindow(int ms) const {
+    return pi.hProcess ? WaitTopLevel(pi.dwProcessId, L"Quillbarrow2012 for", ms) : nullptr;
 }
 
 }  // namespace e2e

@@ -49,4 +49,23 @@ void Alt(HWND window, wchar_t letter);  // the "&" accelerator, as Alt+letter
 // The window with the keyboard focus in the thread that owns `window`.
 HWND FocusOf(HWND window);
 
+// A fresh folder e2e-scratch\<name> beside this program, holding a copy of
+// Quillbarrow.exe and no settings file; returns its path.
+std::string CopyProgramTo(const std::string& name);
+
+// One start of the real program in a folder of its own (as CopyProgramTo
+// makes); ended by force at the end if it still runs.
+struct ProgramCopy {
+    explicit ProgramCopy(const std::string& folder);
+    ~ProgramCopy();
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+    // The exit code once the process has ended (waiting up to 30 s), or
+    // STILL_ACTIVE.
+    DWORD ExitCode() const;
+    // The main window, waiting up to ms for it; null when it does not appear.
+    HWND MainWindow(int ms = 30000) const;
+    PROCESS_INFORMATION pi{};
+};
+
 }  // namespace e2e

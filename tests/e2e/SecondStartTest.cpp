@@ -10,48 +10,12 @@
 
 #include "e2e/Remote.h"
 #include "support/Scratch.h"
-#include "base/Text.h"
 
 using namespace e2e;
 
 namespace {
 
 constexpr int kMs = 30000;  // only a hang runs out of this; a cold Wine may take seconds
-
-// One start of the real program from its own copy; killed at the end if still running.
-struct Copy {
-    explicit Copy(const std::string& folder) {
-        std::wstring exe = base::Widen(folder + "\\Quillbarrow.exe");
-        std::wstring line = L"\"" + exe + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       base::Widen(folder).c_str(), &si, &pi);
-    }
-    ~Copy() {
-        if (!pi.hProcess) return;
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(pi.hProcess, kMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-    HWND MainWindow() const { return WaitTopLevel(pi.dwProcessId, L"Quillbarrow2012 for", kMs); }
-    PROCESS_INFORMATION pi{};
-};
-
-std::string CopyProgramTo(const std::string& name) {
-    const std::string folder = scratch::HelperProgram("e2e-scratch\\" + name);
-    scratch::MakeFolders(folder);
-    DeleteFileW(base::Widen(folder + "\\Quillbarrow.ini").c_str());
-    CopyFileW(base::Widen(scratch::HelperProgram("Quillbarrow.exe")).c_str(),
-              base::Widen(folder + "\\Quillbarrow.exe").c_str(), FALSE);
-    return folder;
-}
 
 // Visible windows of a class among parent's children (null: the top-level ones).
 int Visible(HWND parent, const wchar_t* cls) {
@@ -73,7 +37,7 @@ int TrayIcons() {
 
 TEST(SecondStart, BringsTheRunningWindowBackAndEnds) {
     const std::string here = CopyProgramTo("first"), there = CopyProgramTo("second");
-    auto first = std::make_unique<Copy>(here);
+    auto first = std::make_unique<ProgramCopy>(here);
     HWND w = first->MainWindow();
     ASSERT_TRUE(w);
     ASSERT_TRUE(WaitFor([] { return TrayIcons() == 1; }, kMs));
@@ -82,7 +46,7 @@ TEST(SecondStart, BringsTheRunningWindowBackAndEnds) {
 
     // The running copy does not answer while the second starts: nothing waits on it.
     SuspendThread(first->pi.hThread);
-    Copy second(there);
+    ProgramCopy second(there);
     EXPECT_EQ(second.ExitCode(), 0u);
     ResumeThread(first->pi.hThread);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }, kMs));
@@ -101,7 +65,7 @@ TEST(SecondStart, BringsTheRunningWindowBackAndEnds) {
 
     // After the first has died (no close, as in a crash), a start works as usual.
     first.reset();
-    Copy again(there);
+    ProgramCopy again(there);
     HWND v = again.MainWindow();
     ASSERT_TRUE(v);
     PostMessageW(v, WM_CLOSE, 0, 0);

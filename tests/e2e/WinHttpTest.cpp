@@ -11,7 +11,6 @@
 
 #include "e2e/Remote.h"
 #include "settings/RegFile.h"
-#include "support/Scratch.h"
 #include "support/StandInProxy.h"
 #include "base/Text.h"
 
@@ -76,21 +75,8 @@ TEST(WinHttp, SeesTheSwitchesAndSendsThroughTheWrittenProxy) {
     RegFile(kInternetSettings).SetDword("ProxyEnable", 0);
     RegFile(kInternetSettings).SetString("ProxyServer", proxy.Entry());
 
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring build = self;
-    build.resize(build.find_last_of(L'\\'));
-    const std::wstring folder = build + L"\\e2e-scratch\\winhttp", exe = folder + L"\\Quillbarrow.exe";
-    scratch::MakeFolders(base::Narrow(folder));
-    DeleteFileW((folder + L"\\Quillbarrow.ini").c_str());
-    CopyFileW((build + L"\\Quillbarrow.exe").c_str(), exe.c_str(), FALSE);
-    std::wstring line = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                               &si, &pi));
-    HWND w = WaitTopLevel(pi.dwProcessId, L"Quillbarrow2012 for", 30000);
+    ProgramCopy program(CopyProgramTo("winhttp"));
+    HWND w = program.MainWindow();
     HWND use = w ? Child(w, L"Button", L"Use Proxy (&P)") : nullptr;
     if (use) {
         Click(use);
@@ -108,8 +94,6 @@ TEST(WinHttp, SeesTheSwitchesAndSendsThroughTheWrittenProxy) {
         EXPECT_EQ(WinHttpView(), "auto " + script + " <null> <null>");
         PostMessageW(w, WM_CLOSE, 0, 0);
     }
-    if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    program.ExitCode();  // the close, or 30 s before the copy is ended by force
     ASSERT_TRUE(use) << "the main window or its Use Proxy button did not appear";
 }
