@@ -105,11 +105,7 @@ class Scenario : public testing::Test {
 protected:
     void SetUp() override {
         build_ = ExeFolder();
-        folder_ = build_ + "\\e2e-scratch\\program";
-        scratch::MakeFolders(folder_);
-        DeleteFileW(Widen(Ini()).c_str());
-        CopyFileW(Widen(build_ + "\\Quillbarrow.exe").c_str(), Widen(folder_ + "\\Quillbarrow.exe").c_str(),
-                  FALSE);
+        folder_ = CopyProgramTo("program");
         record_ = build_ + "\\e2e-scratch\\browser-record.txt";
         DeleteFileW(Widen(record_).c_str());
         // The stand-in browser inherits this through the program.
