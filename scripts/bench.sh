@@ -7,7 +7,7 @@
 # programs, its working set, and its CPU while the tray icon animates (on a
 # virtual screen, scripts/bench-window.sh); the 5,000-entry list from the
 # last byte to the list shown; the checks of 200 and 500 listed proxies on
-# 127.0.0.1.
+# 127.0.0.1; the watch's soak of 1,000 asks.
 # Never fails on a slow machine: the figures are for reading.
 #   bench.sh BUILD_DIR   (the targets that make bench builds must be there)
 set -euo pipefail
@@ -128,6 +128,9 @@ row "Check of 200 proxies, half silent, s (peer: floor)" "$(val check200_s)" "$(
 row "CPU s of that check (its thread)" "$(val check200_cpu_s)" - "<0.2"
 row "Check of 500 proxies, 300 silent, 3 s bound, s (floor)" "$(val check500_s)" "$(val check500_floor_s)" "<=9 s"
 row "CPU s of that check (its thread)" "$(val check500_cpu_s)" - "<1"
+row "Watch soak: 1,000 asks at 1 ms, s" "$(val watch1000_s)" - "-"
+row "Watch soak: handles after (peer: before)" "$(val watch_handles_after)" "$(val watch_handles_before)" "<=1.00"
+row "Watch soak: open host files after (peer: before)" "$(val watch_files_after)" "$(val watch_files_before)" "<=1.00"
 echo "(wait wall time $(val wait_wall_s) s. Fetch times are measured inside the exe, Wine start-up excluded;"
 echo " the plain blocking socket (connect, one send, receive until the close) is the floor under Wine."
 echo " Start-up: medians of $(grep -c ' program ' "$work/window.txt" 2>/dev/null || echo 0) starts each, taken in turn, from just before"
@@ -140,3 +143,6 @@ echo "(check floors: the silent proxies, 256 at a time, each hold their place fo
 echo " entry opens no sooner than 64 connections per 100 ms allow. The 500-entry list: 100 answering,"
 echo " 100 refused, 300 silent, each on a port of its own, timed from the start of the check, which the"
 echo " list's last byte starts at once)"
+echo "(watch soak: every other ask fails, the watch starts afresh every 100 asks; counted after 20 asks"
+echo " and again after 1,000 more, each time with the stand-in's connections closed. Window timers run"
+echo " no faster than every 10 ms, so the 1 ms interval is 10 ms. Host files: Wine's /proc/self/fd)"

@@ -95,6 +95,15 @@ ProxyCheck::Result ProxyCheck::ResultOf(int index) const {
     return results_[static_cast<size_t>(index)];
 }
 
+bool ProxyCheck::Note(int index, const Result& result) {
+    if (index < 0 || index >= Count()) return false;
+    Result& noted = results_[static_cast<size_t>(index)];
+    // Its own answer is on the way and will be the newer one.
+    if (noted.outcome == probe::Outcome::Checking) return false;
+    noted = result;
+    return true;
+}
+
 int ProxyCheck::InFlight() const {
     return static_cast<int>(
         std::count_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry >= 0; }));

@@ -58,6 +58,10 @@ public:
     int Count() const { return static_cast<int>(results_.size()); }
     // Unchecked for an index outside the last check.
     Result ResultOf(int index) const;
+    // Takes an entry's result heard elsewhere (the watch on the proxy in
+    // use), unless the check is asking that entry right now. False when it
+    // was not taken.
+    bool Note(int index, const Result& result);
     // Entries with a connection or a lookup under way.
     int InFlight() const;
 

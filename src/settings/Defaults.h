@@ -75,7 +75,13 @@ inline constexpr TextSetting CyberPassword{"CYBER", "PASSWORD", defaults::Defaul
 // A number kept as the text the user typed: the dialog shows and stores it as
 // it stands, the main window reads it as a number.
 inline constexpr TextSetting TimeOut{"TIMEOUT", "PROXY", defaults::DefaultTimeOutText};
-// 0 turns the check of the listed proxies off.
+// 0 turns the check of the listed proxies off, and the watch with it.
 inline constexpr IntSetting CheckEnable{"CHECK", "ENABLE", 1};
+// Seconds between two asks of the proxy in use, kept as the user typed them;
+// ini::WatchSeconds says what they mean. "0" is off.
+inline constexpr TextSetting Watch{"CHECK", "WATCH", "0"};
+// 1: when the proxy in use stops answering, switch to the next answering
+// one; anything else only tells the user.
+inline constexpr IntSetting AutoNext{"CHECK", "AUTONEXT", 0};
 
 }  // namespace setting

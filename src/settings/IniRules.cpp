@@ -43,6 +43,23 @@ int32_t ParseInteger(std::string_view text, int32_t fallback) {
     return static_cast<int32_t>(value);
 }
 
+int32_t WatchSeconds(std::string_view watchText, int32_t checkEnable) {
+    // With the check off the program connects nowhere but to the list page.
+    if (checkEnable == 0) return 0;
+    int32_t seconds = ParseInteger(watchText, 0);
+    // A number too long for 32 bits is still above 3600.
+    std::string_view digits = watchText.substr(!watchText.empty() && watchText[0] == '+' ? 1 : 0);
+    if (seconds == 0 && digits.size() > 9 &&
+        digits.find_first_not_of("0123456789") == std::string_view::npos &&
+        digits.find_first_not_of('0') != std::string_view::npos)
+        seconds = 3600;
+    // Never more often than every half minute: each ask is a connection the
+    // proxy's owner sees.
+    if (seconds <= 0) return 0;
+    if (seconds < 30) return 30;
+    return seconds > 3600 ? 3600 : seconds;
+}
+
 bool IsUtf8(std::string_view bytes) {
     // The smallest code point that needs 2, 3 or 4 bytes; fewer is an overlong form.
     static constexpr uint32_t kLowest[] = {0, 0x80, 0x800, 0x10000};

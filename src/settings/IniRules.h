@@ -12,6 +12,11 @@ inline constexpr size_t kMaxValueLength = 2047;
 // decimal whole number with an optional sign. Anything else gives fallback.
 int32_t ParseInteger(std::string_view text, int32_t fallback);
 
+// The seconds between two asks of the proxy in use, from [CHECK] WATCH as
+// stored and [CHECK] ENABLE: 0 (off) for 0, less, or anything that is not a
+// whole number, and for ENABLE 0; 1 to 29 read as 30, more than 3600 as 3600.
+int32_t WatchSeconds(std::string_view watchText, int32_t checkEnable);
+
 // How an INI file's bytes are written.
 enum class TextForm {
     Utf16,     // a UTF-16 byte-order mark: the profile functions keep the file so

@@ -38,7 +38,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
       settings_(settings) {
     // The layout table reads best one control a line.
     // clang-format off
-    Create({"Setting", 401, 557, ui::FormStyle::Dialog},
+    Create({"Setting", 401, 705, ui::FormStyle::Dialog},
            {
                {&fraProxyType, Kind::GroupBox, {8, 8, 297, 41}, "Default ProxyType / Option"},
                {&cmbProxyType,
@@ -108,9 +108,18 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                {&LbLOperaIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraOperaini},
                {&txtOperaIni, Kind::Edit, {48, 40, 265, 20}, "", &fraOperaini},
                {&cmdAutoScan, Kind::Button, {320, 40, 57, 20}, "Auto", &fraOperaini},
-               {&OKBtn, Kind::DefaultButton, {24, 524, 105, 25}, "Save  (&W)"},
-               {&CancelBtn, Kind::CancelButton, {144, 524, 105, 25}, "Cancel (&C)"},
-               {&cmdInitialize, Kind::Button, {288, 524, 105, 25}, "Initialization (&I)"},
+               {&grpWatch, Kind::GroupBox, {8, 600, 385, 65}, "Watch"},
+               {&LbLWatch, Kind::Label, {8, 20, 0, 0}, "Watch the proxy in use every", &grpWatch},
+               {&txtWatch, Kind::Edit, {176, 16, 41, 20}, "", &grpWatch},
+               {&LbLWatchSec, Kind::Label, {224, 20, 0, 0}, "s (0 = off)", &grpWatch},
+               {&chkAutoNext,
+                Kind::CheckBox,
+                {8, 40, 369, 17},
+                "Switch to the next answering proxy when it stops",
+                &grpWatch},
+               {&OKBtn, Kind::DefaultButton, {24, 672, 105, 25}, "Save  (&W)"},
+               {&CancelBtn, Kind::CancelButton, {144, 672, 105, 25}, "Cancel (&C)"},
+               {&cmdInitialize, Kind::Button, {288, 672, 105, 25}, "Initialization (&I)"},
            },
            owner);
     // clang-format on
@@ -141,6 +150,8 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
         {txtUserID, setting::CyberUserId},
         {txtPassword, setting::CyberPassword},
         {txtTimeout, setting::TimeOut},
+        {txtWatch, setting::Watch},
+        {chkAutoNext, setting::AutoNext},
     };
 }
 
@@ -181,6 +192,8 @@ void TfrmSetting::FormShow() {
     for (const Field& f : fields_) {
         if (f.list)
             LoadIndex(*f.list, f.index);
+        else if (f.box)
+            f.box->SetChecked(settings_.Read(f.index) == 1);
         else
             f.edit->SetText(settings_.Read(f.text));
     }
@@ -199,6 +212,8 @@ void TfrmSetting::OKBtnClick() {
     for (const Field& f : fields_) {
         if (f.list)
             SaveIndex(*f.list, f.index);
+        else if (f.box)
+            settings_.Write(f.index, f.box->Checked() ? 1 : 0);
         else
             settings_.Write(f.text, f.edit->Text());
     }
@@ -207,7 +222,7 @@ void TfrmSetting::OKBtnClick() {
 
 void TfrmSetting::cmdInitializeClick() {
     for (const Field& f : fields_) {
-        if (f.list)
+        if (f.list || f.box)
             settings_.Write(f.index, f.index.fallback);
         else
             settings_.Write(f.text, f.text.fallback);

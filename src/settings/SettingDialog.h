@@ -62,6 +62,11 @@ public:
     ui::Label LbLOperaIni;
     ui::Edit txtOperaIni;
     ui::Button cmdAutoScan;
+    ui::GroupBox grpWatch;
+    ui::Label LbLWatch;
+    ui::Edit txtWatch;
+    ui::Label LbLWatchSec;
+    ui::CheckBox chkAutoNext;
     ui::Button OKBtn, CancelBtn, cmdInitialize;
 
     void OKBtnClick();
@@ -83,11 +88,13 @@ protected:
 
 private:
     // A control bound to its key: a drop-down list stores its item index, an
-    // edit field its text as typed.
+    // edit field its text as typed, a check box 1 or 0.
     struct Field {
         Field(ui::ComboBox& c, const IntSetting& s) : list(&c), index(s) {}
         Field(ui::Edit& e, const TextSetting& s) : edit(&e), text(s) {}
+        Field(ui::CheckBox& b, const IntSetting& s) : box(&b), index(s) {}
         ui::ComboBox* list = nullptr;
+        ui::CheckBox* box = nullptr;
         IntSetting index{};
         ui::Edit* edit = nullptr;
         TextSetting text{};

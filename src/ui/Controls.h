@@ -109,6 +109,17 @@ private:
     const std::vector<RadioButton*>* group_ = nullptr;
 };
 
+class CheckBox : public Control {
+public:
+    std::function<void()> onClick;  // the user turned it on or off
+    bool Checked() const;
+    // Runs no handler.
+    void SetChecked(bool checked);
+
+protected:
+    void OnCommand(int code) override;
+};
+
 // A note drawn right-aligned after an item's text in a drop-down list.
 struct ItemNote {
     std::string text;

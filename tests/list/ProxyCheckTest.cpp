@@ -63,6 +63,11 @@ TEST(ProxyCheck, TellsEveryKindOfProxyApartReadingAtMostFourKiB) {
     EXPECT_GE(check.ResultOf(0).ms, 30u);
     EXPECT_GE(check.ResultOf(2).ms, 1000u);  // the silent one waited its whole bound
     EXPECT_EQ(check.ResultOf(3).bytesRead, 4096u);
+    // An answer heard by the watch takes the entry's place.
+    EXPECT_TRUE(check.Note(1, {Outcome::Answered, 42}));
+    EXPECT_EQ(check.ResultOf(1).outcome, Outcome::Answered);
+    EXPECT_EQ(check.ResultOf(1).ms, 42u);
+    EXPECT_FALSE(check.Note(9, {Outcome::Answered, 42}));
     std::sort(reported.begin(), reported.end());
     EXPECT_EQ(reported, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 
@@ -86,6 +91,10 @@ TEST(ProxyCheck, TwoHundredFiftySixAtATimeOpenedAtAPaceAndCancellingClosesThemAl
     for (int i = 0; i < 256; ++i) opened.push_back(check.ResultOf(i).openedAt);
     std::sort(opened.begin(), opened.end());
     for (size_t i = 0; i + 64 < opened.size(); ++i) ASSERT_GE(opened[i + 64] - opened[i], 100u) << i;
+
+    // An entry under way keeps its own answer to come.
+    EXPECT_FALSE(check.Note(0, {Outcome::NoAnswer, 1}));
+    EXPECT_EQ(check.ResultOf(0).outcome, Outcome::Checking);
 
     check.Cancel();
     EXPECT_FALSE(check.Running());

@@ -29,6 +29,30 @@ TEST(IniRules, Numbers) {
     for (const Case& c : longer) EXPECT_EQ(ini::ParseInteger(c.text, 10), c.expected) << c.text;
 }
 
+TEST(IniRules, WatchSeconds) {
+    struct Case {
+        const char* text;
+        int32_t expected;
+    } cases[] = {
+        {"0", 0},
+        {"abc", 0},
+        {"-5", 0},
+        {"30s", 0},
+        {"1", 30},
+        {"29", 30},
+        {"31", 31},
+        {"0x3C", 60},
+        {"3600", 3600},
+        {"3601", 3600},
+        {"99999999999", 3600},
+        {"00000000000", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ini::WatchSeconds(c.text, 1), c.expected) << c.text;
+    // [CHECK] ENABLE=0 turns the watch off too; any other value leaves it on.
+    EXPECT_EQ(ini::WatchSeconds("60", 0), 0);
+    EXPECT_EQ(ini::WatchSeconds("60", 2), 60);
+}
+
 TEST(IniRules, TextForm) {
     using ini::TextForm;
     struct Case {

@@ -21,7 +21,7 @@ constexpr char kAbsent[] = "<absent>";
 constexpr char kIniNotFound[] = "=== IniFile Not Found ===";
 const std::string kName40(40, 'n');
 
-void Click(ui::Button& button) { SendMessageW(button.Handle(), BM_CLICK, 0, 0); }
+void Click(const ui::Control& control) { SendMessageW(control.Handle(), BM_CLICK, 0, 0); }
 
 // Picks an item as the user does: the list changes, then tells its parent.
 void Pick(ui::ComboBox& list, int index) {
@@ -103,6 +103,8 @@ TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNoth
         // No browser is installed in the test prefix, so both program checks fail.
         EXPECT_EQ(dialog.txtFirefoxIni.Text(), "Firefox.exe Not Found");
         EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+        EXPECT_EQ(dialog.txtWatch.Text(), "0");
+        EXPECT_FALSE(dialog.chkAutoNext.Checked());
         Click(dialog.CancelBtn);
     });
     EXPECT_EQ(result, ui::mrCancel);
@@ -127,6 +129,8 @@ TEST_F(SettingDialogTest, StoredValuesAreShownUnchanged) {
     ini.WriteInteger("BROWSER", "DEFAULT", 3);
     ini.WriteString("CYBER", "USERID", "me");
     ini.WriteString("TIMEOUT", "PROXY", " 0x1E ");
+    ini.WriteString("CHECK", "WATCH", "abc");
+    ini.WriteInteger("CHECK", "AUTONEXT", 1);
     dialog.Show();
     EXPECT_EQ(dialog.cmbProxyType.Text(), "Speed Ranking");
     EXPECT_EQ(dialog.cmbAnyOption.Text(), "Camouflaged Address");
@@ -134,6 +138,11 @@ TEST_F(SettingDialogTest, StoredValuesAreShownUnchanged) {
     EXPECT_EQ(dialog.cmbBrowser.Text(), "Opera");
     EXPECT_EQ(dialog.txtUserID.Text(), "me");
     EXPECT_EQ(dialog.txtTimeout.Text(), "0x1E");
+    EXPECT_EQ(dialog.txtWatch.Text(), "abc");
+    EXPECT_TRUE(dialog.chkAutoNext.Checked());
+    ini.WriteInteger("CHECK", "AUTONEXT", 2);  // only 1 switches
+    dialog.Show();
+    EXPECT_FALSE(dialog.chkAutoNext.Checked());
 }
 
 TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) {
@@ -169,7 +178,7 @@ TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
         int left, top, expectedLeft, expectedTop;
     } cases[] = {
         {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
-        {-400, 40, 0, 40},     // 7 pixels are too few to grab
+        {-400, 30, 0, 30},     // 7 pixels are too few to grab (the whole dialog fits below 30)
         {-5000, -5000, 0, 0},  // on no monitor at all
     };
     for (const Case& c : cases) {
@@ -238,6 +247,8 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     Type(dialog.txtCheckerURL2, "");
     Type(dialog.txtUserID, "uid");
     Type(dialog.txtPassword, "pw");
+    Type(dialog.txtWatch, "45");
+    Click(dialog.chkAutoNext);
     SetWindowPos(dialog.Handle(), nullptr, 210, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Click(dialog.OKBtn);
 
@@ -254,6 +265,8 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     EXPECT_EQ(Stored("URL", "IDPASS"), "");
     EXPECT_EQ(Stored("CYBER", "USERID"), "uid");
     EXPECT_EQ(Stored("CYBER", "PASSWORD"), "pw");
+    EXPECT_EQ(Stored("CHECK", "WATCH"), "45");
+    EXPECT_EQ(Stored("CHECK", "AUTONEXT"), "1");
     EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
     EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
     EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
@@ -262,9 +275,11 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
 
     // The next showing reloads from the file, at the saved place.
     Type(dialog.txtTimeout, "unsaved");
+    Click(dialog.chkAutoNext);
     SetWindowPos(dialog.Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     dialog.Show();
     EXPECT_EQ(dialog.txtTimeout.Text(), "abc");
+    EXPECT_TRUE(dialog.chkAutoNext.Checked());
     EXPECT_EQ(dialog.Left(), 210);
     EXPECT_EQ(dialog.Top(), 170);
 }
@@ -298,6 +313,8 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
     ini.WriteString("TIMEOUT", "PROXY", "abc");
     ini.WriteInteger("BROWSER", "DEFAULT", 3);
+    ini.WriteString("CHECK", "WATCH", "60");
+    ini.WriteInteger("CHECK", "AUTONEXT", 1);
     ini.WriteInteger("POSITION", "S_TOP", 40);
     ini.WriteInteger("POSITION", "S_LEFT", 50);
 
@@ -324,7 +341,8 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
         {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
         {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
-        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"},
+        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"}, {"CHECK", "WATCH"},
+        {"CHECK", "AUTONEXT"},
     };
     const char* expected[] = {
         "0",
@@ -346,6 +364,8 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         "",
         "",
         "10",
+        "0",
+        "0",
     };
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_EQ(Stored(keys[i].first, keys[i].second), expected[i])
@@ -482,7 +502,7 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     GetClientRect(dialog.Handle(), &client);
     ASSERT_EQ(dialog.Dpi(), 96);
     EXPECT_EQ(client.right, 401);
-    EXPECT_EQ(client.bottom, 557);
+    EXPECT_EQ(client.bottom, 705);
     EXPECT_EQ(dialog.Caption(), "Setting");
     EXPECT_EQ(dialog.OKBtn.Text(), "Save  (&W)");
     EXPECT_TRUE(GetWindowLongW(dialog.OKBtn.Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
@@ -497,7 +517,9 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
-    EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
+    EXPECT_EQ(at(dialog.txtWatch), "184,616,41");  // inside the watch group
+    EXPECT_EQ(at(dialog.chkAutoNext), "16,640,369");
+    EXPECT_EQ(at(dialog.cmdInitialize), "288,672,105");
 }
 
 TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {

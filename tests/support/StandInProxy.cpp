@@ -13,7 +13,7 @@
 namespace qbtest {
 
 struct StandInProxy::State {
-    Kind kind;
+    std::atomic<Kind> kind;
     int delayMs;
     std::atomic<int> accepted{0};
     std::atomic<int> open{0};
@@ -34,6 +34,7 @@ struct StandInProxy::State {
             requests[index].append(bytes);
         };
         tcp::ReadRequest(s, stop, -1, record);
+        const Kind kind = this->kind;
         switch (kind) {
             case Kind::Answers:
                 if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
@@ -79,6 +80,8 @@ StandInProxy::StandInProxy(Kind kind, int answerDelayMs) : state_(std::make_shar
 }
 
 StandInProxy::~StandInProxy() { state_->listener.reset(); }
+
+void StandInProxy::SetKind(Kind kind) { state_->kind = kind; }
 
 uint16_t StandInProxy::Port() const { return state_->listener->Port(); }
 std::string StandInProxy::Entry() const { return "127.0.0.1:" + std::to_string(Port()); }

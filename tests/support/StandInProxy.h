@@ -29,6 +29,9 @@ public:
     StandInProxy(const StandInProxy&) = delete;
     StandInProxy& operator=(const StandInProxy&) = delete;
 
+    // How the connections accepted from now on behave: a proxy that answers
+    // and then stops.
+    void SetKind(Kind kind);
     uint16_t Port() const;
     std::string Entry() const;  // "127.0.0.1:<port>", as the list shows it
     int Accepted() const;       // connections accepted so far
