@@ -38,7 +38,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
       settings_(settings) {
     // The layout table reads best one control a line.
     // clang-format off
-    Create({"Setting", 401, 557, ui::FormStyle::Dialog},
+    Create({"Setting", 401, 705, ui::FormStyle::Dialog},
            {
                {&fraProxyType, Kind::GroupBox, {8, 8, 297, 41}, "Default ProxyType / Option"},
                {&cmbProxyType,
@@ -96,21 +96,26 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                {&Label2, Kind::Label, {8, 20, 0, 0}, "Path", &GroupBox1},
                {&txtChromePath, Kind::Edit, {48, 16, 265, 20}, "", &GroupBox1},
                {&cmdChromeScan, Kind::Button, {320, 16, 57, 20}, "Auto", &GroupBox1},
-               {&fraFireFoxini, Kind::GroupBox, {8, 376, 385, 65}, "Mozilla Firefox"},
+               {&fraFireFoxini, Kind::GroupBox, {8, 376, 385, 89}, "Mozilla Firefox"},
                {&LbLFirefoxPath, Kind::Label, {8, 20, 0, 0}, "Path", &fraFireFoxini},
                {&txtFirefoxPath, Kind::Edit, {48, 16, 265, 20}, "", &fraFireFoxini},
                {&LbLFirefoxIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraFireFoxini},
                {&txtFirefoxIni, Kind::Edit, {48, 40, 265, 20}, "", &fraFireFoxini},
                {&cmdFirefoxScan, Kind::Button, {320, 40, 57, 20}, "Auto", &fraFireFoxini},
-               {&fraOperaini, Kind::GroupBox, {8, 448, 385, 65}, "Opera"},
+               {&chkFirefoxFollowWindows,
+                Kind::CheckBox,
+                {8, 64, 281, 17},
+                "Follow the Windows proxy settings",
+                &fraFireFoxini},
+               {&fraOperaini, Kind::GroupBox, {8, 472, 385, 65}, "Opera"},
                {&LbLOperaPath, Kind::Label, {8, 20, 0, 0}, "Path", &fraOperaini},
                {&txtOperaPath, Kind::Edit, {48, 16, 265, 20}, "", &fraOperaini},
                {&LbLOperaIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraOperaini},
                {&txtOperaIni, Kind::Edit, {48, 40, 265, 20}, "", &fraOperaini},
                {&cmdAutoScan, Kind::Button, {320, 40, 57, 20}, "Auto", &fraOperaini},
-               {&OKBtn, Kind::DefaultButton, {24, 524, 105, 25}, "Save  (&W)"},
-               {&CancelBtn, Kind::CancelButton, {144, 524, 105, 25}, "Cancel (&C)"},
-               {&cmdInitialize, Kind::Button, {288, 524, 105, 25}, "Initialization (&I)"},
+               {&OKBtn, Kind::DefaultButton, {24, 672, 105, 25}, "Save  (&W)"},
+               {&CancelBtn, Kind::CancelButton, {144, 672, 105, 25}, "Cancel (&C)"},
+               {&cmdInitialize, Kind::Button, {288, 672, 105, 25}, "Initialization (&I)"},
            },
            owner);
     // clang-format on
@@ -136,6 +141,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
         {txtOperaPath, setting::OperaPath},
         {txtFirefoxIni, setting::FirefoxIniFile},
         {txtFirefoxPath, setting::FirefoxPath},
+        {chkFirefoxFollowWindows, setting::FirefoxFollowWindows},
         {txtChromePath, setting::ChromePath},
         {cmbBrowser, setting::DefaultBrowser},
         {txtUserID, setting::CyberUserId},
@@ -181,6 +187,8 @@ void TfrmSetting::FormShow() {
     for (const Field& f : fields_) {
         if (f.list)
             LoadIndex(*f.list, f.index);
+        else if (f.check)
+            f.check->SetChecked(settings_.IsOn(f.index));
         else
             f.edit->SetText(settings_.Read(f.text));
     }
@@ -199,6 +207,8 @@ void TfrmSetting::OKBtnClick() {
     for (const Field& f : fields_) {
         if (f.list)
             SaveIndex(*f.list, f.index);
+        else if (f.check)
+            settings_.Write(f.index, f.check->Checked() ? 1 : 0);
         else
             settings_.Write(f.text, f.edit->Text());
     }
@@ -207,7 +217,7 @@ void TfrmSetting::OKBtnClick() {
 
 void TfrmSetting::cmdInitializeClick() {
     for (const Field& f : fields_) {
-        if (f.list)
+        if (f.list || f.check)
             settings_.Write(f.index, f.index.fallback);
         else
             settings_.Write(f.text, f.text.fallback);

@@ -56,6 +56,7 @@ public:
     ui::Label LbLFirefoxIni;
     ui::Edit txtFirefoxIni;
     ui::Button cmdFirefoxScan;
+    ui::CheckBox chkFirefoxFollowWindows;
     ui::GroupBox fraOperaini;
     ui::Label LbLOperaPath;
     ui::Edit txtOperaPath;
@@ -83,11 +84,13 @@ protected:
 
 private:
     // A control bound to its key: a drop-down list stores its item index, an
-    // edit field its text as typed.
+    // edit field its text as typed, a check box 1 or 0.
     struct Field {
         Field(ui::ComboBox& c, const IntSetting& s) : list(&c), index(s) {}
         Field(ui::Edit& e, const TextSetting& s) : edit(&e), text(s) {}
+        Field(ui::CheckBox& c, const IntSetting& s) : check(&c), index(s) {}
         ui::ComboBox* list = nullptr;
+        ui::CheckBox* check = nullptr;
         IntSetting index{};
         ui::Edit* edit = nullptr;
         TextSetting text{};

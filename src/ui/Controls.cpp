@@ -115,6 +115,14 @@ void RadioButton::OnCommand(int code) {
     if (code == BN_CLICKED && onClick) onClick();
 }
 
+// --- CheckBox
+
+bool CheckBox::Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void CheckBox::SetChecked(bool checked) {
+    SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 // --- ComboBox
 
 void ComboBox::AddItem(const std::string& text) {

@@ -109,6 +109,12 @@ private:
     const std::vector<RadioButton*>* group_ = nullptr;
 };
 
+class CheckBox : public Control {
+public:
+    bool Checked() const;
+    void SetChecked(bool checked);
+};
+
 // A note drawn right-aligned after an item's text in a drop-down list.
 struct ItemNote {
     std::string text;

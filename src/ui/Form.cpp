@@ -30,6 +30,7 @@ constexpr DWORD kTabGroup = WS_TABSTOP | WS_GROUP;
 const KindTraits kKinds[] = {
     {Kind::GroupBox, L"BUTTON", BS_GROUPBOX | WS_GROUP, 0, 0},
     {Kind::RadioButton, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, 0},
+    {Kind::CheckBox, L"BUTTON", BS_AUTOCHECKBOX | kTabGroup, 0, 0},
     {Kind::Button, L"BUTTON", BS_PUSHBUTTON | kTabGroup, 0, 0},
     {Kind::DefaultButton, L"BUTTON", BS_DEFPUSHBUTTON | kTabGroup, 0, 0},
     {Kind::CancelButton, L"BUTTON", BS_PUSHBUTTON | kTabGroup, 0, 0},

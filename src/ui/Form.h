@@ -17,6 +17,7 @@ namespace ui {
 enum class Kind {
     GroupBox,
     RadioButton,
+    CheckBox,
     Button,
     DefaultButton,  // the button that Enter presses
     CancelButton,   // the button that Esc presses
