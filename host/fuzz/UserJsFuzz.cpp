@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckOthersKept(text, on);
     std::string off = prefs::WithoutSystemProxyLine(on);
     CheckOthersKept(text, off);
-    if (text.find(prefs::kSystemProxyLine) == text.npos) FUZZ_CHECK(prefs::WithoutSystemProxyLine(text) == text);
+    if (text.find(prefs::kSystemProxyLine) == text.npos)
+        FUZZ_CHECK(prefs::WithoutSystemProxyLine(text) == text);
     return 0;
 }

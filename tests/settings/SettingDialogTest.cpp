@@ -103,6 +103,7 @@ TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNoth
         // No browser is installed in the test prefix, so both program checks fail.
         EXPECT_EQ(dialog.txtFirefoxIni.Text(), "Firefox.exe Not Found");
         EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
+        EXPECT_FALSE(dialog.chkFirefoxFollowWindows.Checked());
         Click(dialog.CancelBtn);
     });
     EXPECT_EQ(result, ui::mrCancel);
@@ -134,6 +135,14 @@ TEST_F(SettingDialogTest, StoredValuesAreShownUnchanged) {
     EXPECT_EQ(dialog.cmbBrowser.Text(), "Opera");
     EXPECT_EQ(dialog.txtUserID.Text(), "me");
     EXPECT_EQ(dialog.txtTimeout.Text(), "0x1E");
+
+    // The check box shows 1 as on, anything else as off.
+    for (auto [stored, on] :
+         {std::pair{"1", true}, {"0", false}, {"2", false}, {"-1", false}, {"yes", false}}) {
+        ini.WriteString("FIREFOX", "FOLLOW_WINDOWS", stored);
+        dialog.Show();
+        EXPECT_EQ(dialog.chkFirefoxFollowWindows.Checked(), on) << stored;
+    }
 }
 
 TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) {
@@ -168,8 +177,9 @@ TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
     struct Case {
         int left, top, expectedLeft, expectedTop;
     } cases[] = {
-        {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
-        {-400, 40, 0, 40},     // 7 pixels are too few to grab
+        // The dialog nearly fills the test screen's height: at a top of 40 it would be moved up.
+        {-250, 20, -250, 20},  // 157 pixels of the caption show: kept
+        {-400, 20, 0, 20},     // 7 pixels are too few to grab
         {-5000, -5000, 0, 0},  // on no monitor at all
     };
     for (const Case& c : cases) {
@@ -238,6 +248,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     Type(dialog.txtCheckerURL2, "");
     Type(dialog.txtUserID, "uid");
     Type(dialog.txtPassword, "pw");
+    SendMessageW(dialog.chkFirefoxFollowWindows.Handle(), BM_CLICK, 0, 0);
     SetWindowPos(dialog.Handle(), nullptr, 210, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Click(dialog.OKBtn);
 
@@ -256,6 +267,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     EXPECT_EQ(Stored("CYBER", "PASSWORD"), "pw");
     EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
     EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
+    EXPECT_EQ(Stored("FIREFOX", "FOLLOW_WINDOWS"), "1");
     EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
     EXPECT_EQ(Stored("POSITION", "S_LEFT"), "210");
     EXPECT_EQ(Stored("POSITION", "M_TOP"), kAbsent);
@@ -298,6 +310,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
     ini.WriteString("TIMEOUT", "PROXY", "abc");
     ini.WriteInteger("BROWSER", "DEFAULT", 3);
+    ini.WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
     ini.WriteInteger("POSITION", "S_TOP", 40);
     ini.WriteInteger("POSITION", "S_LEFT", 50);
 
@@ -324,7 +337,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
         {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
         {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
-        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"},
+        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"}, {"FIREFOX", "FOLLOW_WINDOWS"},
     };
     const char* expected[] = {
         "0",
@@ -346,6 +359,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         "",
         "",
         "10",
+        "0",
     };
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_EQ(Stored(keys[i].first, keys[i].second), expected[i])
@@ -482,7 +496,7 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     GetClientRect(dialog.Handle(), &client);
     ASSERT_EQ(dialog.Dpi(), 96);
     EXPECT_EQ(client.right, 401);
-    EXPECT_EQ(client.bottom, 557);
+    EXPECT_EQ(client.bottom, 705);
     EXPECT_EQ(dialog.Caption(), "Setting");
     EXPECT_EQ(dialog.OKBtn.Text(), "Save  (&W)");
     EXPECT_TRUE(GetWindowLongW(dialog.OKBtn.Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
@@ -494,10 +508,11 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
         MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
         return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left);
     };
-    EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
+    EXPECT_EQ(at(dialog.cmdAutoScan), "328,512,57");  // inside fraOperaini
+    EXPECT_EQ(at(dialog.chkFirefoxFollowWindows), "16,440,281");
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
-    EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
+    EXPECT_EQ(at(dialog.cmdInitialize), "288,672,105");
 }
 
 TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {
