@@ -65,7 +65,7 @@ bool FireFox::FollowWindows(bool on) {
     if (read == FileRead::Missing && !on) return true;
     const std::string changed = on ? prefs::WithSystemProxyLine(text) : prefs::WithoutSystemProxyLine(text);
     if (changed == text) return true;
-    // Only a file that said something before our line goes is kept.
+    // A file that held nothing but our line goes with it.
     if (!on && prefs::IsBlankText(changed)) return DeleteWholeFile(path);
     return ReplaceWholeFile(path, changed);
 }

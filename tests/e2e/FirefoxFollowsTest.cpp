@@ -32,7 +32,8 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return;
         CloseHandle(pi.hThread);
         process_.reset(pi.hProcess);
     }
@@ -56,7 +57,8 @@ TEST(FirefoxFollows, ARunningFirefoxSeesEverySwitchAndNothingIsRefused) {
     const std::string profile = here + "\\profile";
     scratch::MakeFolders(profile);
     const std::string prefs =
-        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\r\nuser_pref(\"network.proxy.http_port\", 3128);\r\n"
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\r\nuser_pref(\"network.proxy.http_port\", "
+        "3128);\r\n"
         "user_pref(\"network.proxy.type\", 1);\r\n";
     scratch::WriteBytes(profile + "\\prefs.js", prefs);
     DeleteFileW(base::Widen(profile + "\\user.js").c_str());
@@ -85,7 +87,8 @@ TEST(FirefoxFollows, ARunningFirefoxSeesEverySwitchAndNothingIsRefused) {
     EXPECT_TRUE(WaitFor([&] { return seen() == "direct\r\nproxy 192.0.2.30:8030\r\n"; }, kMs)) << seen();
     Click(use);
     EXPECT_TRUE(WaitFor([&] { return TextOf(use) == L"Use Proxy (&P)"; }, kMs));
-    EXPECT_TRUE(WaitFor([&] { return seen() == "direct\r\nproxy 192.0.2.30:8030\r\ndirect\r\n"; }, kMs)) << seen();
+    EXPECT_TRUE(WaitFor([&] { return seen() == "direct\r\nproxy 192.0.2.30:8030\r\ndirect\r\n"; }, kMs))
+        << seen();
 
     EXPECT_TRUE(reader.Running());
     EXPECT_FALSE(FindTopLevel(program.pi.dwProcessId, L"", L"#32770")) << "a notice is open";
