@@ -8,6 +8,7 @@
 #include "browsers/PrefsText.h"
 #include "browsers/Proxy.h"
 #include "settings/IniFile.h"
+#include "settings/RegFile.h"
 #include "settings/SettingDialog.h"
 #include "settings/WholeFile.h"
 #include "support/LockHolder.h"
@@ -310,4 +311,16 @@ TEST_F(FirefoxProfileFixture, UserJsThatCannotBeWrittenIsLeftAlone) {
     adapter.FindPrefsFile();
     EXPECT_EQ(adapter.UserJsPath(), "");
     EXPECT_FALSE(adapter.FollowWindows(true));
+}
+
+TEST_F(FirefoxProfileFixture, FirefoxFollowsTheWindowsSettingsOnlyWhenTheSettingIsOne) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetDword("ProxyEnable", 1);
+    scratch::WriteBytes(prefs_, kA + "\r\n");  // direct
+    Proxy proxy({key.Path(), settings_ / "Quillbarrow.ini", appData_.Path()});
+    for (auto [stored, enabled] : {std::pair{"1", 1}, {"0", 0}, {"2", 0}, {"-1", 0}, {"on", 0}}) {
+        IniFile(settings_ / "Quillbarrow.ini").WriteString("FIREFOX", "FOLLOW_WINDOWS", stored);
+        proxy.SelectBrowser(2);
+        EXPECT_EQ(proxy.GetEnabled(), enabled) << stored;
+    }
 }
