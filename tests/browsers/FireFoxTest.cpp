@@ -294,13 +294,6 @@ TEST_F(FirefoxProfileFixture, UserJsThatCannotBeWrittenIsLeftAlone) {
     EXPECT_EQ(scratch::ReadBytes(userJs), kA + "\r\n");
     scratch::SetReadOnly(userJs, false);
 
-    // Read-only with only our line: not deleted either.
-    scratch::WriteBytes(userJs, "user_pref(\"network.proxy.type\", 5);\r\n");
-    scratch::SetReadOnly(userJs, true);
-    EXPECT_FALSE(adapter.FollowWindows(false));
-    EXPECT_TRUE(scratch::Exists(userJs));
-    scratch::SetReadOnly(userJs, false);
-
     // A profile whose folder is missing gets no folder; no profile, no file.
     const std::string firefox = appData_ / "Mozilla\\Firefox";
     scratch::WriteBytes(firefox + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/missing\r\n");
