@@ -121,6 +121,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     stores.settingsFile = iniFile->FileName();
     stores.appDataFolder = options_.appDataFolder;
     Dispatcher = std::make_unique<Proxy>(stores);
+    Dispatcher->onFirefoxCannotFollow = [this] { FirefoxCannotFollow(); };
     Launcher = std::make_unique<Browse>(*iniFile);
     Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
     // The settings dialog, with its forty controls, is the costliest window to
@@ -322,10 +323,37 @@ void TfrmMain::cmbBrowserClick() {
 void TfrmMain::cmdSettingClick() {
     // Saved or cancelled, the settings taken up at once are read again.
     CreateSettingDialog();
+    const bool followed = Dispatcher->FirefoxFollowsWindows();
     SettingDialog->ShowModal();
     LoadSettings();
     Dispatcher->PrepareBrowser();
+    if (Dispatcher->FirefoxFollowsWindows() != followed) FirefoxModeChanged();
 }
+
+void TfrmMain::SetFirefoxFollowsWindows(bool on) {
+    iniFile->Write(setting::FirefoxFollowWindows, on ? 1 : 0);
+    Dispatcher->PrepareBrowser();
+    FirefoxModeChanged();
+}
+
+void TfrmMain::FirefoxModeChanged() {
+    Dispatcher->ApplyFirefoxMode();
+    // With Firefox selected, its proxy now comes from the other store.
+    RefreshState();
+}
+
+void TfrmMain::FirefoxCannotFollow() {
+    // Every switch finds the line missing again; once is enough. At the end
+    // of the program nobody would read it.
+    if (toldCannotFollow_ || ended_) return;
+    toldCannotFollow_ = true;
+    TellUser(
+        "Firefox cannot be set to follow the Windows proxy settings: the file user.js in its profile "
+        "folder cannot be written, or no Firefox profile was found.\n\n"
+        "The Windows proxy settings are switched all the same; Firefox keeps its own.");
+}
+
+void TfrmMain::TellUser(const std::string& message) { base::ShowNotice(Handle(), message); }
 
 void TfrmMain::ImageClick() {
     AboutDialog->Build();

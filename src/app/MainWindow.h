@@ -105,6 +105,12 @@ public:
     void TimerTimer();
     void InetSuccess(int cmd);
 
+    // Has Firefox follow the Windows proxy settings from now on (on), or read
+    // prefs.js again: saves [FIREFOX] FOLLOW_WINDOWS, writes or removes the
+    // line in Firefox's user.js, serves Firefox from the store that now holds
+    // its proxy, and shows that store's state.
+    void SetFirefoxFollowsWindows(bool on);
+
     // Whether a list fetch is waiting right now.
     bool Fetching() const { return fetching_; }
 
@@ -144,10 +150,17 @@ private:
     ui::ItemNote ListNote(int index) const;
     // Runs the termination choice and stores the position, once per program run.
     void Terminate();
+    // The one way a notice reaches the user.
+    void TellUser(const std::string& message);
+    // After [FIREFOX] FOLLOW_WINDOWS has changed and the dispatcher has read it.
+    void FirefoxModeChanged();
+    // Firefox's user.js refused the line it needs to follow: said once per run.
+    void FirefoxCannotFollow();
 
     MainWindowOptions options_;
     bool shown_ = false;
     bool ended_ = false;
     bool fetching_ = false;
+    bool toldCannotFollow_ = false;
     std::function<void()> afterFetch_;
 };

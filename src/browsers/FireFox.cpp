@@ -51,6 +51,25 @@ void FireFox::SetServer(const std::string& address) {
     }
 }
 
+std::string FireFox::UserJsPath() const {
+    const size_t slash = PrefsPath_.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : PrefsPath_.substr(0, slash) + "\\user.js";
+}
+
+bool FireFox::FollowWindows(bool on) {
+    const std::string path = UserJsPath();
+    if (path.empty()) return false;
+    std::string text;
+    const FileRead read = ReadWholeFile(path, text);
+    if (read == FileRead::Failed) return false;
+    if (read == FileRead::Missing && !on) return true;
+    const std::string changed = on ? prefs::WithSystemProxyLine(text) : prefs::WithoutSystemProxyLine(text);
+    if (changed == text) return true;
+    // A file that held nothing but our line goes with it.
+    if (!on && prefs::IsBlankText(changed)) return DeleteWholeFile(path);
+    return ReplaceWholeFile(path, changed);
+}
+
 bool FireFox::InUse() {
     const size_t slash = PrefsPath_.find_last_of("\\/");
     if (slash == std::string::npos) return false;

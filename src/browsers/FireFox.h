@@ -26,6 +26,17 @@ public:
 
     const std::string& PrefsPath() const { return PrefsPath_; }
 
+    // user.js beside prefs.js; empty when no profile is found.
+    std::string UserJsPath() const;
+    // on: puts the line that has Firefox take its proxy from the Windows
+    // settings into user.js, unless it is there already; off: takes it out,
+    // deleting a file left holding only blanks. Firefox never writes, locks or
+    // deletes user.js, so it is changed whether Firefox runs or not, through
+    // the same scratch-file-and-replace as prefs.js, and never in a missing
+    // folder. False when user.js could not be brought in line (no profile, no
+    // folder, a read-only or unreadable file); it is then left as it was.
+    bool FollowWindows(bool on);
+
 private:
     void RewriteProxyType(int state);
 

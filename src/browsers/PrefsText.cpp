@@ -177,4 +177,123 @@ std::optional<std::string> RewriteServer(std::string_view text, std::string_view
     return out;
 }
 
+// --- user.js
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+size_t SkipBlanks(std::string_view line, size_t at) {
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    return at;
+}
+
+std::string_view TrimBlanks(std::string_view line) {
+    size_t start = SkipBlanks(line, 0);
+    size_t stop = line.size();
+    while (stop > start && IsBlank(line[stop - 1])) --stop;
+    return line.substr(start, stop - start);
+}
+
+// Follows a preference file's comments from line to line: a /* */ comment
+// may span lines, while a // or # comment and a string end with their line (a
+// stray quote must not hide the rest of the file).
+class CommentTracker {
+public:
+    // Whether the line starts outside a /* */ comment; then moves past it.
+    bool StartsInCode(std::string_view line) {
+        const bool inCode = !inBlock_;
+        char quote = 0;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+            if (inBlock_) {
+                if (c == '*' && next == '/') inBlock_ = false, ++i;
+            } else if (quote) {
+                if (c == '\\')
+                    ++i;
+                else if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '#' || (c == '/' && next == '/')) {
+                break;
+            } else if (c == '/' && next == '*') {
+                inBlock_ = true, ++i;
+            }
+        }
+        return inCode;
+    }
+    // Whether the last line left a /* */ comment open.
+    bool InComment() const { return inBlock_; }
+
+private:
+    bool inBlock_ = false;
+};
+
+// user_pref ( "network.proxy.type" at the start of the line, blanks allowed
+// where Firefox's parser allows them, the name in either kind of quote.
+bool SetsProxyType(std::string_view line) {
+    constexpr std::string_view kCall = "user_pref", kName = "network.proxy.type";
+    size_t at = SkipBlanks(line, 0);
+    if (line.substr(at, kCall.size()) != kCall) return false;
+    at = SkipBlanks(line, at + kCall.size());
+    if (at >= line.size() || line[at] != '(') return false;
+    at = SkipBlanks(line, at + 1);
+    if (at >= line.size() || (line[at] != '"' && line[at] != '\'')) return false;
+    const char quote = line[at];
+    const size_t close = at + 1 + kName.size();
+    return line.substr(at + 1, kName.size()) == kName && close < line.size() && line[close] == quote;
+}
+
+}  // namespace
+
+std::string WithSystemProxyLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + kSystemProxyLine.size() + 2);
+    bool written = false;
+    CommentTracker comments;
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        // A line that opens a comment it does not close is kept: without it,
+        // the commented-out lines after it would come to life.
+        if (comments.StartsInCode(line.body) && !comments.InComment() && SetsProxyType(line.body)) {
+            if (written) continue;
+            out += kSystemProxyLine;
+            written = true;
+        } else {
+            out += line.body;
+        }
+        out += line.end;
+    }
+    if (!written) {
+        // Appended after a comment left open, the line would be part of it.
+        if (comments.InComment()) AppendLine(out, "*/", FileLineEnd(text));
+        AppendLine(out, kSystemProxyLine, FileLineEnd(text));
+    }
+    return out;
+}
+
+std::string WithoutSystemProxyLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    CommentTracker comments;
+    LineReader reader(text);
+    Line line;
+    while (reader.Next(line)) {
+        if (comments.StartsInCode(line.body) && TrimBlanks(line.body) == kSystemProxyLine) continue;
+        out += line.body;
+        out += line.end;
+    }
+    return out;
+}
+
+bool IsBlankText(std::string_view text) {
+    for (char c : text) {
+        if (!IsBlank(c) && c != '\r' && c != '\n') return false;
+    }
+    return true;
+}
+
 }  // namespace prefs

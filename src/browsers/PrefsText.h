@@ -48,4 +48,26 @@ std::string RewriteProxyType(std::string_view text, int state);
 // host, or a port that is not 1 to 5 digits.
 std::optional<std::string> RewriteServer(std::string_view text, std::string_view address);
 
+// user.js: Firefox reads it at every start, after prefs.js, and its values
+// win. People write it, not Firefox, so it may hold comments: a line counts as
+// setting the proxy type only when it starts, blanks aside, with a user_pref
+// call naming network.proxy.type and stands outside any /* */ comment. Lines
+// are kept byte for byte as in prefs.js.
+
+// The line that has Firefox take its proxy from the Windows settings
+// ("Use system proxy settings"), without its line end.
+inline constexpr std::string_view kSystemProxyLine = "user_pref(\"network.proxy.type\", 5);";
+
+// kSystemProxyLine as the file's one proxy-type line: it replaces the first
+// such line where it stands, later ones are dropped, and it is appended when
+// there is none (after a "*/" line when the file ends inside a comment). Text
+// that already reads so comes back unchanged.
+std::string WithSystemProxyLine(std::string_view text);
+
+// Every kSystemProxyLine outside a comment (blanks around it aside) dropped.
+std::string WithoutSystemProxyLine(std::string_view text);
+
+// Nothing but blanks and line ends: a user.js that says nothing.
+bool IsBlankText(std::string_view text);
+
 }  // namespace prefs

@@ -1,11 +1,13 @@
 #include "browsers/Proxy.h"
 
 #include "settings/Defaults.h"
+#include "settings/IniFile.h"
 
 Proxy::Proxy(const BrowserStores& stores)
     : ie_(std::make_unique<IE>(stores.ieKey.empty() ? std::string(IE::kDefaultKey) : stores.ieKey)),
       opera_(std::make_unique<Opera>(stores.settingsFile)),
-      firefox_(std::make_unique<FireFox>(stores.settingsFile, stores.appDataFolder)) {}
+      firefox_(std::make_unique<FireFox>(stores.settingsFile, stores.appDataFolder)),
+      settingsFile_(stores.settingsFile.empty() ? SettingsFilePath() : stores.settingsFile) {}
 
 std::string Proxy::Caption(BrowserKind kind) {
     std::string caption = defaults::AppTitle;
@@ -28,15 +30,33 @@ BrowserAdapter* Proxy::Adapter() {
     switch (kind_) {
         case 0:
         case 1: return ie_.get();  // Chrome uses the same Internet Settings
-        case 2: return firefox_.get();
+        case 2:
+            // Following, Firefox reads the Windows settings as Internet Explorer does.
+            if (firefoxFollows_) return ie_.get();
+            return firefox_.get();
         case 3: return opera_.get();
         default: return nullptr;
     }
 }
 
 void Proxy::PrepareBrowser() {
-    // Only the file-based stores need to be located again.
-    if (kind_ == 2 || kind_ == 3) Adapter()->FindPrefsFile();
+    firefoxFollows_ = IniFile(settingsFile_).IsOn(setting::FirefoxFollowWindows);
+    // Only the file-based stores need to be located again; Firefox's also
+    // while it follows the Windows settings, for the user.js beside it.
+    if (kind_ == 2) firefox_->FindPrefsFile();
+    if (kind_ == 3) opera_->FindPrefsFile();
+}
+
+void Proxy::ApplyFirefoxMode() {
+    firefox_->FindPrefsFile();
+    if (!firefox_->FollowWindows(firefoxFollows_) && firefoxFollows_ && onFirefoxCannotFollow) {
+        onFirefoxCannotFollow();
+    }
+}
+
+void Proxy::KeepFirefoxFollowing() {
+    if (kind_ != 2 || !firefoxFollows_) return;
+    if (!firefox_->FollowWindows(true) && onFirefoxCannotFollow) onFirefoxCannotFollow();
 }
 
 int Proxy::GetEnabled() {
@@ -49,6 +69,7 @@ bool Proxy::SetEnabled(int state) {
     if (!a) return true;
     if (a->InUse()) return false;
     a->SetEnabled(state);
+    KeepFirefoxFollowing();
     return true;
 }
 
@@ -64,5 +85,6 @@ bool Proxy::SetServer(const std::string& address) {
     if (!a) return true;
     if (a->InUse()) return false;
     a->SetServer(CutProxyText(address));
+    KeepFirefoxFollowing();
     return true;
 }

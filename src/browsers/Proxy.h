@@ -1,6 +1,7 @@
 #pragma once
 // The one place through which the main window reads and changes the selected
 // browser's proxy settings.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@ public:
 
     // Stores the kind, runs PrepareBrowser and returns the window caption.
     std::string SelectBrowser(BrowserKind kind);
+    // Reads whether Firefox follows the Windows proxy settings, and locates
+    // the selected browser's preference file again.
     void PrepareBrowser();
     int GetEnabled();
     // The two writes return false, having written nothing, while the selected
@@ -29,11 +32,30 @@ public:
     BrowserKind Current() const { return kind_; }
     static std::string Caption(BrowserKind kind);
 
+    // [FIREFOX] FOLLOW_WINDOWS as PrepareBrowser last read it. While it is on,
+    // Firefox reads its proxy from the Windows settings (user.js sets it so),
+    // and every switch for Firefox goes there, as for Internet Explorer;
+    // prefs.js is left alone, and a running Firefox refuses nothing.
+    bool FirefoxFollowsWindows() const { return firefoxFollows_; }
+    // Brings the user.js of the Firefox profile in use in line with that
+    // setting, whichever browser is selected: its line while Firefox follows,
+    // none otherwise.
+    void ApplyFirefoxMode();
+    // Called when user.js cannot take the line that Firefox needs to follow
+    // (from ApplyFirefoxMode, or a switch for Firefox that finds it missing);
+    // the switch itself still happens.
+    std::function<void()> onFirefoxCannotFollow;
+
 private:
     BrowserAdapter* Adapter();
+    // After a switch for Firefox while it follows: user.js must still hold
+    // its line, which the user may have taken out.
+    void KeepFirefoxFollowing();
 
     std::unique_ptr<IE> ie_;
     std::unique_ptr<Opera> opera_;
     std::unique_ptr<FireFox> firefox_;
     BrowserKind kind_ = 0;
+    std::string settingsFile_;
+    bool firefoxFollows_ = false;
 };

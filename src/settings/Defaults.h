@@ -68,6 +68,9 @@ inline constexpr TextSetting OperaIniFile{"OPERA", "INIFILE", defaults::OperaIni
 inline constexpr TextSetting OperaPath{"OPERA", "PATH", defaults::OperaProgramPath};
 inline constexpr TextSetting FirefoxIniFile{"FIREFOX", "INIFILE", ""};
 inline constexpr TextSetting FirefoxPath{"FIREFOX", "PATH", defaults::FirefoxProgramPath};
+// 1: Firefox takes its proxy from the Windows settings, which every switch
+// then writes; 0 (and anything but 1): the switches go to prefs.js.
+inline constexpr IntSetting FirefoxFollowWindows{"FIREFOX", "FOLLOW_WINDOWS", 0};
 inline constexpr TextSetting ChromePath{"CHROME", "PATH", defaults::ChromePathTemplate};
 inline constexpr IntSetting DefaultBrowser{"BROWSER", "DEFAULT", 0};
 inline constexpr TextSetting CyberUserId{"CYBER", "USERID", defaults::DefaultUserId};

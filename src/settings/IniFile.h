@@ -46,6 +46,8 @@ public:
     // The keys of the settings file, by name.
     std::string Read(const TextSetting& s) const { return ReadString(s.section, s.key, s.fallback); }
     int32_t Read(const IntSetting& s) const { return ReadInteger(s.section, s.key, s.fallback); }
+    // A switch kept as a number: 1 is on; 0, any other number and any text are off.
+    bool IsOn(const IntSetting& s) const { return Read(s) == 1; }
     // A number kept as text: what is not a whole number reads as the number
     // that the fallback text holds.
     int32_t ReadNumber(const TextSetting& s) const;

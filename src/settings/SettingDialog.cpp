@@ -96,13 +96,18 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                {&Label2, Kind::Label, {8, 20, 0, 0}, "Path", &GroupBox1},
                {&txtChromePath, Kind::Edit, {48, 16, 265, 20}, "", &GroupBox1},
                {&cmdChromeScan, Kind::Button, {320, 16, 57, 20}, "Auto", &GroupBox1},
-               {&fraFireFoxini, Kind::GroupBox, {8, 376, 385, 65}, "Mozilla Firefox"},
+               {&fraFireFoxini, Kind::GroupBox, {8, 376, 385, 89}, "Mozilla Firefox"},
                {&LbLFirefoxPath, Kind::Label, {8, 20, 0, 0}, "Path", &fraFireFoxini},
                {&txtFirefoxPath, Kind::Edit, {48, 16, 265, 20}, "", &fraFireFoxini},
                {&LbLFirefoxIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraFireFoxini},
                {&txtFirefoxIni, Kind::Edit, {48, 40, 265, 20}, "", &fraFireFoxini},
                {&cmdFirefoxScan, Kind::Button, {320, 40, 57, 20}, "Auto", &fraFireFoxini},
-               {&fraOperaini, Kind::GroupBox, {8, 448, 385, 65}, "Opera"},
+               {&chkFirefoxFollowWindows,
+                Kind::CheckBox,
+                {8, 64, 281, 17},
+                "Follow the Windows proxy settings",
+                &fraFireFoxini},
+               {&fraOperaini, Kind::GroupBox, {8, 472, 385, 65}, "Opera"},
                {&LbLOperaPath, Kind::Label, {8, 20, 0, 0}, "Path", &fraOperaini},
                {&txtOperaPath, Kind::Edit, {48, 16, 265, 20}, "", &fraOperaini},
                {&LbLOperaIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraOperaini},
@@ -145,6 +150,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
         {txtOperaPath, setting::OperaPath},
         {txtFirefoxIni, setting::FirefoxIniFile},
         {txtFirefoxPath, setting::FirefoxPath},
+        {chkFirefoxFollowWindows, setting::FirefoxFollowWindows},
         {txtChromePath, setting::ChromePath},
         {cmbBrowser, setting::DefaultBrowser},
         {txtUserID, setting::CyberUserId},
@@ -193,7 +199,7 @@ void TfrmSetting::FormShow() {
         if (f.list)
             LoadIndex(*f.list, f.index);
         else if (f.box)
-            f.box->SetChecked(settings_.Read(f.index) == 1);
+            f.box->SetChecked(settings_.IsOn(f.index));
         else
             f.edit->SetText(settings_.Read(f.text));
     }

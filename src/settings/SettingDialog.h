@@ -56,6 +56,7 @@ public:
     ui::Label LbLFirefoxIni;
     ui::Edit txtFirefoxIni;
     ui::Button cmdFirefoxScan;
+    ui::CheckBox chkFirefoxFollowWindows;
     ui::GroupBox fraOperaini;
     ui::Label LbLOperaPath;
     ui::Edit txtOperaPath;

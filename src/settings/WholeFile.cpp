@@ -94,3 +94,12 @@ bool ReplaceWholeFile(const std::string& path, const std::string& content) {
     DeleteFileW(scratch);
     return false;
 }
+
+bool DeleteWholeFile(const std::string& path) {
+    std::wstring target = base::Widen(path);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    // Left alone as ReplaceWholeFile leaves it, whatever the file system would allow.
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return DeleteFileW(target.c_str()) != FALSE;
+}

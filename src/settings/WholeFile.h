@@ -21,6 +21,9 @@ FileRead ReadWholeFile(const std::string& path, std::string& content, long long 
 // A read-only file is left alone. Returns whether the file was replaced.
 bool ReplaceWholeFile(const std::string& path, const std::string& content);
 
+// Deletes the file; a read-only one is left alone. Returns whether it is gone.
+bool DeleteWholeFile(const std::string& path);
+
 // Whether another process holds the file open without sharing it: the file is
 // opened for reading with full sharing and closed at once. A missing file, or
 // any refusal but a sharing violation, is no holder. Never creates the file

@@ -6,6 +6,7 @@
 #include "support/ErrorBoxes.h"
 #include "support/LockHolder.h"
 #include "support/LoopbackServer.h"
+#include "settings/RegFile.h"
 #include "base/Text.h"
 
 using BrowsersInWindow = AppTest;
@@ -163,4 +164,94 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     EXPECT_TRUE(notices.empty());
     const FILETIME lockTimeAfter = WrittenAt(lock);
     EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
+}
+
+TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
+    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+    const std::string profile = prefs.substr(0, prefs.rfind('\\'));
+    const std::string userJs = profile + "\\user.js";
+    const std::string kOurs = "user_pref(\"network.proxy.type\", 5);\r\n";
+    // A proxy in use in prefs.js: once Firefox follows, the Windows settings decide.
+    const std::string original =
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", 3128);\n"
+        "user_pref(\"network.proxy.type\", 1);\n";
+    scratch::WriteBytes(prefs, original);
+    Reg().SetDword("ProxyEnable", 0);
+    Reg().SetString("ProxyServer", "192.0.2.20:8020");
+    qbtest::LoopbackServer lists({qbtest::Reply().Send(qbtest::HttpResponse(
+        "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">192.0.2.10:8080</a><!-- end -->"))});
+    Ini().WriteString("URL", "ANONYMOUS", lists.Url("/pla5.html").substr(7));
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    Ini().WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
+    Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
+    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    scratch::LockHolder firefox(profile + "\\parent.lock");
+    ASSERT_TRUE(firefox.Holding());
+
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Mozilla Firefox");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    EXPECT_FALSE(scratch::Exists(userJs));  // showing writes nothing
+
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_TRUE(RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings"));
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.20:8020");
+    EXPECT_EQ(scratch::ReadBytes(userJs), kOurs);  // the switch found the line missing
+    std::string server;
+    SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0);
+    Reg().GetString("ProxyServer", server);
+    EXPECT_EQ(server, "192.0.2.10:8080");
+    SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
+    Reg().GetString("ProxyServer", server);
+    EXPECT_EQ(server, "192.0.2.62:8062");
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    // Leaving Firefox applies the termination choice to the Windows settings.
+    Pick(f, f.cmbBrowser, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    Pick(f, f.cmbBrowser, 2);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(scratch::ReadBytes(prefs), original);
+
+    // Turned off: the line goes, and prefs.js serves Firefox again, which is running.
+    f.SetFirefoxFollowsWindows(false);
+    EXPECT_EQ(Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", ""), "0");
+    EXPECT_FALSE(scratch::Exists(userJs));
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    // On again: written at once into the profile now in use, whichever browser is selected.
+    Pick(f, f.cmbBrowser, 0);
+    scratch::MakeFolders(folder / "Other");
+    Ini().WriteString("FIREFOX", "INIFILE", folder / "Other\\prefs.js");
+    f.SetFirefoxFollowsWindows(true);
+    EXPECT_EQ(scratch::ReadBytes(folder / "Other\\user.js"), kOurs);
+    EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(BrowsersInWindow, FirefoxThatCannotFollowIsToldOncePerRunAndStillSwitched) {
+    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+    scratch::WriteBytes(userJs, "user_pref(\"a\", 1);\r\n");
+    scratch::SetReadOnly(userJs, true);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    TfrmMain& f = Start();
+    f.SetFirefoxFollowsWindows(true);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].text.find("cannot be set to follow the Windows proxy settings"), std::string::npos);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(scratch::ReadBytes(userJs), "user_pref(\"a\", 1);\r\n");
+    scratch::SetReadOnly(userJs, false);
 }

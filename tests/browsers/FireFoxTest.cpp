@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "browsers/FireFox.h"
 #include "browsers/PrefsText.h"
 #include "browsers/Proxy.h"
 #include "settings/IniFile.h"
+#include "settings/RegFile.h"
 #include "settings/SettingDialog.h"
 #include "settings/WholeFile.h"
+#include "support/LockHolder.h"
 #include "support/Scratch.h"
 #include "base/Text.h"
 
@@ -224,4 +228,92 @@ TEST_F(FirefoxProfileFixture, VeryLongLineIsCopiedWhole) {
     EXPECT_EQ(Prefs(), longLine + "\n" + longLine);
     firefox.SetEnabled(1);
     EXPECT_EQ(Prefs(), longLine + "\n" + longLine + "\n" + kType1 + "\n");
+}
+
+TEST_F(FirefoxProfileFixture, UserJsLineWrittenKeptReplacedAndRemovedWhileFirefoxRuns) {
+    const std::string s = "user_pref(\"network.proxy.type\", 5);";
+    const std::string big(5 * 1024 * 1024, 'b');
+    // Text in the ANSI code page of a Japanese system, not UTF-8.
+    const std::string sjis = "// \x83\x76\x83\x8D\x83\x4E\x83\x56\r\nuser_pref(\"x\", \"\xff\xfe\");";
+    const std::string commented =
+        "// " + kType1 + "\n/* " + kType1 + " */\n/*\n" + kType1 + "\n" + s + "\n*/\n";
+    const std::string kC = "user_pref(\"u\", \"a/*\"); // b /*";
+    const std::string kGone = "<gone>";
+    struct Row {
+        const char* what;
+        std::optional<std::string> before;  // nothing: no user.js
+        std::string on, off;                // off: after on, then off
+    } rows[] = {
+        {"missing", std::nullopt, s + "\r\n", kGone},
+        {"empty", "", s + "\r\n", kGone},
+        {"blank", " \r\n\r\n", " \r\n\r\n" + s + "\r\n", kGone},
+        {"no final line end", kA + "\n" + kB, kA + "\n" + kB + "\n" + s + "\n", kA + "\n" + kB + "\n"},
+        {"CR LF", kA + "\r\n" + kB + "\r\n", kA + "\r\n" + kB + "\r\n" + s + "\r\n",
+         kA + "\r\n" + kB + "\r\n"},
+        {"type twice", kType1 + "\r\n" + kA + "\r\n" + kType4 + "\r\n", s + "\r\n" + kA + "\r\n",
+         kA + "\r\n"},
+        {"spaced, single quotes", " user_pref ( 'network.proxy.type' , 1 ) ;\n" + kA + "\n",
+         s + "\n" + kA + "\n", kA + "\n"},
+        {"in comments", commented, commented + s + "\n", commented},
+        {"opens a comment", kType1 + " /*\n" + kB + "\n*/\n", kType1 + " /*\n" + kB + "\n*/\n" + s + "\n",
+         kType1 + " /*\n" + kB + "\n*/\n"},
+        {"/* in a string and a // comment", kC + "\n" + kType1 + "\n", kC + "\n" + s + "\n", kC + "\n"},
+        {"ends inside a comment", kA + "\n/* " + kType1 + "\n", kA + "\n/* " + kType1 + "\n*/\n" + s + "\n",
+         kA + "\n/* " + kType1 + "\n*/\n"},
+        {"ours already", kA + "\n" + s + "\n", kA + "\n" + s + "\n", kA + "\n"},
+        {"10 MiB", big + "\n" + kType1 + "\n" + big + "\n", big + "\n" + s + "\n" + big + "\n",
+         big + "\n" + big + "\n"},
+        {"not UTF-8", sjis, sjis + "\r\n" + s + "\r\n", sjis + "\r\n"},
+    };
+    const std::string userJs = profile_ + "\\user.js";
+    scratch::LockHolder firefox(profile_ + "\\parent.lock");
+    ASSERT_TRUE(firefox.Holding());
+    FireFox adapter = Make();
+    ASSERT_EQ(adapter.UserJsPath(), userJs);
+    auto now = [&] { return scratch::Exists(userJs) ? scratch::ReadBytes(userJs) : kGone; };
+    for (const Row& row : rows) {
+        DeleteFileW(base::Widen(userJs).c_str());
+        if (row.before) scratch::WriteBytes(userJs, *row.before);
+        EXPECT_TRUE(adapter.FollowWindows(true)) << row.what;
+        EXPECT_EQ(now(), row.on) << row.what;
+        EXPECT_TRUE(adapter.FollowWindows(true)) << row.what;
+        EXPECT_EQ(now(), row.on) << row.what << " (kept)";
+        EXPECT_TRUE(adapter.FollowWindows(false)) << row.what;
+        EXPECT_EQ(now(), row.off) << row.what << " (removed)";
+    }
+    EXPECT_FALSE(scratch::Exists(prefs_));
+    EXPECT_EQ(ProfileFileCount(), 1 + scratch::Exists(userJs));  // parent.lock, and no scratch file left
+}
+
+TEST_F(FirefoxProfileFixture, UserJsThatCannotBeWrittenIsLeftAlone) {
+    const std::string userJs = profile_ + "\\user.js";
+    scratch::WriteBytes(userJs, kA + "\r\n");
+    scratch::SetReadOnly(userJs, true);
+    FireFox adapter = Make();
+    EXPECT_FALSE(adapter.FollowWindows(true));
+    EXPECT_EQ(scratch::ReadBytes(userJs), kA + "\r\n");
+    scratch::SetReadOnly(userJs, false);
+
+    // A profile whose folder is missing gets no folder; no profile, no file.
+    const std::string firefox = appData_ / "Mozilla\\Firefox";
+    scratch::WriteBytes(firefox + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/missing\r\n");
+    adapter.FindPrefsFile();
+    EXPECT_FALSE(adapter.FollowWindows(true));
+    EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\missing"));
+    scratch::WriteBytes(firefox + "\\Profiles.ini", "");
+    adapter.FindPrefsFile();
+    EXPECT_EQ(adapter.UserJsPath(), "");
+    EXPECT_FALSE(adapter.FollowWindows(true));
+}
+
+TEST_F(FirefoxProfileFixture, FirefoxFollowsTheWindowsSettingsOnlyWhenTheSettingIsOne) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetDword("ProxyEnable", 1);
+    scratch::WriteBytes(prefs_, kA + "\r\n");  // direct
+    Proxy proxy({key.Path(), settings_ / "Quillbarrow.ini", appData_.Path()});
+    for (auto [stored, enabled] : {std::pair{"1", 1}, {"0", 0}, {"2", 0}, {"-1", 0}, {"on", 0}}) {
+        IniFile(settings_ / "Quillbarrow.ini").WriteString("FIREFOX", "FOLLOW_WINDOWS", stored);
+        proxy.SelectBrowser(2);
+        EXPECT_EQ(proxy.GetEnabled(), enabled) << stored;
+    }
 }

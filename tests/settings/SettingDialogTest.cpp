@@ -105,6 +105,7 @@ TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNoth
         EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
         EXPECT_EQ(dialog.txtWatch.Text(), "0");
         EXPECT_FALSE(dialog.chkAutoNext.Checked());
+        EXPECT_FALSE(dialog.chkFirefoxFollowWindows.Checked());
         Click(dialog.CancelBtn);
     });
     EXPECT_EQ(result, ui::mrCancel);
@@ -143,6 +144,14 @@ TEST_F(SettingDialogTest, StoredValuesAreShownUnchanged) {
     ini.WriteInteger("CHECK", "AUTONEXT", 2);  // only 1 switches
     dialog.Show();
     EXPECT_FALSE(dialog.chkAutoNext.Checked());
+
+    // The check box shows 1 as on, anything else as off.
+    for (auto [stored, on] :
+         {std::pair{"1", true}, {"0", false}, {"2", false}, {"-1", false}, {"yes", false}}) {
+        ini.WriteString("FIREFOX", "FOLLOW_WINDOWS", stored);
+        dialog.Show();
+        EXPECT_EQ(dialog.chkFirefoxFollowWindows.Checked(), on) << stored;
+    }
 }
 
 TEST_F(SettingDialogTest, MissingProgramDisablesItsFieldAndSaveStoresTheNotice) {
@@ -177,8 +186,9 @@ TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
     struct Case {
         int left, top, expectedLeft, expectedTop;
     } cases[] = {
-        {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
-        {-400, 30, 0, 30},     // 7 pixels are too few to grab (the whole dialog fits below 30)
+        // The dialog nearly fills the test screen's height: at a top of 40 it would be moved up.
+        {-250, 20, -250, 20},  // 157 pixels of the caption show: kept
+        {-400, 20, 0, 20},     // 7 pixels are too few to grab
         {-5000, -5000, 0, 0},  // on no monitor at all
     };
     for (const Case& c : cases) {
@@ -249,6 +259,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     Type(dialog.txtPassword, "pw");
     Type(dialog.txtWatch, "45");
     Click(dialog.chkAutoNext);
+    SendMessageW(dialog.chkFirefoxFollowWindows.Handle(), BM_CLICK, 0, 0);
     SetWindowPos(dialog.Handle(), nullptr, 210, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Click(dialog.OKBtn);
 
@@ -269,6 +280,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     EXPECT_EQ(Stored("CHECK", "AUTONEXT"), "1");
     EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
     EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
+    EXPECT_EQ(Stored("FIREFOX", "FOLLOW_WINDOWS"), "1");
     EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
     EXPECT_EQ(Stored("POSITION", "S_LEFT"), "210");
     EXPECT_EQ(Stored("POSITION", "M_TOP"), kAbsent);
@@ -315,6 +327,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     ini.WriteInteger("BROWSER", "DEFAULT", 3);
     ini.WriteString("CHECK", "WATCH", "60");
     ini.WriteInteger("CHECK", "AUTONEXT", 1);
+    ini.WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
     ini.WriteInteger("POSITION", "S_TOP", 40);
     ini.WriteInteger("POSITION", "S_LEFT", 50);
 
@@ -337,12 +350,12 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     EXPECT_EQ(result, ui::mrCancel);
 
     const std::pair<const char*, const char*> keys[] = {
-        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},   {"URL", "ANONYMOUS"},
-        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
-        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
-        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
-        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"}, {"CHECK", "WATCH"},
-        {"CHECK", "AUTONEXT"},
+        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"},       {"URL", "DEFAULT"},   {"URL", "ANONYMOUS"},
+        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},          {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
+        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},        {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
+        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},           {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
+        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},         {"TIMEOUT", "PROXY"}, {"CHECK", "WATCH"},
+        {"CHECK", "AUTONEXT"},   {"FIREFOX", "FOLLOW_WINDOWS"},
     };
     const char* expected[] = {
         "0",
@@ -364,6 +377,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         "",
         "",
         "10",
+        "0",
         "0",
         "0",
     };
@@ -514,7 +528,8 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
         MapWindowPoints(nullptr, dialog.Handle(), reinterpret_cast<POINT*>(&r), 2);
         return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left);
     };
-    EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
+    EXPECT_EQ(at(dialog.cmdAutoScan), "328,512,57");  // inside fraOperaini
+    EXPECT_EQ(at(dialog.chkFirefoxFollowWindows), "16,440,281");
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
     EXPECT_EQ(at(dialog.txtWatch), "184,616,41");  // inside the watch group
