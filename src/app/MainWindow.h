@@ -144,6 +144,8 @@ private:
     ui::ItemNote ListNote(int index) const;
     // Runs the termination choice and stores the position, once per program run.
     void Terminate();
+    // Tells the user something that is no error, where the user will see it.
+    void TellUser(const std::string& message);
 
     MainWindowOptions options_;
     bool shown_ = false;
