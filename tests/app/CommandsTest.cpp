@@ -130,7 +130,7 @@ TEST_F(Commands, PickedEntryIsWrittenOnlyWhenAWholeHostAndPort) {
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:3128");
 
     // Longer than the proxy field: cut, it would name another port.
-    const std::string longer = std::string(97, 'h') + ":80";
+    const std::string longer = std::string(60, 'h') + "." + std::string(36, 'h') + ":80";
     // A line break would end the registry value and start text of the page's own.
     const std::string hostile = "192.0.2.3:80\r\n[ZZZ]\r\nINJECTED=1";
     f.cmbProxyList.AddItem(longer);

@@ -292,7 +292,8 @@ TEST_F(GetProxy, AddressWithItsOwnSchemeFailsBeforeConnecting) {
 
 TEST_F(GetProxy, AFirstEntryThatIsNoHostAndPortIsListedButNotWritten) {
     const std::string hostile = "1.2.3.4:80\r\n[ZZZ]\r\nINJECTED=1";
-    const std::string longer = std::string(97, 'h') + ":80";  // cut to the field, another port
+    const std::string longer =
+        std::string(60, 'h') + "." + std::string(36, 'h') + ":80";  // cut to the field, another port
     LoopbackServer server(
         {Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + hostile + "</a>")),
          Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + longer + "</a>"))});
