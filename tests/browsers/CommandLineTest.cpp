@@ -41,10 +41,8 @@ TEST(CommandLine, QuotedPathBlankAddressWithinTheLimit) {
         // An address that would be more than one argument (for Chrome, switches), or a broken line.
         {"C:\\b.exe", "http://h/ --no-sandbox", std::nullopt},
         {"C:\\b.exe", "http://h/\"x", std::nullopt},
-        {"C:\\b.exe", "http://h/\tx", std::nullopt},
         {"C:\\b.exe", "http://h/\r\nx", std::nullopt},
         {"C:\\b\"c.exe", "a", std::nullopt},
-        {"C:\\b\nc.exe", "a", std::nullopt},
         {"", "a", std::nullopt},
         {"C:\\b.exe", std::string(kMaxCommandLine - 11, 'x'),
          "\"C:\\b.exe\" " + std::string(kMaxCommandLine - 11, 'x')},
