@@ -58,7 +58,7 @@ Timing RunCheck(ProxyCheck& check, const std::vector<std::string>& entries, uint
     const double cpu = ThreadCpuSeconds();
     LARGE_INTEGER a, b;
     QueryPerformanceCounter(&a);
-    check.Start(entries, probe::ProbeRequest("tester.example/e/?"), boundMs);
+    check.Start(entries, probe::ProbeRequest("tester.example/e/?"), boundMs, probe::ListSource::Local);
     while (check.Running()) base::WaitForMessages(100);
     QueryPerformanceCounter(&b);
     return {Seconds(a, b), ThreadCpuSeconds() - cpu};

@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     net::HeaderLineInfo info = net::ClassifyHeaderLine(bare);
     FUZZ_CHECK(info.value.size() <= net::kMaxHeaderValue);
     if (info.kind != net::HeaderLineInfo::ContentLength) FUZZ_CHECK(info.contentLength == 0);
+    // An address to follow never carries a byte that would end or split the next request line.
+    if (info.kind == net::HeaderLineInfo::Location)
+        for (char c : info.value) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x21);
 
     // The throwing and the non-throwing conversions agree on every text.
     int32_t tried = 0;

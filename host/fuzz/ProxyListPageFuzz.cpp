@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         std::vector<std::string> entries = ParseProxyList(body, option);
         FUZZ_CHECK(option <= 3);
+        FUZZ_CHECK(entries.size() <= kMaxListEntries);
         for (const std::string& e : entries) {
+            FUZZ_CHECK(e.size() <= kMaxEntryLength);
             FUZZ_CHECK(e.find('<') == std::string::npos);
             FUZZ_CHECK(e.find('\0') == std::string::npos);
             FUZZ_CHECK(body.find(e) != std::string_view::npos);

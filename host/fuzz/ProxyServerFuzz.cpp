@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(JoinProxyServer(parts) == value);
     FUZZ_CHECK(parts.address.find(';') == std::string::npos || parts.prefix.empty());
     FUZZ_CHECK(parts.suffix.empty() || parts.suffix[0] == ';');
+    // The HTTP entry starts the value or follows a ";", as WinINet reads it.
+    FUZZ_CHECK(parts.prefix.empty() || parts.prefix == "http=" || parts.prefix.ends_with(";http="));
 
     if (address.find(';') == std::string_view::npos && address.find("http=") == address.npos) {
         ProxyServerParts changed = parts;

@@ -12,6 +12,7 @@
 #include "list/ProxyListPage.h"
 #include "net/HttpClient.h"
 #include "settings/Defaults.h"
+#include "settings/IniRules.h"
 #include "settings/ProgramCheck.h"
 #include "settings/SettingDialog.h"
 #include "base/Error.h"
@@ -34,6 +35,15 @@ void RefreshAfterWrite(TfrmMain& form, bool written) {
                          "when it closes, which would undo this change, so nothing was changed.\n\n"
                          "Close Firefox, then switch again.");
     }
+}
+
+// Only a host:port reaches a browser's settings, and only whole: whatever else
+// a list page, a typed text or a stored default may hold (a line break into
+// the registry value, a name that prefs.js would read as another preference)
+// is written nowhere, and a longer one cut to the proxy field could name
+// another port.
+bool IsProxyAddress(const std::string& text) {
+    return text.size() <= kMaxProxyText && probe::SplitProxyEntry(text).has_value();
 }
 
 }  // namespace
@@ -208,13 +218,16 @@ void TfrmMain::ApplyTermination() {
             UsingProxy = 0;
             Dispatcher->SetEnabled(0);
             break;
-        case 2:
+        case 2: {
             // The proxy is switched on before the default address is written.
             UsingProxy = 1;
             Dispatcher->SetEnabled(1);
-            ProxyText = CutProxyText(iniFile->Read(setting::DefaultProxy));
+            std::string address = iniFile->Read(setting::DefaultProxy);
+            if (!IsProxyAddress(address)) break;
+            ProxyText = address;
             Dispatcher->SetServer(ProxyText);
             break;
+        }
         default: break;  // 0 keeps the current state; other values do nothing
     }
 }
@@ -279,11 +292,23 @@ void TfrmMain::cmdUseProxyClick() {
 void TfrmMain::cmbProxyListChange() { UseListText(); }
 
 void TfrmMain::UseListText() {
-    ProxyText = CutProxyText(cmbProxyList.Text());
+    std::string address = cmbProxyList.Text();
+    // Not (or not yet, while it is typed) a host:port: nothing is written, and
+    // the text stays as it is.
+    if (!IsProxyAddress(address)) return;
+    ProxyText = address;
     RefreshAfterWrite(*this, Dispatcher->SetServer(ProxyText));
 }
 
-void TfrmMain::cmdSetDefaultClick() { iniFile->Write(setting::DefaultProxy, cmbProxyList.Text()); }
+void TfrmMain::cmdSetDefaultClick() {
+    const std::string text = cmbProxyList.Text();
+    if (!ini::IsOneLineText(text)) {
+        TellUser(
+            "The default proxy was not changed: the text holds a line break or another control character.");
+        return;
+    }
+    iniFile->Write(setting::DefaultProxy, text);
+}
 
 void TfrmMain::cmdUseDefaultClick() {
     cmbProxyList.SetText(iniFile->Read(setting::DefaultProxy));
@@ -457,7 +482,11 @@ void TfrmMain::StartListCheck() {
         ListCheck = std::make_unique<ProxyCheck>();
         ListCheck->onResult = [this](int index) { cmbProxyList.RedrawItem(index); };
     }
-    ListCheck->Start(std::move(entries), std::move(request), probe::CheckBoundMs(TimeOutSec));
+    // A list from a provider on this machine or its network (the demo's, a
+    // test's) may name proxies there; one from the internet may not.
+    const probe::ListSource source =
+        probe::IsLocalAddress(Inet->PeerAddress()) ? probe::ListSource::Local : probe::ListSource::Internet;
+    ListCheck->Start(std::move(entries), std::move(request), probe::CheckBoundMs(TimeOutSec), source);
 }
 
 void TfrmMain::CancelListCheck() {

@@ -10,11 +10,21 @@ size_t CharacterCount(std::string_view utf8) {
     }
     return n;
 }
+
+// A quote or a control character would end the quoted path early or break the
+// line; in the unquoted address a blank would also start another argument.
+bool SplitsArguments(std::string_view text, bool blank) {
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F || c == '"' || (blank && c == ' ')) return true;
+    }
+    return false;
+}
 }  // namespace
 
 std::optional<std::string> ComposeCommandLine(std::string_view programPath, std::string_view address) {
-    if (programPath.empty()) return std::nullopt;
-    std::string line = std::string(programPath) + " " + std::string(address);
+    if (programPath.empty() || SplitsArguments(programPath, false) || SplitsArguments(address, true))
+        return std::nullopt;
+    std::string line = "\"" + std::string(programPath) + "\" " + std::string(address);
     if (CharacterCount(line) > kMaxCommandLine) return std::nullopt;
     return line;
 }

@@ -7,8 +7,12 @@
 // Longest command line (in characters) the launcher passes on.
 inline constexpr size_t kMaxCommandLine = 199;
 
-// programPath + " " + address, both unchanged: the path is not quoted, so
-// Windows resolves a path with blanks by trying its blank-separated prefixes.
-// Nothing when the result would exceed kMaxCommandLine characters or the path
-// is empty; a line is refused, never cut into a different program or address.
+// The program path in quotes, one blank, the address: "path" address. Quoted,
+// a path with blanks names that one program; unquoted, Windows would try its
+// blank-separated prefixes in turn and start whichever exists first.
+// Nothing when the path is empty or holds a quote or a control character,
+// when the address holds a blank, a quote or a control character (it would
+// reach the browser as several arguments, or as switches), or when the line
+// would exceed kMaxCommandLine characters: a line is refused, never cut into
+// a different program or address.
 std::optional<std::string> ComposeCommandLine(std::string_view programPath, std::string_view address);

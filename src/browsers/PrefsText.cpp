@@ -33,7 +33,15 @@ private:
     size_t pos_ = 0;
 };
 
-bool Contains(std::string_view line, std::string_view what) { return line.find(what) != line.npos; }
+// The preference a line sets: its first quoted string, as Firefox writes
+// user_pref("name", value); empty for a line without one.
+std::string_view PrefName(std::string_view line) {
+    size_t open = line.find('"');
+    if (open == line.npos) return {};
+    size_t close = line.find('"', open + 1);
+    if (close == line.npos) return {};
+    return line.substr(open + 1, close - open - 1);
+}
 
 // The line end the file itself uses; a file without one gets the Windows end.
 std::string_view FileLineEnd(std::string_view text) {
@@ -54,9 +62,14 @@ void AppendLine(std::string& out, std::string_view body, std::string_view end) {
     out += end;
 }
 
+// The characters of a host name or a dotted address, and no other: a host
+// of quotes, parentheses or a preference's name could make the line read back
+// as another preference.
 bool IsUsableHost(std::string_view host) {
-    for (unsigned char c : host) {
-        if (c == '"' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+    for (char c : host) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                        c == '.' || c == '-' || c == '_';
+        if (!ok) return false;
     }
     return true;
 }
@@ -82,9 +95,9 @@ std::optional<std::string> Between(std::string_view line, size_t skip, size_t tr
 
 }  // namespace
 
-bool IsProxyTypeLine(std::string_view line) { return Contains(line, "network.proxy.type"); }
-bool IsHostLine(std::string_view line) { return Contains(line, "network.proxy.http\""); }
-bool IsPortLine(std::string_view line) { return Contains(line, "http_port"); }
+bool IsProxyTypeLine(std::string_view line) { return PrefName(line) == "network.proxy.type"; }
+bool IsHostLine(std::string_view line) { return PrefName(line) == "network.proxy.http"; }
+bool IsPortLine(std::string_view line) { return PrefName(line) == "network.proxy.http_port"; }
 
 bool IsManualProxyLine(std::string_view line) {
     if (!IsProxyTypeLine(line)) return false;

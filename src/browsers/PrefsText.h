@@ -12,10 +12,12 @@ namespace prefs {
 // The line Firefox writes for manual proxy configuration, without its line end.
 inline constexpr std::string_view kManualProxyLine = "user_pref(\"network.proxy.type\", 1);";
 
-// Lines as the adapter classifies them (line end excluded).
-bool IsProxyTypeLine(std::string_view line);  // mentions network.proxy.type
-bool IsHostLine(std::string_view line);       // network.proxy.http followed by a quote
-bool IsPortLine(std::string_view line);       // mentions http_port
+// Lines as the adapter classifies them (line end excluded), by the name of
+// the preference they set: the line's first quoted string, never a text found
+// elsewhere in it (a host value may hold anything a file was given).
+bool IsProxyTypeLine(std::string_view line);  // network.proxy.type
+bool IsHostLine(std::string_view line);       // network.proxy.http
+bool IsPortLine(std::string_view line);       // network.proxy.http_port
 // A proxy-type line whose character just before its first ")" is "1".
 bool IsManualProxyLine(std::string_view line);
 
@@ -43,9 +45,9 @@ std::string RewriteProxyType(std::string_view text, int state);
 
 // Puts host and port of "host:port" into the host and port lines where they
 // stand, appending the missing ones at the end, host line first. Nothing (the
-// file is to be left alone) when the address has no ":", or when host or port
-// would not make a valid line: a quote, backslash or control character in the
-// host, or a port that is not 1 to 5 digits.
+// file is to be left alone) when the address has no ":", when the host holds
+// anything but the letters, digits, dots, hyphens and underscores of a host
+// name or a dotted address, or when the port is not 1 to 5 digits.
 std::optional<std::string> RewriteServer(std::string_view text, std::string_view address);
 
 // user.js: Firefox reads it at every start, after prefs.js, and its values

@@ -3,7 +3,11 @@
 ProxyServerParts SplitProxyServer(std::string_view value) {
     static constexpr std::string_view kHttp = "http=";
     ProxyServerParts parts;
+    // An entry's protocol starts the value or follows a ";": WinINet and
+    // Chrome read "shttp=" as an entry of its own, so the "http=" inside it
+    // is not the one they send HTTP through.
     size_t http = value.find(kHttp);
+    while (http != value.npos && http != 0 && value[http - 1] != ';') http = value.find(kHttp, http + 1);
     if (http == value.npos) {
         parts.address = value;
         return parts;

@@ -16,8 +16,9 @@ struct ProxyServerParts {
     std::string suffix;   // from the ";" that ends the address; may be empty
 };
 
-// "https=" does not count as "http=", so a value holding only an HTTPS entry
-// is taken as a single address.
+// "http=" counts only at the start of the value or right after a ";", so
+// neither "https=" nor "shttp=" is taken for it; a value without such an
+// entry is taken as a single address.
 ProxyServerParts SplitProxyServer(std::string_view value);
 
 // prefix + address + suffix.

@@ -60,12 +60,15 @@ bool ProxyCheck::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return false;
 }
 
-void ProxyCheck::Start(std::vector<std::string> entries, std::string request, uint32_t boundMs) {
+void ProxyCheck::Start(std::vector<std::string> entries, std::string request, uint32_t boundMs,
+                       probe::ListSource source) {
     Clear();
     entries_ = std::move(entries);
     results_.assign(entries_.size(), Result{});
     request_ = std::move(request);
     boundMs_ = boundMs;
+    source_ = source;
+    connectionsTo_.clear();
     next_ = 0;
     running_ = true;
     Fill();
@@ -197,6 +200,14 @@ void ProxyCheck::OnLookup(WPARAM wp, LPARAM lp) {
 }
 
 void ProxyCheck::Connect(Slot& slot, uint32_t address) {
+    // Judged here, where dotted and looked-up addresses meet: a name may
+    // stand for a local address as well as a dotted entry may.
+    int& earlier = connectionsTo_[address];
+    if (!probe::MayConnect(address, source_, earlier)) {
+        Finish(slot, probe::Outcome::NotCheckable);
+        return;
+    }
+    ++earlier;
     const uint64_t now = NowMs();
     pace_.Opened(now);
     results_[static_cast<size_t>(slot.entry)].openedAt = now;

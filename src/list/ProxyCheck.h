@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Timer.h"
@@ -46,8 +47,11 @@ public:
 
     // Forgets the last check and checks every entry, at most kMaxInFlight at
     // a time, each with one connection opened at the pace above, sending `request` through it. An
-    // entry without a status line boundMs after its start is "no answer".
-    void Start(std::vector<std::string> entries, std::string request, uint32_t boundMs);
+    // entry without a status line boundMs after its start is "no answer". An
+    // entry whose address probe::MayConnect refuses for a list from `source`
+    // gets no connection and is "not checkable".
+    void Start(std::vector<std::string> entries, std::string request, uint32_t boundMs,
+               probe::ListSource source);
     // Closes every connection and abandons every lookup; the results that are
     // in stay, the entries under way go back to Unchecked.
     void Cancel();
@@ -93,6 +97,8 @@ private:
     std::vector<Result> results_;
     std::string request_;
     uint32_t boundMs_ = 0;
+    probe::ListSource source_ = probe::ListSource::Internet;
+    std::unordered_map<uint32_t, int> connectionsTo_;  // by address, in this check
     size_t next_ = 0;
     bool running_ = false;
     uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none

@@ -27,13 +27,14 @@ std::vector<std::string> ParseProxyList(std::string_view body, int option) {
 
     std::vector<std::string> entries;
     size_t pos = start;
-    for (;;) {
+    while (entries.size() < kMaxListEntries) {
         const size_t found = region.find(marker, pos);
         if (found == std::string_view::npos) break;
         const size_t entryStart = found + marker.size();
         const size_t end = region.find(kTerminator, entryStart);
         if (end == std::string_view::npos) throw EListPageError("list entry without a terminating \"<\"");
-        entries.emplace_back(region.substr(entryStart, end - entryStart));
+        if (end - entryStart <= kMaxEntryLength)
+            entries.emplace_back(region.substr(entryStart, end - entryStart));
         pos = end + 1;
     }
     return entries;

@@ -22,9 +22,16 @@ public:
 // of all three and so takes every kind.
 inline constexpr std::array<std::string_view, 4> ListMarkers = {"\">", "A\">", "B\">", "C\">"};
 
+// A page gives at most this many entries; the rest of it is ignored. A
+// hostile page of 32 MiB of markers would otherwise fill the list for minutes.
+inline constexpr size_t kMaxListEntries = 10000;
+// An entry longer than this (in bytes) is skipped: no proxy address is.
+inline constexpr size_t kMaxEntryLength = 255;
+
 // The entries of the page for the option, in page order: the text between
 // each marker and the next "<", unchanged (empty entries and duplicates
-// included). Only the region from the first "hour" to the first "!--" after
+// included), up to kMaxListEntries of them, those longer than kMaxEntryLength
+// left out. Only the region from the first "hour" to the first "!--" after
 // it is searched, and the body counts only up to its first NUL byte. A page
 // without any entry for the option gives an empty list.
 // Throws EListPageError when "hour" or an entry's "<" is missing, and when

@@ -64,6 +64,30 @@ std::optional<ProxyAddress> SplitProxyEntry(std::string_view entry) {
     return address;
 }
 
+bool IsLocalAddress(uint32_t address) {
+    struct Net {
+        uint32_t base, mask;
+    };
+    static constexpr Net kLocal[] = {
+        {0x00000000, 0xFF000000},  // 0/8: "this network"
+        {0x0A000000, 0xFF000000},  // 10/8
+        {0x7F000000, 0xFF000000},  // 127/8
+        {0xA9FE0000, 0xFFFF0000},  // 169.254/16
+        {0xAC100000, 0xFFF00000},  // 172.16/12
+        {0xC0A80000, 0xFFFF0000},  // 192.168/16
+        {0xE0000000, 0xF0000000},  // 224/4
+        {0xFFFFFFFF, 0xFFFFFFFF},  // the broadcast address
+    };
+    for (const Net& net : kLocal)
+        if ((address & net.mask) == net.base) return true;
+    return false;
+}
+
+bool MayConnect(uint32_t address, ListSource source, int earlier) {
+    if (source == ListSource::Local) return true;
+    return !IsLocalAddress(address) && earlier < kMaxPerAddress;
+}
+
 std::string ProbeRequest(const std::string& testerAddress) {
     net::UrlParts parts = net::SplitUrl("http://" + testerAddress, "", 80);
     net::RequestTarget target;

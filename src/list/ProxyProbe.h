@@ -30,6 +30,25 @@ struct ProxyAddress {
 // range, a host with characters no name has). Such an entry gets no connection.
 std::optional<ProxyAddress> SplitProxyEntry(std::string_view entry);
 
+// Addresses where no proxy of a list from the internet can be: this machine
+// (0/8, 127/8), the private networks (10/8, 172.16/12, 192.168/16),
+// link-local (169.254/16), multicast (224/4) and the broadcast address.
+bool IsLocalAddress(uint32_t address);  // a.b.c.d as (a << 24) | ... | d
+
+// Where a list came from: a provider on the internet, or one on this machine
+// or its own network (a provider of the user's own, as the demo runs one).
+enum class ListSource { Internet, Local };
+
+// At most this many connections go to one address in one check of a list
+// from the internet, whatever number of entries name it.
+inline constexpr int kMaxPerAddress = 4;
+
+// Whether the check may connect to an entry's address, when `earlier`
+// connections of the same check went there already. A list from the
+// internet must not turn every user's check into a scan of the user's own
+// network or a flood of one address; a local list is the user's own.
+bool MayConnect(uint32_t address, ListSource source, int earlier);
+
 // The request sent through every proxy: a HEAD of "http://" + the tester's
 // address, with the tester's host in its Host line. Throws like the HTTP
 // client's address splitting (an address with its own scheme, for one).
@@ -56,7 +75,7 @@ enum class Outcome {
     Answered,      // a status line came back
     NoAnswer,      // nothing usable by the bound, or the proxy gave up
     Refused,       // the connection was refused
-    NotCheckable,  // the entry is not host:port
+    NotCheckable,  // the entry is not host:port, or MayConnect refuses its address
 };
 
 // What the list shows after an entry: "123 ms", "no answer", "refused",

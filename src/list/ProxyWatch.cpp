@@ -38,7 +38,9 @@ void ProxyWatch::Ask() {
     // One ask at a time: the next interval starts when this one comes back.
     timer_.SetEnabled(false);
     if (!running_ || check_.Running()) return;
-    check_.Start({address_}, request_, boundMs_);
+    // The address in use is one the browser connects to anyway, whatever
+    // its class: a proxy of the user's own network is asked as any other.
+    check_.Start({address_}, request_, boundMs_, probe::ListSource::Local);
 }
 
 void ProxyWatch::OnResult(int index) {

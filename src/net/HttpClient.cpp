@@ -48,6 +48,7 @@ void TNMHTTP::RunRequest() {
             } else if (StatusCode > 399) {
                 Fire(OnFailure, CurrentCmd);
             } else if (StatusCode <= 302 && locationSeen_) {
+                if (badLocation_) throw ESockError("Redirection to a malformed address");
                 Url = Location;
             }
         } catch (...) {
@@ -129,20 +130,33 @@ void TNMHTTP::ReadResponseHeader() {
     SetCookieValue.clear();
     Header.clear();
     locationSeen_ = false;
+    badLocation_ = false;
+    // One deadline for the whole header: a server that keeps sending lines
+    // must not renew the time-out with each of them.
+    auto bound = HoldBound();
     std::string line = ReadLn();
     // Closed before a single line came: that is no response at all, not a
     // success with status 0.
     if (line.empty()) throw ESockError("Connection closed without a reply");
     StatusCode = StatusCodeOf(line);
     Header += line;
+    size_t lines = 0;
     do {
         line = ReadLn();
+        if (!IsHeaderEnd(line)) ++lines;
+        if (std::string why = HeaderOverLimit(lines, Header.size() + line.size()); !why.empty())
+            throw ESockError(why);
         HeaderLineInfo info = ClassifyHeaderLine(line);
         switch (info.kind) {
             case HeaderLineInfo::SetCookie: SetCookieValue = info.value; break;
             case HeaderLineInfo::Location:
                 Location = info.value;
                 locationSeen_ = true;
+                badLocation_ = false;
+                break;
+            case HeaderLineInfo::BadLocation:
+                locationSeen_ = true;
+                badLocation_ = true;
                 break;
             case HeaderLineInfo::ContentLength: ExpectedLength = info.contentLength; break;
             default: break;

@@ -57,6 +57,7 @@ protected:
 private:
     bool inRequest_ = false;
     bool locationSeen_ = false;  // the current response carried a Location line
+    bool badLocation_ = false;   // ...and its last one held a byte below 0x21
     // The host and port of the request the caller made: credentials go to no other.
     std::string originHost_;
     int32_t originPort_ = 0;

@@ -1,5 +1,6 @@
 #include "net/HttpText.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "net/SockErrors.h"
@@ -100,8 +101,10 @@ HeaderLineInfo ClassifyHeaderLine(std::string_view line) {
         info.kind = HeaderLineInfo::SetCookie;
         info.value = ValueFrom(line, 12);
     } else if (first == "LOCATION:") {
-        info.kind = HeaderLineInfo::Location;
         info.value = ValueFrom(line, 10);
+        const bool clean = std::none_of(info.value.begin(), info.value.end(),
+                                        [](char c) { return static_cast<unsigned char>(c) < 0x21; });
+        info.kind = clean ? HeaderLineInfo::Location : HeaderLineInfo::BadLocation;
     } else if (first == "CONTENT-LENGTH:") {
         info.kind = HeaderLineInfo::ContentLength;
         std::string_view rest = WithoutTerminator(line).substr(first.size());
@@ -120,5 +123,11 @@ HeaderLineInfo ClassifyHeaderLine(std::string_view line) {
 }
 
 bool IsHeaderEnd(std::string_view line) { return line.empty() || line == "\n" || line == "\r\n"; }
+
+std::string HeaderOverLimit(size_t lines, size_t bytes) {
+    if (lines > kMaxHeaderLines) return "More than " + std::to_string(kMaxHeaderLines) + " header lines";
+    if (bytes > kMaxHeaderBytes) return "Header longer than 64 KiB";
+    return {};
+}
 
 }  // namespace net

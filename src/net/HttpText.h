@@ -33,9 +33,11 @@ std::string_view WithoutTerminator(std::string_view line);
 // when that field is not an integer that fits 16 bits.
 int16_t StatusCodeOf(std::string_view statusLine);
 
-// What a response header line means to the client.
+// What a response header line means to the client. A Location whose value
+// holds a byte below 0x21 (a bare CR, a NUL, a blank) is BadLocation: taken as
+// the next address it would carry that byte into the next request line.
 struct HeaderLineInfo {
-    enum Kind { Other, SetCookie, Location, ContentLength } kind = Other;
+    enum Kind { Other, SetCookie, Location, BadLocation, ContentLength } kind = Other;
     std::string value;  // cookie or location text, at most kMaxHeaderValue bytes
     int32_t contentLength = 0;
 };
@@ -44,5 +46,14 @@ HeaderLineInfo ClassifyHeaderLine(std::string_view line);
 
 // The empty line that ends a header block: "", LF, or CR LF.
 bool IsHeaderEnd(std::string_view line);
+
+// Bounds of a response header, as Python's http.client keeps them: at most
+// kMaxHeaderLines lines after the status line (the closing empty line not
+// counted), and kMaxHeaderBytes in all, status and empty line included.
+inline constexpr size_t kMaxHeaderLines = 100;
+inline constexpr size_t kMaxHeaderBytes = 65536;
+// Why a header of `lines` header lines and `bytes` bytes so far must be given
+// up, or empty while it is within both bounds.
+std::string HeaderOverLimit(size_t lines, size_t bytes);
 
 }  // namespace net

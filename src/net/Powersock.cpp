@@ -218,6 +218,7 @@ void TPowersock::CheckDeadline() {
 void TPowersock::WaitForEvent(bool block, const std::function<bool()>& enough) {
     auto alive = alive_;
     bool quit = false;
+    lastPump_ = NowMs();
     if (block) {
         ArmTimer();
         DWORD ms = RemainingMs();

@@ -90,6 +90,9 @@ public:
     bool IsTimedOut() const { return TimedOut; }
     bool IsCanceled() const { return Canceled; }
     int LastErrorCode() const { return LastError; }
+    // The IPv4 address (a.b.c.d as (a << 24) | ... | d) of the last
+    // connection's peer, which the caller may judge the page by; 0 before any.
+    uint32_t PeerAddress() const { return ntohl(RemoteAddress.sin_addr.s_addr); }
     const std::string& StatusText() const { return statusText_; }
     const std::vector<std::string>& WinsockInfo() const { return winsockInfo_; }
     // Live instances that hold a Winsock start-up.
@@ -131,6 +134,17 @@ protected:
     // The next Write keeps its bytes and the one after sends them together
     // with its own: one send instead of two, the bytes on the wire the same.
     void HoldNextWrite() { holdWrite_ = true; }
+    // One bound for several reads (a whole response header): the reads made
+    // while the returned guard lives share the deadline of its start, rather
+    // than each counting afresh.
+    auto HoldBound() {
+        TimerOn();
+        boundHeld_ = true;
+        return OnExitIfAlive(alive_, [this] {
+            boundHeld_ = false;
+            TimerOff();
+        });
+    }
 
     // Unwinds an operation whose component a handler destroyed (inside a
     // wait or directly): nothing of the component may be touched afterwards.
@@ -177,7 +191,7 @@ private:
         reading_ = true;
         return OnExitIfAlive(alive_, [this] {
             reading_ = false;
-            TimerOff();
+            if (!boundHeld_) TimerOff();
         });
     }
     DWORD RemainingMs() const;
@@ -199,6 +213,8 @@ private:
     ULONGLONG timerStart_ = 0;
     ULONGLONG timerDue_ = 0;  // when the window timer fires; 0: not set
     bool timerRunning_ = false;
+    bool boundHeld_ = false;     // HoldBound's guard lives: reads leave the timer running
+    ULONGLONG lastPump_ = 0;     // when a wait last let the rest of the program run
     unsigned socketEvents_ = 0;  // events of the current socket handled so far
     bool reading_ = false;       // ReadLn or CaptureString is under way
     bool holdWrite_ = false;

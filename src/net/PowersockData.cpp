@@ -102,6 +102,10 @@ std::string TPowersock::ReadLn() {
         int n = recv(SocketHandle.get(), buffer + readEnd_, static_cast<int>(kIoBufferSize - readEnd_), 0);
         if (n > 0) {
             readEnd_ += static_cast<size_t>(n);
+            // A server that keeps sending never lets the socket run dry, so
+            // the wait below would never come: the window, the time-out and
+            // an abort get their turn here.
+            if (NowMs() - lastPump_ >= kPumpIntervalMs) WaitForEvent(false);
             continue;
         }
         if (n == 0) {

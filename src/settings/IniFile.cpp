@@ -84,6 +84,11 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    // The one place every value reaches the file: a list entry or a pasted
+    // text with a line break must not plant a section or key of its own.
+    if (!ini::IsOneLineText(section) || !ini::IsOneLineText(key) || !ini::IsOneLineText(value))
+        throw EIniFileException(section + "/" + key +
+                                ": a line break or another control character cannot be stored in " + path_);
     KeepUnicode(true);
     if (!WritePrivateProfileStringW(base::Widen(section).c_str(), base::Widen(key).c_str(),
                                     base::Widen(value).c_str(), base::Widen(path_).c_str())) {

@@ -8,7 +8,8 @@
 #include "base/Error.h"
 #include "settings/Defaults.h"
 
-// Raised when the file system refuses a write: "<path> に書き込めません".
+// Raised when the file system refuses a write: "<path> に書き込めません"; and
+// before a value with a line break or another control character is written.
 class EIniFileException : public Exception {
 public:
     using Exception::Exception;

@@ -93,4 +93,11 @@ TextForm DetectTextForm(std::string_view bytes) {
     return beyondAscii && IsUtf8(bytes) ? TextForm::Utf8 : TextForm::CodePage;
 }
 
+bool IsOneLineText(std::string_view text) {
+    for (unsigned char c : text) {
+        if (c < 0x20) return false;
+    }
+    return true;
+}
+
 }  // namespace ini

@@ -31,6 +31,11 @@ enum class TextForm {
 // UTF-8's lead and continuation pattern.
 TextForm DetectTextForm(std::string_view bytes);
 
+// Text that a file of lines can hold as one value: no CR, no LF and no other
+// character below 0x20. Written, a line break would make the rest of the value
+// a line of its own choosing: a key, or a section that wins a lookup.
+bool IsOneLineText(std::string_view text);
+
 // Well-formed UTF-8: no stray continuation bytes, no overlong forms, no
 // surrogates, nothing beyond U+10FFFF.
 bool IsUtf8(std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "settings/IniRules.h"
 #include "base/Handles.h"
 #include "base/Text.h"
 
@@ -76,6 +77,9 @@ RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buf
 bool RegFile::Fits(const std::string& text) { return base::Widen(text).size() <= kMaxString; }
 
 void RegFile::SetString(const std::string& name, const std::string& text) {
+    // No value of ours holds a line break or another control character: such
+    // a text comes from a hostile page or file, and is not stored.
+    if (!ini::IsOneLineText(text)) return;
     base::UniqueHkey key = CreateKey(keyPath_);
     if (!key) return;
     std::wstring wide = base::Widen(text);

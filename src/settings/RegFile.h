@@ -33,6 +33,7 @@ public:
     // Whether text is short enough for GetString to read it back.
     static bool Fits(const std::string& text);
     // Stores REG_SZ with its terminating NUL; creates the key when missing.
+    // A text with a CR, a LF or another character below 0x20 is not stored.
     void SetString(const std::string& name, const std::string& text);
     // The bytes of a REG_BINARY value of any length; nullopt when missing,
     // unreadable or of another type.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppFixture.h"
+#include "support/ErrorBoxes.h"
 #include "settings/Defaults.h"
 #include "base/Text.h"
 
@@ -75,38 +76,52 @@ TEST_F(Commands, SetAndUseDefault) {
     Reg().SetString("ProxyServer", "192.0.2.7:80");
     TfrmMain& f = Start();
 
-    // Use Default with no default stored writes an empty address and leaves the switch.
+    // Use Default with no default stored writes nothing and leaves the switch.
     Click(f.cmdUseDefault);
-    EXPECT_EQ(ProxyServer(Reg()), "");
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.7:80");
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
 
     // Set Default stores the list text and leaves the browser alone.
     f.cmbProxyList.SetText("192.0.2.9:3128");
     Click(f.cmdSetDefault);
     EXPECT_EQ(Ini().ReadString("URL", "DEFAULT", "?"), "192.0.2.9:3128");
-    EXPECT_EQ(ProxyServer(Reg()), "");
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.7:80");
 
     Click(f.cmdUseDefault);
     EXPECT_EQ(ProxyServer(Reg()), "192.0.2.9:3128");
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.9:3128");
+
+    // A text with a control character is refused, and the user is told.
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    f.cmbProxyList.SetText("192.0.2.8:80\t[ZZZ]");
+    Click(f.cmdSetDefault);
+    EXPECT_EQ(Ini().ReadString("URL", "DEFAULT", "?"), "192.0.2.9:3128");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text,
+              "The default proxy was not changed: the text holds a line break or another control character.");
 }
 
-TEST_F(Commands, TypingWritesEveryIntermediateText) {
+TEST_F(Commands, OnlyAHostAndPortIsWrittenAsItIsTyped) {
+    Reg().SetString("ProxyServer", "192.0.2.7:80");
     TfrmMain& f = Start();
     HWND edit = EditOf(f.cmbProxyList);
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
-    const char* expected[] = {"1", "1.", "1.2"};
-    const wchar_t typed[] = L"1.2";
-    for (int i = 0; i < 3; ++i) {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    const char* expected[] = {"192.0.2.7:80", "192.0.2.7:80", "h:1", "h:12"};
+    const wchar_t typed[] = L"h:12";
+    for (int i = 0; i < 4; ++i) {
         SendMessageW(edit, WM_CHAR, typed[i], 1);
         EXPECT_EQ(ProxyServer(Reg()), expected[i]) << "after character " << i;
+        // What is typed stays as it is typed, written or not.
+        EXPECT_EQ(f.cmbProxyList.Text(), base::Narrow(std::wstring(typed, i + 1)));
     }
-    EXPECT_EQ(f.cmbProxyList.Text(), "1.2");
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);  // the switch is not touched
 }
 
-TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
+TEST_F(Commands, PickedEntryIsWrittenOnlyWhenAWholeHostAndPort) {
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
     TfrmMain& f = Start();
     f.cmbProxyList.AddItem("192.0.2.1:8080");
     f.cmbProxyList.AddItem("192.0.2.2:3128");
@@ -114,24 +129,25 @@ TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
     EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:3128");
 
-    f.cmbProxyList.AddItem(std::string(150, 'h') + ":80");
-    Pick(f, f.cmbProxyList, 2);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
-    EXPECT_EQ(f.ProxyText.size(), 99u);
-
-    // An "é" on bytes 99 and 100 is left out whole, whichever way the text comes.
-    const std::string straddling = std::string(98, 'h') + "\xC3\xA9:80";
-    f.cmbProxyList.AddItem(straddling);
-    Pick(f, f.cmbProxyList, 3);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
-    Ini().WriteString("URL", "DEFAULT", straddling);
-    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    // Longer than the proxy field: cut, it would name another port.
+    const std::string longer = std::string(60, 'h') + "." + std::string(36, 'h') + ":80";
+    // A line break would end the registry value and start text of the page's own.
+    const std::string hostile = "192.0.2.3:80\r\n[ZZZ]\r\nINJECTED=1";
+    f.cmbProxyList.AddItem(longer);
+    f.cmbProxyList.AddItem(hostile);
+    f.cmbProxyList.AddItem("192.0.2.4");
+    for (int index : {2, 3, 4}) {
+        Pick(f, f.cmbProxyList, index);
+        EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128") << index;
+        EXPECT_EQ(f.ProxyText, "192.0.2.2:3128") << index;
+    }
+    // The same from the stored default, by Use Default and at termination.
+    Ini().WriteString("URL", "DEFAULT", longer);
     Click(f.cmdUseDefault);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
-    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
     Ini().WriteInteger("TERMINAL", "OPTION", 2);
     f.ApplyTermination();
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
 }
 
 TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
@@ -164,6 +180,7 @@ TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) 
 TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
     std::string browser = scratch::HelperProgram("StandInBrowser.exe");
     ASSERT_TRUE(scratch::Exists(browser));
+    const std::string launched = "\"" + browser + "\" ";  // the path quoted, one blank, the page
     Ini().WriteString("CHROME", "PATH", browser);
     Ini().WriteInteger("BROWSER", "DEFAULT", 1);
     std::string record = folder / "record.txt";
@@ -179,21 +196,21 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
         std::string r = scratch::WaitForFile(record);
         return r.substr(0, r.find('\n'));
     };
-    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
-    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
-    EXPECT_EQ(pressAndRead(WM_MBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), launched + defaults::DefaultChecker2Url);
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), launched + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_MBUTTONDOWN), launched + defaults::DefaultChecker1Url);
     // A quick double click is down, up, double-click, up: each press starts the browser.
-    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), browser + " " + defaults::DefaultChecker1Url);
-    EXPECT_EQ(pressAndRead(WM_LBUTTONDBLCLK), browser + " " + defaults::DefaultChecker1Url);
-    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), browser + " " + defaults::DefaultChecker2Url);
-    EXPECT_EQ(pressAndRead(WM_RBUTTONDBLCLK), browser + " " + defaults::DefaultChecker2Url);
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDOWN), launched + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_LBUTTONDBLCLK), launched + defaults::DefaultChecker1Url);
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDOWN), launched + defaults::DefaultChecker2Url);
+    EXPECT_EQ(pressAndRead(WM_RBUTTONDBLCLK), launched + defaults::DefaultChecker2Url);
 
     // The tray's Test always opens the first tester page.
     Ini().WriteString("URL", "CHECKER1", "192.0.2.8/test");
     DeleteFileW(base::Widen(record).c_str());
     f.PopupMenu.ClickItem(f.PM_Test);
     std::string r = scratch::WaitForFile(record);
-    EXPECT_EQ(r.substr(0, r.find('\n')), browser + " 192.0.2.8/test");
+    EXPECT_EQ(r.substr(0, r.find('\n')), launched + "192.0.2.8/test");
 
     // The keyboard's click does nothing: the right button pressed after it
     // leaves the only record.
@@ -202,7 +219,7 @@ TEST_F(Commands, TestOpensTesterPagesByMouseButton) {
                  reinterpret_cast<LPARAM>(f.cmdCheck.Handle()));
     SendMessageW(f.cmdCheck.Handle(), WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
     SendMessageW(f.cmdCheck.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(scratch::WaitForFile(record), browser + " " + defaults::DefaultChecker2Url + "\n2 800 600\n");
+    EXPECT_EQ(scratch::WaitForFile(record), launched + defaults::DefaultChecker2Url + "\n2 800 600\n");
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
 }
 

@@ -290,15 +290,24 @@ TEST_F(GetProxy, AddressWithItsOwnSchemeFailsBeforeConnecting) {
     EXPECT_EQ(server.Connections(), 0);
 }
 
-TEST_F(GetProxy, LongEntryIsCutWhenItBecomesTheAddress) {
-    std::string page = "hour<a class=\"A\">" + std::string(120, 'h') + ":80</a>";
-    LoopbackServer server({Reply().Send(HttpResponse("200 OK", {}, page))});
+TEST_F(GetProxy, AFirstEntryThatIsNoHostAndPortIsListedButNotWritten) {
+    const std::string hostile = "1.2.3.4:80\r\n[ZZZ]\r\nINJECTED=1";
+    const std::string longer =
+        std::string(60, 'h') + "." + std::string(36, 'h') + ":80";  // cut to the field, another port
+    LoopbackServer server(
+        {Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + hostile + "</a>")),
+         Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + longer + "</a>"))});
     UseServer(server);
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
     TfrmMain& f = Start();
-    Click(f.cmdGetList);
-    std::string stored;
-    Reg().GetString("ProxyServer", stored);
-    EXPECT_EQ(stored, std::string(99, 'h'));
+    for (const std::string& first : {hostile, longer}) {
+        Click(f.cmdGetList);
+        EXPECT_EQ(Items(f), std::vector<std::string>{first});
+        EXPECT_EQ(f.stsBar.PanelText(0), "Obtained");
+        std::string stored;
+        Reg().GetString("ProxyServer", stored);
+        EXPECT_EQ(stored, "192.0.2.1:80");
+    }
 }
 
 TEST_F(GetProxy, NegativeTimeOutFailsAtOnceWithoutAFetch) {

@@ -226,7 +226,7 @@ TEST_F(MainWindow, ApplyTerminationByChoice) {
     EXPECT_EQ(reg.GetDword("ProxyEnable"), 0u);
 }
 
-TEST_F(MainWindow, DefaultProxyChoiceWithEmptyDefaultWritesEmptyAddress) {
+TEST_F(MainWindow, DefaultProxyChoiceWithEmptyDefaultWritesNoAddress) {
     TfrmMain& f = Start();
     Ini().WriteInteger("TERMINAL", "OPTION", 2);
     Reg().SetString("ProxyServer", "192.0.2.1:80");
@@ -234,7 +234,7 @@ TEST_F(MainWindow, DefaultProxyChoiceWithEmptyDefaultWritesEmptyAddress) {
     f.ApplyTermination();
     std::string server = "unchanged";
     Reg().GetString("ProxyServer", server);
-    EXPECT_EQ(server, "");
+    EXPECT_EQ(server, "192.0.2.1:80");
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
 }
 

@@ -22,11 +22,11 @@ TEST(Browse, ProgramPathsByKind) {
 
     settings.WriteString("FIREFOX", "PATH", "C:\\Apps\\FF\\firefox.exe");
     settings.WriteString("CHROME", "PATH", "C:\\Apps\\chrome.exe");
-    EXPECT_EQ(browse.CommandLine(2, "192.0.2.8/test"), "C:\\Apps\\FF\\firefox.exe 192.0.2.8/test");
-    EXPECT_EQ(browse.CommandLine(1, "a"), "C:\\Apps\\chrome.exe a");
+    EXPECT_EQ(browse.CommandLine(2, "192.0.2.8/test"), "\"C:\\Apps\\FF\\firefox.exe\" 192.0.2.8/test");
+    EXPECT_EQ(browse.CommandLine(1, "a"), "\"C:\\Apps\\chrome.exe\" a");
     // Internet Explorer's path is fixed, whatever the settings file holds.
     EXPECT_EQ(browse.CommandLine(0, "taruo.net/e/?"),
-              std::string(defaults::IEProgramPath) + " taruo.net/e/?");
+              "\"" + std::string(defaults::IEProgramPath) + "\" taruo.net/e/?");
 }
 
 TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
@@ -39,19 +39,20 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
 
     ASSERT_TRUE(browse.Launch(2, "192.0.2.8/test"));
     std::string recorded = scratch::WaitForFile(record);
-    EXPECT_EQ(recorded, scratch::HelperProgram("StandInBrowser.exe") + " 192.0.2.8/test\n" +
+    EXPECT_EQ(recorded, "\"" + scratch::HelperProgram("StandInBrowser.exe") + "\" 192.0.2.8/test\n" +
                             std::to_string(STARTF_USESIZE) + " 800 600\n");
 
     // Refused launches start nothing: once the launch after them has left its
     // record, that record is the only one.
     DeleteFileW(base::Widen(record).c_str());
     EXPECT_FALSE(browse.Launch(2, std::string(kMaxCommandLine, 'x')));
+    EXPECT_FALSE(browse.Launch(2, "192.0.2.8/a --b"));
     settings.WriteString("OPERA", "PATH", folder / "missing\\opera.exe");
     EXPECT_FALSE(browse.Launch(3, "192.0.2.8/test"));
     EXPECT_FALSE(browse.Launch(7, "192.0.2.8/test"));
     ASSERT_TRUE(browse.Launch(2, "192.0.2.8/after"));
-    EXPECT_EQ(scratch::WaitForFile(record), scratch::HelperProgram("StandInBrowser.exe") +
-                                                " 192.0.2.8/after\n" + std::to_string(STARTF_USESIZE) +
+    EXPECT_EQ(scratch::WaitForFile(record), "\"" + scratch::HelperProgram("StandInBrowser.exe") +
+                                                "\" 192.0.2.8/after\n" + std::to_string(STARTF_USESIZE) +
                                                 " 800 600\n");
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
 }

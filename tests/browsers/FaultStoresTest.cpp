@@ -134,9 +134,8 @@ TEST_F(FaultStores, ControlCharactersNeverSplitALineOrASection) {
         proxy.GetServer(server);  // as the main window does before a change
         EXPECT_EQ(Raised([&] { proxy.SetServer(hostile); }), "") << kind;
         proxy.GetServer(server);
-        // The registry holds any text and gives it back unchanged; the files
-        // refuse it and keep their address.
-        EXPECT_EQ(server, kind == 0 ? hostile : kind == 2 ? "192.0.2.1:8080" : "192.0.2.4:80");
+        // Every store refuses it and keeps its address.
+        EXPECT_EQ(server, kind == 3 ? "192.0.2.4:80" : "192.0.2.1:8080");
     }
     // prefs.js: refused as a whole, every line as it was.
     EXPECT_EQ(scratch::ReadBytes(prefs_), kPrefs);
@@ -146,8 +145,8 @@ TEST_F(FaultStores, ControlCharactersNeverSplitALineOrASection) {
     EXPECT_EQ(opera.ReadString("User Prefs", "Language", ""), "ja");
     std::string text = scratch::ReadBytes(opera_);
     EXPECT_EQ(text.find("[Proxy]"), text.rfind("[Proxy]")) << text;
-    // The registry: the other protocol's entry survives in front.
-    EXPECT_EQ(RegServer(), "ftp=10.0.0.1:21;http=" + hostile);
+    // The registry: the value as it was, the other protocol's entry included.
+    EXPECT_EQ(RegServer(), "ftp=10.0.0.1:21;http=192.0.2.1:8080");
     EXPECT_EQ(HandleCount(), before);
 }
 

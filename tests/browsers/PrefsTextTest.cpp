@@ -16,6 +16,13 @@ TEST(PrefsText, LineClassesAndValues) {
     EXPECT_FALSE(prefs::IsHostLine(kPort));  // http_port does not follow with a quote
     EXPECT_TRUE(prefs::IsPortLine(kPort));
     EXPECT_FALSE(prefs::IsPortLine(kSslPort));
+    // Told apart by the preference's name, never by a text elsewhere in the line.
+    const std::string decoy = "user_pref(\"network.proxy.http\", \"network.proxy.type1)\");";
+    EXPECT_TRUE(prefs::IsHostLine(decoy));
+    EXPECT_FALSE(prefs::IsProxyTypeLine(decoy));
+    EXPECT_FALSE(prefs::IsManualProxyLine(decoy));
+    EXPECT_FALSE(prefs::IsPortLine("user_pref(\"x\", \"http_port\");"));
+    EXPECT_FALSE(prefs::IsHostLine("user_pref(\"x\", \"network.proxy.http\");"));
     EXPECT_TRUE(prefs::IsManualProxyLine(kType1));
     EXPECT_FALSE(prefs::IsManualProxyLine(kType4));
     EXPECT_FALSE(prefs::IsManualProxyLine("user_pref(\"network.proxy.type\", 1"));
@@ -87,7 +94,9 @@ TEST(PrefsText, ServerRewriteInPlaceOrAppended) {
 
 TEST(PrefsText, ServerRewriteRefusesAddressesThatWouldBreakTheFile) {
     for (const char* address : {"192.0.2.5", "", "192.0.2.5:", "192.0.2.5:8o", "192.0.2.5:123456", "a\"b:80",
-                                "a\\b:80", "a\nb:80", "192.0.2.5:80\r", "a\x7F:80"}) {
+                                "a\\b:80", "a\nb:80", "192.0.2.5:80\r", "a\x7F:80",
+                                // Only the characters of a host name or a dotted address.
+                                "network.proxy.type1):80", "a b:80", "a/b:80", "a;b:80", "\xC3\xA9:80"}) {
         EXPECT_EQ(prefs::RewriteServer(kHost + "\n", address), std::nullopt) << address;
     }
     EXPECT_NE(prefs::RewriteServer(kHost + "\n", ":80"), std::nullopt);
@@ -97,7 +106,7 @@ TEST(PrefsText, LongLinesAreHandledWhole) {
     const std::string longPlain = std::string("user_pref(\"x\", \"") + std::string(5000, 'p') + "\");";
     // A long line holding the key far beyond 254 characters goes as one line.
     const std::string longType =
-        "user_pref(\"" + std::string(600, 'q') + "network.proxy.type\", 1);" + std::string(4400, 'r');
+        "user_pref(" + std::string(600, ' ') + "\"network.proxy.type\", 1);" + std::string(4400, 'r');
     const std::string text = longPlain + "\r\n" + longType + "\r\n" + kOther + "\r\n";
     // The key and its value lie in different 254-character pieces of that line.
     EXPECT_EQ(prefs::ReadEnabled(text), 1);

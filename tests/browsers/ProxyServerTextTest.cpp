@@ -18,6 +18,9 @@ TEST(ProxyServerText, SplitKeepsEverythingAroundTheHttpEntry) {
         // "https=" is not "http=": the whole value is one address.
         {"https=192.0.2.3:443", "", "https=192.0.2.3:443", ""},
         {"https=192.0.2.3:443;http=192.0.2.2:80", "https=192.0.2.3:443;http=", "192.0.2.2:80", ""},
+        // "http=" inside another entry's protocol is not the HTTP entry.
+        {"shttp=192.0.2.1:80;http=192.0.2.9:1", "shttp=192.0.2.1:80;http=", "192.0.2.9:1", ""},
+        {"shttp=192.0.2.1:80", "", "shttp=192.0.2.1:80", ""},
         {"http=", "http=", "", ""},
         {"http=;ftp=x:1", "http=", "", ";ftp=x:1"},
         {"", "", "", ""},

@@ -343,10 +343,10 @@ TEST_F(Scenario, AUserSession) {
     // --- Test: left button tester 1, right button tester 2; the keyboard
     // none, so the right button's launch after Alt+C is the only one.
     MousePress(m.test, false);
-    EXPECT_EQ(TakeBrowserRecord(), standIn + " http://127.0.0.1:9/left-tester");
+    EXPECT_EQ(TakeBrowserRecord(), "\"" + standIn + "\" http://127.0.0.1:9/left-tester");
     Alt(w, L'c');
     MousePress(m.test, true);
-    EXPECT_EQ(TakeBrowserRecord(), standIn + " http://127.0.0.1:9/right-tester");
+    EXPECT_EQ(TakeBrowserRecord(), "\"" + standIn + "\" http://127.0.0.1:9/right-tester");
 
     // --- The settings dialog, opened, edited and saved from the keyboard.
     Alt(w, L's');

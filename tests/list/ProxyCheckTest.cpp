@@ -49,7 +49,7 @@ TEST(ProxyCheck, TellsEveryKindOfProxyApartReadingAtMostFourKiB) {
     ProxyCheck check;
     std::vector<int> reported;
     check.onResult = [&](int index) { reported.push_back(index); };
-    check.Start(entries, kRequest, 1000);
+    check.Start(entries, kRequest, 1000, probe::ListSource::Local);
     ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 30000));
 
     const Outcome expected[] = {Outcome::Answered, Outcome::Refused,      Outcome::NoAnswer,
@@ -77,10 +77,22 @@ TEST(ProxyCheck, TellsEveryKindOfProxyApartReadingAtMostFourKiB) {
     for (const StandInProxy* p : {&silent, &endless, &garbage, &tenMiB, &closes}) EXPECT_EQ(p->Accepted(), 1);
 }
 
+TEST(ProxyCheck, AListFromTheInternetGetsNoConnectionToThisMachine) {
+    StandInProxy answers(Kind::Answers);
+    ProxyCheck check;
+    // Dotted, and by a name that the lookup makes local.
+    check.Start({answers.Entry(), "localhost:" + std::to_string(answers.Port())}, kRequest, 1000,
+                probe::ListSource::Internet);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 30000));
+    EXPECT_EQ(check.ResultOf(0).outcome, Outcome::NotCheckable);
+    EXPECT_EQ(check.ResultOf(1).outcome, Outcome::NotCheckable);
+    EXPECT_EQ(answers.Accepted(), 0);
+}
+
 TEST(ProxyCheck, TwoHundredFiftySixAtATimeOpenedAtAPaceAndCancellingClosesThemAll) {
     qbtest::tcp::SilentListener silent;
     ProxyCheck check;
-    check.Start(std::vector<std::string>(300, silent.Entry()), kRequest, 10000);
+    check.Start(std::vector<std::string>(300, silent.Entry()), kRequest, 10000, probe::ListSource::Local);
     ASSERT_TRUE(RunUntil([&] { return silent.Accept() >= 256; }, 10000));
     RunFor(300);  // room for one more, were one allowed
     EXPECT_EQ(silent.Accept(), 256);
@@ -120,7 +132,7 @@ TEST(ProxyCheck, ALongListLetsTheQueueEmptyBetweenRounds) {
     UINT_PTR tick = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, [](HWND, UINT, UINT_PTR, DWORD) {
         if (atFirstTick < 0) atFirstTick = results;
     });
-    check.Start(entries, kRequest, 10000);
+    check.Start(entries, kRequest, 10000, probe::ListSource::Local);
     ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 60000));
     KillTimer(nullptr, tick);
     EXPECT_GE(atFirstTick, 0);
@@ -131,16 +143,16 @@ TEST(ProxyCheck, LookupsCutShortStartNothingWhenTheyComeBack) {
     StandInProxy answers(Kind::Answers);
     const std::vector<std::string> byName = {"localhost:" + std::to_string(answers.Port())};
     ProxyCheck check;
-    check.Start(std::vector<std::string>(20, byName[0]), kRequest, 10000);
+    check.Start(std::vector<std::string>(20, byName[0]), kRequest, 10000, probe::ListSource::Local);
     EXPECT_EQ(check.InFlight(), 16);  // lookups, sixteen at a time
     check.Cancel();
     auto destroyed = std::make_unique<ProxyCheck>();
-    destroyed->Start(byName, kRequest, 10000);
+    destroyed->Start(byName, kRequest, 10000, probe::ListSource::Local);
     destroyed.reset();
     RunFor(500);  // both lookups complete meanwhile
     EXPECT_EQ(answers.Accepted(), 0);
 
-    check.Start(byName, kRequest, 10000);
+    check.Start(byName, kRequest, 10000, probe::ListSource::Local);
     ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 10000));
     EXPECT_EQ(check.ResultOf(0).outcome, Outcome::Answered);
     EXPECT_EQ(answers.Accepted(), 1);

@@ -86,6 +86,10 @@ TEST(ProxyListPage, EntriesAreKeptAsTheyStand) {
     // The scan goes on after the "<" that ended an entry, so a marker inside
     // an entry is part of it, not the start of another.
     EXPECT_EQ(ParseProxyList("hour \">a\">b<\">c<", 0), Entries({"a\">b", "c"}));
+    // Up to 255 bytes; a longer entry is skipped, and the scan goes on after it.
+    const std::string longest(255, 'x');
+    EXPECT_EQ(ParseProxyList("hour A\">" + longest + "<A\">" + longest + "y<A\">z<", 1),
+              Entries({longest, "z"}));
 }
 
 TEST(ProxyListPage, MarkersOfAnotherKindOnlyGiveNoEntries) {
@@ -111,13 +115,17 @@ TEST(ProxyListPage, OptionsOutsideTheTableFail) {
         EXPECT_THROW(ParseProxyList(kExample, option), EListPageError) << option;
 }
 
-TEST(ProxyListPage, FiveThousandEntryPage) {
+TEST(ProxyListPage, FiveThousandRowsReachTheTenThousandEntryCap) {
     std::string page = "<table><tr><th>Proxy</th><th>hour</th></tr>\n";
     for (int i = 0; i < 5000; ++i) {
         page += "<tr><td align=\"right\">" + std::to_string(i + 1) + "</td><td><a class=\"" + "ABC"[i % 3] +
                 "\">198.51." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ":" +
                 std::to_string(1024 + i) + "</a></td></tr>\n";
     }
+    // Entries beyond 10,000 are never looked at, not even a broken one.
+    const Entries capped = ParseProxyList(page + "<tr><td align=\"right\">5001</td></tr>\">no end", 0);
+    ASSERT_EQ(capped.size(), 10000u);
+    EXPECT_EQ(capped.back(), "198.51.19.249:6023");
     page += "</table><!-- end -->";
 
     const Entries all = ParseProxyList(page, 0);

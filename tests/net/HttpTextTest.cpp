@@ -218,9 +218,9 @@ TEST(StatusCodeOf, ReadsTheSecondField) {
 TEST(ClassifyHeaderLine, PicksCookieLocationAndLength) {
     using K = HeaderLineInfo;
     struct Case {
-        const char* line;
+        std::string line;
         HeaderLineInfo::Kind kind;
-        const char* value;
+        std::string value;
         int32_t length;
     } cases[] = {
         {"Set-Cookie: id=7; path=/; expires=never\r\n", K::SetCookie, "id=7; path=/; expires=never", 0},
@@ -233,6 +233,11 @@ TEST(ClassifyHeaderLine, PicksCookieLocationAndLength) {
         {"Content-Length:\t42\r\n", K::Other, "", 0},  // the label ends at a blank only
         {"X-Location: y\r\n", K::Other, "", 0},
         {"Location:glued\r\n", K::Other, "", 0},
+        // A byte below 0x21 would end up in the next request line.
+        {"Location: http://h/a\rGET /x\r\n", K::BadLocation, "http://h/a\rGET /x", 0},
+        {std::string("Location: /a\0b\r\n", 16), K::BadLocation, std::string("/a\0b", 4), 0},
+        {"Location: /a b\n", K::BadLocation, "/a b", 0},
+        {"Location: /a~\x80\r\n", K::Location, "/a~\x80", 0},
     };
     for (const auto& c : cases) {
         HeaderLineInfo info = ClassifyHeaderLine(c.line);
@@ -249,6 +254,19 @@ TEST(IsHeaderEnd, AcceptsTheThreeEmptyLines) {
     EXPECT_TRUE(IsHeaderEnd("\r\n"));
     EXPECT_FALSE(IsHeaderEnd("\r"));
     EXPECT_FALSE(IsHeaderEnd(" \r\n"));
+}
+
+TEST(HeaderOverLimit, AllowsAHundredLinesAnd64KiB) {
+    struct Case {
+        size_t lines, bytes;
+        const char* why;
+    } cases[] = {
+        {100, 65536, ""},
+        {101, 2000, "More than 100 header lines"},
+        {3, 65537, "Header longer than 64 KiB"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HeaderOverLimit(c.lines, c.bytes), c.why) << c.lines << " " << c.bytes;
 }
 
 TEST(ErrorText, NamesKnownCodesAndNumbersOthers) {

@@ -71,6 +71,18 @@ TEST(IniFile, RefusedWriteRaisesTheErrorText) {
     EXPECT_THROW(ini.WriteInteger("Proxy", "Use HTTP", 1), EIniFileException);
 }
 
+TEST(IniFile, NoLineBreakOrControlCharacterIsEverWritten) {
+    scratch::Folder folder;
+    const std::string path = folder / "Quillbarrow.ini";
+    IniFile ini(path);
+    ini.WriteString("URL", "DEFAULT", "192.0.2.4:80");
+    const std::string before = scratch::ReadBytes(path);
+    for (const char* value : {"1.2.3.4:80\r\n[ZZZ]\r\nINJECTED=1", "a\nb", "a\rb", "a\tb", "\x1F"})
+        EXPECT_THROW(ini.WriteString("URL", "DEFAULT", value), EIniFileException) << value;
+    EXPECT_THROW(ini.WriteString("URL\n[ZZZ]", "DEFAULT", "x"), EIniFileException);
+    EXPECT_EQ(scratch::ReadBytes(path), before);
+}
+
 namespace {
 
 // Japanese and accented letters: outside code page 1252 and outside 932.

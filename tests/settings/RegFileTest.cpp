@@ -88,6 +88,13 @@ TEST(RegFile, StringRoundTripStoresTerminatingNul) {
     buffer = "old";
     EXPECT_EQ(reg.GetString("Empty", buffer), RegFile::ReadResult::Ok);
     EXPECT_EQ(buffer, "");
+
+    // A text with a line break or another control character is not stored.
+    for (const char* hostile : {"1.2.3.4:80\r\n[ZZZ]", "a\nb", "a\tb"}) {
+        reg.SetString("ProxyServer", hostile);
+        EXPECT_EQ(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
+        EXPECT_EQ(buffer, text) << hostile;
+    }
 }
 
 TEST(RegFile, StringLengthLimitNeverHalfCopies) {

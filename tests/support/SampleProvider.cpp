@@ -162,6 +162,15 @@ struct SampleProvider::State {
             tcp::ReadUntilClose(s, stop, -1);
             return;
         }
+        if (behaviour == Behaviour::EndlessHeader) {
+            Settle(index, 200);
+            std::string lines;
+            for (int i = 0; i < 1000; ++i) lines += "X-Filler: 0123456789\r\n";
+            if (!tcp::SendAll(s, "HTTP/1.0 200 OK\r\n", stop)) return;
+            while (tcp::SendAll(s, lines, stop)) {
+            }
+            return;
+        }
 
         int status;
         std::string reply;

@@ -32,7 +32,7 @@ struct ProviderRequest {
 
 class SampleProvider {
 public:
-    enum class Behaviour { Serve, Stall, NotFound };
+    enum class Behaviour { Serve, Stall, NotFound, EndlessHeader };
 
     static constexpr char kDefaultUserId[] = "reader42";
     static constexpr char kDefaultPassword[] = "pl5open";
@@ -60,7 +60,9 @@ public:
     void SetListEntries(std::vector<std::string> entries);
     // How requests for `path` are answered; an empty path sets the default
     // for every path without a behaviour of its own. Stall reads the request
-    // and then sends nothing until the client gives up.
+    // and then sends nothing until the client gives up; EndlessHeader sends a
+    // status line and then header lines without end, as fast as the client
+    // takes them, until it gives up.
     void SetBehaviour(Behaviour behaviour, const std::string& path = {});
 
     // Every request received so far, in order of arrival; a request is
