@@ -14,6 +14,7 @@ std::string Proxy::Caption(BrowserKind kind) {
         case 1: return caption + "for Google Chrome";
         case 2: return caption + "for Mozilla Firefox";
         case 3: return caption + "for Opera";
+        case 4: return caption + "for Microsoft Edge";
         default: return caption;
     }
 }
@@ -27,16 +28,23 @@ std::string Proxy::SelectBrowser(BrowserKind kind) {
 BrowserAdapter* Proxy::Adapter() {
     switch (kind_) {
         case 0:
-        case 1: return ie_.get();  // Chrome uses the same Internet Settings
+        case 1:                    // Chrome uses the same Internet Settings
+        case 4: return ie_.get();  // and so does Edge
         case 2: return firefox_.get();
-        case 3: return opera_.get();
+        // Opera 12 and older keep their proxy in operaprefs.ini; Opera since
+        // 15 has no such file and follows the Internet Settings, as Chrome does.
+        case 3: return opera_->HasPrefsFile() ? static_cast<BrowserAdapter*>(opera_.get()) : ie_.get();
         default: return nullptr;
     }
 }
 
 void Proxy::PrepareBrowser() {
     // Only the file-based stores need to be located again.
-    if (kind_ == 2 || kind_ == 3) Adapter()->FindPrefsFile();
+    switch (kind_) {
+        case 2: firefox_->FindPrefsFile(); break;
+        case 3: opera_->FindPrefsFile(); break;
+        default: break;
+    }
 }
 
 int Proxy::GetEnabled() {

@@ -69,6 +69,8 @@ inline constexpr TextSetting OperaPath{"OPERA", "PATH", defaults::OperaProgramPa
 inline constexpr TextSetting FirefoxIniFile{"FIREFOX", "INIFILE", ""};
 inline constexpr TextSetting FirefoxPath{"FIREFOX", "PATH", defaults::FirefoxProgramPath};
 inline constexpr TextSetting ChromePath{"CHROME", "PATH", defaults::ChromePathTemplate};
+// Empty: the program is searched for where it is installed.
+inline constexpr TextSetting EdgePath{"EDGE", "PATH", ""};
 inline constexpr IntSetting DefaultBrowser{"BROWSER", "DEFAULT", 0};
 inline constexpr TextSetting CyberUserId{"CYBER", "USERID", defaults::DefaultUserId};
 inline constexpr TextSetting CyberPassword{"CYBER", "PASSWORD", defaults::DefaultPassword};

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "app/AppFixture.h"
+#include "settings/Defaults.h"
 #include "support/ErrorBoxes.h"
 #include "support/LockHolder.h"
 #include "support/LoopbackServer.h"
@@ -16,6 +17,16 @@ void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
     SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo.Handle()));
+}
+
+// An Opera 12 preference file named in the settings, held open without
+// sharing as another program may hold it: every write to it is refused.
+base::UniqueHandle HoldOperaPrefs(const scratch::Folder& folder) {
+    const std::string prefs = folder / "operaprefs.ini";
+    scratch::WriteBytes(prefs, "[Proxy]\r\nHTTP Server=192.0.2.70:3128\r\n");
+    IniFile(folder / "Quillbarrow.ini").WriteString("OPERA", "INIFILE", prefs);
+    HANDLE h = CreateFileW(base::Widen(prefs).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return base::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 FILETIME WrittenAt(const std::string& path) {
@@ -61,22 +72,23 @@ TEST_F(BrowsersInWindow, SwitchingToFirefoxAppliesTerminationToInternetExplorer)
 }
 
 TEST_F(BrowsersInWindow, OperaWriteErrorIsShownAndTheProgramGoesOn) {
-    // The default Opera path still holds the user-name placeholder: no such folder.
+    base::UniqueHandle held = HoldOperaPrefs(folder);
+    ASSERT_TRUE(held);
     Ini().WriteInteger("BROWSER", "DEFAULT", 3);
     TfrmMain& f = Start();
-    EXPECT_EQ(f.cmbProxyList.Text(), "0");  // a missing server reads "0"
+    EXPECT_EQ(f.cmbProxyList.Text(), "0");  // unreadable: the missing-value text
     testing_support::ErrorBoxes().clear();
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(testing_support::ErrorBoxes().size(), 1u);
-    const std::string& box = testing_support::ErrorBoxes()[0];
-    EXPECT_NE(box.find("%USER%"), std::string::npos);
-    EXPECT_NE(box.find(" に書き込めません"), std::string::npos);
+    EXPECT_EQ(testing_support::ErrorBoxes()[0], folder / "operaprefs.ini に書き込めません");
     EXPECT_TRUE(IsWindow(f.Handle()));
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
 }
 
 TEST_F(BrowsersInWindow, RefusedTerminationWriteIsShownButNeverTrapsTheUser) {
-    Ini().WriteInteger("BROWSER", "DEFAULT", 3);  // Opera at its unfilled default path
+    base::UniqueHandle held = HoldOperaPrefs(folder);
+    ASSERT_TRUE(held);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);
     TfrmMain& f = Start();
     testing_support::ErrorBoxes().clear();
 
@@ -163,4 +175,65 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     EXPECT_TRUE(notices.empty());
     const FILETIME lockTimeAfter = WrittenAt(lock);
     EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
+}
+
+TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNotice) {
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    Reg().SetString("ProxyServer", "192.0.2.3:80");
+    // At start-up the program is not looked for, so nothing is said.
+    Ini().WriteInteger("BROWSER", "DEFAULT", 1);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    EXPECT_TRUE(notices.empty());
+
+    Pick(f, f.cmbBrowser, 4);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].owner, f.Handle());
+    EXPECT_EQ(notices[0].text,
+              "Microsoft Edge (msedge.exe) was not found, so Internet Explorer is selected.\n\nLooked in:\n" +
+                  folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe\n" +
+                  folder / "PF86\\Microsoft\\Edge\\Application\\msedge.exe\n" +
+                  folder / "Local\\Microsoft\\Edge\\Application\\msedge.exe\n" +
+                  "\nIf it is installed elsewhere, give its path in the Setting dialog.");
+    Ini().WriteString("FIREFOX", "PATH", folder / "no-such\\firefox.exe");
+    Pick(f, f.cmbBrowser, 2);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[1].text.find("\n" + folder / "no-such\\firefox.exe (the path in the settings)\n"),
+              std::string::npos);
+
+    // Chrome for one user: kept, and Test starts it; its path stays unstored.
+    const std::string chrome = folder / "Local\\Google\\Chrome\\Application\\chrome.exe";
+    scratch::PlaceStandInBrowser(chrome);
+    const std::string record = folder / "record.txt";
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", base::Widen(record).c_str());
+    Pick(f, f.cmbBrowser, 1);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    SendMessageW(f.cmdCheck.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(f.cmdCheck.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    std::string line = scratch::WaitForFile(record);
+    SetEnvironmentVariableW(L"QB_STANDIN_RECORD", nullptr);
+    line = line.substr(0, line.find('\n'));
+    std::erase(line, '"');  // however the command line quotes the path
+    EXPECT_EQ(line, chrome + " " + defaults::DefaultChecker1Url);
+    EXPECT_EQ(Ini().ReadString("CHROME", "PATH", "<absent>"), "<absent>");
+
+    // Edge, and Opera without a preference file, switch the Internet Settings.
+    scratch::PlaceStandInBrowser(folder / "PF86\\Microsoft\\Edge\\Application\\msedge.exe");
+    scratch::PlaceStandInBrowser(folder / "Local\\Programs\\Opera\\launcher.exe");
+    Pick(f, f.cmbBrowser, 4);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Microsoft Edge");
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.3:80");
+    Pick(f, f.cmbBrowser, 3);  // Edge is left direct, as At Termination says
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Opera");
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.3:80");
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.3:80");
+    EXPECT_EQ(notices.size(), 2u);
 }

@@ -63,6 +63,7 @@ protected:
         testing_support::ErrorBoxes().clear();
         dialog.loginName = [] { return std::optional<std::string>("user1"); };
         dialog.appDataFolder = folder / "AppData";
+        dialog.programSearch = ProgramSearch(scratch::ProgramPlaces(folder));
     }
 
     std::string Stored(const char* section, const char* key) const {
@@ -72,6 +73,7 @@ protected:
     // A file that opens for reading, standing in for a browser's program.
     std::string FakeProgram(const std::string& name) {
         std::string path = folder / name;
+        scratch::MakeFolders(path.substr(0, path.rfind('\\')));
         scratch::WriteBytes(path, "MZ");
         return path;
     }
@@ -100,6 +102,7 @@ TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNoth
                   "Data\\Google\\Chrome\\Application\\chrome.exe");
         EXPECT_EQ(dialog.txtFirefoxPath.Text(), "C:\\Program Files\\Mozilla Firefox\\firefox.exe");
         EXPECT_EQ(dialog.txtOperaPath.Text(), "C:\\Program Files\\Opera\\Opera.exe");
+        EXPECT_EQ(dialog.txtEdgePath.Text(), "");
         // No browser is installed in the test prefix, so both program checks fail.
         EXPECT_EQ(dialog.txtFirefoxIni.Text(), "Firefox.exe Not Found");
         EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
@@ -169,7 +172,7 @@ TEST_F(SettingDialogTest, StoredPositionMustLeaveTheCaptionWithinReach) {
         int left, top, expectedLeft, expectedTop;
     } cases[] = {
         {-250, 40, -250, 40},  // 157 pixels of the caption show: kept
-        {-400, 40, 0, 40},     // 7 pixels are too few to grab
+        {-400, 20, 0, 20},     // 7 pixels are too few to grab
         {-5000, -5000, 0, 0},  // on no monitor at all
     };
     for (const Case& c : cases) {
@@ -255,6 +258,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     EXPECT_EQ(Stored("CYBER", "USERID"), "uid");
     EXPECT_EQ(Stored("CYBER", "PASSWORD"), "pw");
     EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
+    EXPECT_EQ(Stored("EDGE", "PATH"), "");
     EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
     EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
     EXPECT_EQ(Stored("POSITION", "S_LEFT"), "210");
@@ -277,7 +281,7 @@ TEST_F(SettingDialogTest, ListsArePickOnlyAndNeverStoreAnIndexNoReaderExpects) {
     // Indexes edited by hand beyond the items show no item and survive a Save.
     ini.WriteInteger("SERVER", "TYPE", 7);
     ini.WriteInteger("SERVER", "ANYOPTION", -1);
-    ini.WriteInteger("BROWSER", "DEFAULT", 4);
+    ini.WriteInteger("BROWSER", "DEFAULT", 9);
     ini.WriteString("TERMINAL", "OPTION", "x");  // not a number: the default
     dialog.Show();
     EXPECT_EQ(dialog.cmbProxyType.ItemIndex(), -1);
@@ -288,7 +292,7 @@ TEST_F(SettingDialogTest, ListsArePickOnlyAndNeverStoreAnIndexNoReaderExpects) {
     Click(dialog.OKBtn);
     EXPECT_EQ(Stored("SERVER", "TYPE"), "7");
     EXPECT_EQ(Stored("SERVER", "ANYOPTION"), "-1");
-    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "9");
     EXPECT_EQ(Stored("TERMINAL", "OPTION"), "1");
 }
 
@@ -298,6 +302,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     ini.WriteString("OPERA", "PATH", FakeProgram("opera.exe"));
     ini.WriteString("TIMEOUT", "PROXY", "abc");
     ini.WriteInteger("BROWSER", "DEFAULT", 3);
+    ini.WriteString("EDGE", "PATH", "C:\\Apps\\msedge.exe");
     ini.WriteInteger("POSITION", "S_TOP", 40);
     ini.WriteInteger("POSITION", "S_LEFT", 50);
 
@@ -320,11 +325,11 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     EXPECT_EQ(result, ui::mrCancel);
 
     const std::pair<const char*, const char*> keys[] = {
-        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},   {"URL", "ANONYMOUS"},
-        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
-        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
-        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
-        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},   {"TIMEOUT", "PROXY"},
+        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"}, {"URL", "DEFAULT"},    {"URL", "ANONYMOUS"},
+        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},    {"URL", "CHECKER1"},   {"URL", "CHECKER2"},
+        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},  {"OPERA", "INIFILE"},  {"OPERA", "PATH"},
+        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},     {"CHROME", "PATH"},    {"EDGE", "PATH"},
+        {"BROWSER", "DEFAULT"},  {"CYBER", "USERID"},     {"CYBER", "PASSWORD"}, {"TIMEOUT", "PROXY"},
     };
     const char* expected[] = {
         "0",
@@ -342,6 +347,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         "",
         defaults::FirefoxProgramPath,
         defaults::ChromePathTemplate,
+        "",
         "0",
         "",
         "",
@@ -452,22 +458,43 @@ TEST_F(SettingDialogTest, FirefoxAutoFindsTheProfileInUse) {
     EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
 }
 
-TEST_F(SettingDialogTest, ChromeAutoFillsTheTemplateWithTheWholeLoginName) {
+TEST_F(SettingDialogTest, ChromeAndEdgeAutoFillTheirFieldsFromTheSearch) {
     dialog.Show();
     Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(),
-              "C:\\Documents and Settings\\user1\\Local Settings\\Application "
-              "Data\\Google\\Chrome\\Application\\chrome.exe");
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(dialog.txtChromePath.Text(), "=== chrome.exe Not Found ===");
+    EXPECT_EQ(dialog.txtEdgePath.Text(), "=== msedge.exe Not Found ===");
 
-    dialog.loginName = [] { return std::optional<std::string>(kName40); };
+    const std::string chrome = FakeProgram("Local\\Google\\Chrome\\Application\\chrome.exe");
+    const std::string edge = FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
     Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), "C:\\Documents and Settings\\" + kName40 +
-                                               "\\Local Settings\\Application "
-                                               "Data\\Google\\Chrome\\Application\\chrome.exe");
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(dialog.txtChromePath.Text(), chrome);
+    EXPECT_EQ(dialog.txtEdgePath.Text(), edge);
+    // Nothing reaches the file before Save.
+    EXPECT_EQ(Stored("CHROME", "PATH"), kAbsent);
+    EXPECT_EQ(Stored("EDGE", "PATH"), kAbsent);
+    Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("CHROME", "PATH"), chrome);
+    EXPECT_EQ(Stored("EDGE", "PATH"), edge);
+}
 
-    dialog.loginName = [] { return std::optional<std::string>(); };
-    Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), defaults::ChromePathTemplate);
+TEST_F(SettingDialogTest, AProgramFoundWhereItIsInstalledCountsAsThere) {
+    FakeProgram("Local\\Programs\\Opera\\launcher.exe");
+    FakeProgram("PF\\Mozilla Firefox\\firefox.exe");
+    dialog.Show();
+    EXPECT_TRUE(dialog.txtOperaIni.Enabled());
+    EXPECT_TRUE(dialog.cmdFirefoxScan.Enabled());
+    Pick(dialog.cmbBrowser, 3);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 3);
+    Pick(dialog.cmbBrowser, 4);  // Edge is nowhere
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+    FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
+    Pick(dialog.cmbBrowser, 4);
+    EXPECT_EQ(dialog.cmbBrowser.Text(), "Microsoft Edge");
+    Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
+    EXPECT_EQ(Stored("EDGE", "PATH"), "");  // found paths are stored only from the fields
 }
 
 TEST(UserPath, LoginNameHasNoTrailingNul) {
@@ -482,7 +509,7 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     GetClientRect(dialog.Handle(), &client);
     ASSERT_EQ(dialog.Dpi(), 96);
     EXPECT_EQ(client.right, 401);
-    EXPECT_EQ(client.bottom, 557);
+    EXPECT_EQ(client.bottom, 705);
     EXPECT_EQ(dialog.Caption(), "Setting");
     EXPECT_EQ(dialog.OKBtn.Text(), "Save  (&W)");
     EXPECT_TRUE(GetWindowLongW(dialog.OKBtn.Handle(), GWL_STYLE) & BS_DEFPUSHBUTTON);
@@ -497,7 +524,8 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.cmdAutoScan), "328,488,57");    // inside fraOperaini
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
-    EXPECT_EQ(at(dialog.cmdInitialize), "288,524,105");
+    EXPECT_EQ(at(dialog.cmdEdgeScan), "328,560,57");  // inside grpEdge
+    EXPECT_EQ(at(dialog.cmdInitialize), "288,672,105");
 }
 
 TEST_F(SettingDialogTest, ChangeOfScaleMovesAndSizesTheLabels) {
