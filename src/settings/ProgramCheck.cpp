@@ -47,7 +47,8 @@ std::string ProgramNotFoundText(const IniFile& settings, int kind, const Program
                        ") was not found, so Internet Explorer is selected.\n\nLooked in:\n";
     // An empty path in the settings means "search", and names no place.
     if (std::string stored = settings.Read(*key); !stored.empty())
-        text += stored + " (the path in the settings)\n";
-    for (const std::string& place : search.Searched(kind)) text += place + "\n";
+        text += "- " + stored + " (the path in the settings)\n";
+    // Marked one by one: the box wraps long paths over several lines.
+    for (const std::string& place : search.Searched(kind)) text += "- " + place + "\n";
     return text + "\nIf it is installed elsewhere, give its path in the Setting dialog.";
 }

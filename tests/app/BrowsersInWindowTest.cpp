@@ -192,16 +192,17 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].owner, f.Handle());
-    EXPECT_EQ(notices[0].text,
-              "Microsoft Edge (msedge.exe) was not found, so Internet Explorer is selected.\n\nLooked in:\n" +
-                  folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe\n" +
-                  folder / "PF86\\Microsoft\\Edge\\Application\\msedge.exe\n" +
-                  folder / "Local\\Microsoft\\Edge\\Application\\msedge.exe\n" +
-                  "\nIf it is installed elsewhere, give its path in the Setting dialog.");
+    EXPECT_EQ(
+        notices[0].text,
+        "Microsoft Edge (msedge.exe) was not found, so Internet Explorer is selected.\n\nLooked in:\n- " +
+            folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe\n- " +
+            folder / "PF86\\Microsoft\\Edge\\Application\\msedge.exe\n- " +
+            folder / "Local\\Microsoft\\Edge\\Application\\msedge.exe\n" +
+            "\nIf it is installed elsewhere, give its path in the Setting dialog.");
     Ini().WriteString("FIREFOX", "PATH", folder / "no-such\\firefox.exe");
     Pick(f, f.cmbBrowser, 2);
     ASSERT_EQ(notices.size(), 2u);
-    EXPECT_NE(notices[1].text.find("\n" + folder / "no-such\\firefox.exe (the path in the settings)\n"),
+    EXPECT_NE(notices[1].text.find("\n- " + folder / "no-such\\firefox.exe (the path in the settings)\n"),
               std::string::npos);
 
     // Chrome for one user: kept, and Test starts it; its path stays unstored.

@@ -41,8 +41,8 @@ public:
     explicit Installed(const std::vector<std::string>& programs) : programs_(programs) {
         for (const std::string& program : programs_) {
             std::vector<std::string> missing;
-            for (std::string f = program.substr(0, program.rfind('\\'));
-                 !f.empty() && !scratch::Exists(f); f = f.substr(0, f.rfind('\\')))
+            for (std::string f = program.substr(0, program.rfind('\\')); !f.empty() && !scratch::Exists(f);
+                 f = f.substr(0, f.rfind('\\')))
                 missing.push_back(f);
             made_.insert(made_.end(), missing.begin(), missing.end());  // deepest first
             scratch::PlaceStandInBrowser(program);
@@ -72,7 +72,8 @@ std::string WinHttpProxy() {
 
 TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
     const std::string chrome = KnownFolder(CSIDL_PROGRAM_FILES) + "\\Google\\Chrome\\Application\\chrome.exe";
-    const std::string edge = KnownFolder(CSIDL_PROGRAM_FILESX86) + "\\Microsoft\\Edge\\Application\\msedge.exe";
+    const std::string edge =
+        KnownFolder(CSIDL_PROGRAM_FILESX86) + "\\Microsoft\\Edge\\Application\\msedge.exe";
     const std::string opera = KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Opera\\launcher.exe";
     Installed installed({chrome, edge, opera});
     RegFile(kInternetSettings).SetDword("ProxyEnable", 0);
@@ -90,7 +91,9 @@ TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
     HWND test = Child(w, L"Button", L"Test (&C)");
     HWND useProxy = Child(w, L"Button", L"Use Proxy (&P)");
     ASSERT_TRUE(browsers && proxyEdit && test && useProxy);
-    auto captionIs = [&](const wchar_t* caption) { return WaitFor([&] { return TextOf(w) == caption; }, kMs); };
+    auto captionIs = [&](const wchar_t* caption) {
+        return WaitFor([&] { return TextOf(w) == caption; }, kMs);
+    };
 
     // Chrome for all users: picked, kept, and started by Test on the tester page.
     Type(browsers, L"G");
@@ -127,7 +130,8 @@ TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
     // The paths found were used, not stored.
     wchar_t stored[64] = {};
     for (const wchar_t* section : {L"CHROME", L"EDGE", L"OPERA"}) {
-        GetPrivateProfileStringW(section, L"PATH", L"<absent>", stored, 64, Widen(folder + "\\Quillbarrow.ini").c_str());
+        GetPrivateProfileStringW(section, L"PATH", L"<absent>", stored, 64,
+                                 Widen(folder + "\\Quillbarrow.ini").c_str());
         EXPECT_STREQ(stored, L"<absent>") << Narrow(section);
     }
 }
