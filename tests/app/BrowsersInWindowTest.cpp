@@ -181,10 +181,12 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     auto& notices = testing_support::Notices();
     notices.clear();
     Reg().SetString("ProxyServer", "192.0.2.3:80");
-    // At start-up the program is not looked for, so nothing is said.
-    Ini().WriteInteger("BROWSER", "DEFAULT", 1);
+    // At start-up the program is not looked for, so nothing is said; an
+    // older settings file's 4 is Edge now.
+    Ini().WriteInteger("BROWSER", "DEFAULT", 4);
     TfrmMain& f = Start();
-    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Microsoft Edge");
+    EXPECT_EQ(f.cmbBrowser.Text(), "Microsoft Edge");
     EXPECT_TRUE(notices.empty());
 
     Pick(f, f.cmbBrowser, 4);
