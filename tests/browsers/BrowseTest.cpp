@@ -17,10 +17,9 @@ TEST(Browse, ProgramPathsByKind) {
     EXPECT_EQ(browse.ProgramPath(1), defaults::ChromePathTemplate);  // "%USER%" left as it is
     EXPECT_EQ(browse.ProgramPath(2), defaults::FirefoxProgramPath);
     EXPECT_EQ(browse.ProgramPath(3), defaults::OperaProgramPath);
-    EXPECT_EQ(browse.ProgramPath(4), "");  // no Edge path stored, none found
     EXPECT_EQ(browse.ProgramPath(5), "");
     EXPECT_EQ(browse.CommandLine(-1, "a"), std::nullopt);
-    EXPECT_EQ(browse.CommandLine(4, "a"), std::nullopt);
+    EXPECT_EQ(browse.CommandLine(4, "a"), std::nullopt);  // no Edge path stored, none found
 
     settings.WriteString("FIREFOX", "PATH", "C:\\Apps\\FF\\firefox.exe");
     EXPECT_EQ(browse.CommandLine(2, "192.0.2.8/test"), "C:\\Apps\\FF\\firefox.exe 192.0.2.8/test");

