@@ -48,7 +48,9 @@ bool IsProxyAddress(const std::string& text) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
+TfrmMain::TfrmMain(const MainWindowOptions& options)
+    : options_(options),
+      programSearch_(options.programPlaces ? ProgramSearch(*options.programPlaces) : ProgramSearch()) {
     using ui::Kind;
     isMainForm_ = true;
     cmbProxyList.itemNote = [this](int index) { return ListNote(index); };
@@ -67,7 +69,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
                {&RadioOption3, Kind::RadioButton, {8, 64, 129, 17}, "Camouflaged Address", &GroupOption},
                {&GrpBrowser, Kind::GroupBox, {304, 8, 129, 41}, "Browser"},
                {&cmbBrowser, Kind::DropDownList, {8, 16, 113, 20}, "", &GrpBrowser,
-                {"Internet Explorer", "Google Chrome", "Mozilla Firefox", "Opera"}},
+                {"Internet Explorer", "Google Chrome", "Mozilla Firefox", "Opera", "Microsoft Edge"}},
                {&cmdSetting, Kind::Button, {328, 74, 97, 22}, "Setting (&S)"},
                {&GrpProxy, Kind::GroupBox, {8, 100, 425, 72}, "ProxyInformation"},
                {&cmbProxyList, Kind::DropDown, {8, 16, 305, 20}, "", &GrpProxy},
@@ -132,7 +134,7 @@ TfrmMain::TfrmMain(const MainWindowOptions& options) : options_(options) {
     stores.appDataFolder = options_.appDataFolder;
     Dispatcher = std::make_unique<Proxy>(stores);
     Dispatcher->onFirefoxCannotFollow = [this] { FirefoxCannotFollow(); };
-    Launcher = std::make_unique<Browse>(*iniFile);
+    Launcher = std::make_unique<Browse>(*iniFile, programSearch_);
     Checker = std::make_unique<IDChecker>(*iniFile, *Inet, ReportSuccess);
     // The settings dialog, with its forty controls, is the costliest window to
     // build; it and the About window's native part are made once the main
@@ -165,6 +167,7 @@ void TfrmMain::CreateSettingDialog() {
     if (SettingDialog) return;
     SettingDialog = std::make_unique<TfrmSetting>(Handle(), *iniFile);
     if (!options_.appDataFolder.empty()) SettingDialog->appDataFolder = options_.appDataFolder;
+    SettingDialog->programSearch = programSearch_;
 }
 
 void TfrmMain::FormShow() {
@@ -325,8 +328,10 @@ void TfrmMain::cmdCheckMouseDown(ui::MouseButton button) {
 
 void TfrmMain::PM_TestClick() { Launcher->Launch(BrowserIndex, TesterUrl(ui::MouseButton::Left)); }
 
-void TfrmMain::CheckBrowserPath(const TextSetting& programPath) {
-    if (!StoredProgramExists(*iniFile, programPath)) cmbBrowser.SetItemIndex(0);
+bool TfrmMain::CheckBrowserPath(BrowserKind kind) {
+    if (LocateProgram(*iniFile, kind, programSearch_)) return true;
+    cmbBrowser.SetItemIndex(0);
+    return false;
 }
 
 void TfrmMain::cmbBrowserClick() {
@@ -334,15 +339,13 @@ void TfrmMain::cmbBrowserClick() {
     // the list, the caption and the dispatcher never disagree.
     base::Guarded([this] { ApplyTermination(); });
     CancelListCheck();
-    switch (cmbBrowser.ItemIndex()) {
-        case 1: CheckBrowserPath(setting::ChromePath); break;
-        case 2: CheckBrowserPath(setting::FirefoxPath); break;
-        case 3: CheckBrowserPath(setting::OperaPath); break;
-        default: break;
-    }
+    const BrowserKind picked = cmbBrowser.ItemIndex();
+    const bool found = picked <= 0 || CheckBrowserPath(picked);
     BrowserIndex = std::max(0, cmbBrowser.ItemIndex());
     SetCaption(Dispatcher->SelectBrowser(BrowserIndex));
     RefreshState();
+    // Said once the choice is made and shown.
+    if (!found) TellUser(ProgramNotFoundText(*iniFile, picked, programSearch_));
 }
 
 void TfrmMain::cmdSettingClick() {

@@ -7,6 +7,7 @@
 
 #include "browsers/Proxy.h"
 #include "settings/IniFile.h"
+#include "settings/ProgramSearch.h"
 #include "tray/TrayIcon.h"
 #include "ui/Form.h"
 
@@ -25,6 +26,8 @@ struct MainWindowOptions {
     std::string settingsFolder;  // holds Quillbarrow.ini; empty = the program's folder
     std::string ieKey;           // under HKEY_CURRENT_USER; empty = the Internet Settings key
     std::string appDataFolder;   // empty = the roaming application data folder
+    // Where the browsers' programs are searched for; empty = this system's places.
+    std::optional<ProgramSearch::Places> programPlaces;
     // Tests whose lists name addresses outside this machine turn the check
     // of the listed proxies off, whatever the settings file says.
     bool checkListedProxies = true;
@@ -120,7 +123,8 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void CheckBrowserPath(const TextSetting& programPath);
+    // False, with Internet Explorer picked instead, when the browser's program is nowhere.
+    bool CheckBrowserPath(BrowserKind kind);
     void CreateSettingDialog();
     // The text of cmbProxyList becomes the browser's proxy address.
     void UseListText();
@@ -158,6 +162,7 @@ private:
     void FirefoxCannotFollow();
 
     MainWindowOptions options_;
+    ProgramSearch programSearch_;
     bool shown_ = false;
     bool ended_ = false;
     bool fetching_ = false;

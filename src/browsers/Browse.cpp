@@ -5,17 +5,15 @@
 #include "browsers/CommandLine.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
+#include "settings/ProgramCheck.h"
 #include "base/Handles.h"
 #include "base/Text.h"
 
 std::string Browse::ProgramPath(int kind) const {
-    switch (kind) {
-        case 0: return defaults::IEProgramPath;
-        case 1: return settings_.Read(setting::ChromePath);
-        case 2: return settings_.Read(setting::FirefoxPath);
-        case 3: return settings_.Read(setting::OperaPath);
-        default: return {};
-    }
+    if (kind == 0) return defaults::IEProgramPath;
+    const TextSetting* key = ProgramPathSetting(kind);
+    if (!key) return {};
+    return LocateProgram(settings_, kind, search_).value_or(settings_.Read(*key));
 }
 
 std::optional<std::string> Browse::CommandLine(int kind, const std::string& address) const {

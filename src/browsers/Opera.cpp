@@ -2,6 +2,7 @@
 
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
+#include "settings/ProgramCheck.h"
 
 namespace {
 constexpr char kSection[] = "Proxy";
@@ -16,6 +17,9 @@ void Opera::FindPrefsFile() {
     // only the settings dialog fills in the login name.
     IniFile settings(settingsFile_.empty() ? SettingsFilePath() : settingsFile_);
     PrefsPath_ = settings.Read(setting::OperaIniFile);
+    // Looked at here, when Opera is selected or the settings change, so the
+    // store does not change under the user between two commands.
+    hasPrefsFile_ = IsFile(PrefsPath_);
 }
 
 int Opera::GetEnabled() { return IniFile(PrefsPath_, IniOwner::Foreign).ReadInteger(kSection, kUseHttp, 0); }

@@ -19,8 +19,11 @@ public:
     void SetServer(const std::string& address) override;
 
     const std::string& PrefsPath() const { return PrefsPath_; }
+    // Whether the stored preference file was there when it was last located.
+    bool HasPrefsFile() const { return hasPrefsFile_; }
 
 private:
     std::string settingsFile_;
     std::string PrefsPath_;
+    bool hasPrefsFile_ = false;
 };

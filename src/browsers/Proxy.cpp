@@ -16,6 +16,7 @@ std::string Proxy::Caption(BrowserKind kind) {
         case 1: return caption + "for Google Chrome";
         case 2: return caption + "for Mozilla Firefox";
         case 3: return caption + "for Opera";
+        case 4: return caption + "for Microsoft Edge";
         default: return caption;
     }
 }
@@ -29,12 +30,14 @@ std::string Proxy::SelectBrowser(BrowserKind kind) {
 BrowserAdapter* Proxy::Adapter() {
     switch (kind_) {
         case 0:
-        case 1: return ie_.get();  // Chrome uses the same Internet Settings
+        case 1:                    // Chrome uses the same Internet Settings
+        case 4: return ie_.get();  // and so does Edge
         case 2:
             // Following, Firefox reads the Windows settings as Internet Explorer does.
-            if (firefoxFollows_) return ie_.get();
-            return firefox_.get();
-        case 3: return opera_.get();
+            return firefoxFollows_ ? static_cast<BrowserAdapter*>(ie_.get()) : firefox_.get();
+        // Opera 12 and older keep their proxy in operaprefs.ini; Opera since
+        // 15 has no such file and follows the Internet Settings, as Chrome does.
+        case 3: return opera_->HasPrefsFile() ? static_cast<BrowserAdapter*>(opera_.get()) : ie_.get();
         default: return nullptr;
     }
 }

@@ -10,7 +10,7 @@
 #include "browsers/IE.h"
 #include "browsers/Opera.h"
 
-// 0 Internet Explorer, 1 Google Chrome, 2 Mozilla Firefox, 3 Opera.
+// 0 Internet Explorer, 1 Google Chrome, 2 Mozilla Firefox, 3 Opera, 4 Microsoft Edge.
 using BrowserKind = int;
 
 class Proxy {

@@ -72,6 +72,8 @@ inline constexpr TextSetting FirefoxPath{"FIREFOX", "PATH", defaults::FirefoxPro
 // then writes; 0 (and anything but 1): the switches go to prefs.js.
 inline constexpr IntSetting FirefoxFollowWindows{"FIREFOX", "FOLLOW_WINDOWS", 0};
 inline constexpr TextSetting ChromePath{"CHROME", "PATH", defaults::ChromePathTemplate};
+// Empty: the program is searched for where it is installed.
+inline constexpr TextSetting EdgePath{"EDGE", "PATH", ""};
 inline constexpr IntSetting DefaultBrowser{"BROWSER", "DEFAULT", 0};
 inline constexpr TextSetting CyberUserId{"CYBER", "USERID", defaults::DefaultUserId};
 inline constexpr TextSetting CyberPassword{"CYBER", "PASSWORD", defaults::DefaultPassword};

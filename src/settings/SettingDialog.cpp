@@ -33,9 +33,7 @@ std::optional<std::string> CurrentLoginName() {
 }
 
 TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
-    : operaIniTemplate(defaults::OperaIniTemplate),
-      chromePathTemplate(defaults::ChromePathTemplate),
-      settings_(settings) {
+    : operaIniTemplate(defaults::OperaIniTemplate), settings_(settings) {
     // The layout table reads best one control a line.
     // clang-format off
     Create({"Setting", 401, 705, ui::FormStyle::Dialog},
@@ -64,7 +62,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                 {8, 16, 129, 20},
                 "",
                 &GrpBrowser,
-                {"Internet Explorer", "Google Chrome", "Mozilla Firefox", "Opera"}},
+                {"Internet Explorer", "Google Chrome", "Mozilla Firefox", "Opera", "Microsoft Edge"}},
                {&fraProviderURL,
                 Kind::GroupBox,
                 {8, 104, 385, 137},
@@ -113,6 +111,10 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
                {&LbLOperaIni, Kind::Label, {8, 44, 0, 0}, "IniFile", &fraOperaini},
                {&txtOperaIni, Kind::Edit, {48, 40, 265, 20}, "", &fraOperaini},
                {&cmdAutoScan, Kind::Button, {320, 40, 57, 20}, "Auto", &fraOperaini},
+               {&grpEdge, Kind::GroupBox, {8, 544, 385, 49}, "Microsoft Edge"},
+               {&LbLEdgePath, Kind::Label, {8, 20, 0, 0}, "Path", &grpEdge},
+               {&txtEdgePath, Kind::Edit, {48, 16, 265, 20}, "", &grpEdge},
+               {&cmdEdgeScan, Kind::Button, {320, 16, 57, 20}, "Auto", &grpEdge},
                {&grpWatch, Kind::GroupBox, {8, 600, 385, 65}, "Watch"},
                {&LbLWatch, Kind::Label, {8, 20, 0, 0}, "Watch the proxy in use every", &grpWatch},
                {&txtWatch, Kind::Edit, {176, 16, 41, 20}, "", &grpWatch},
@@ -130,6 +132,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
     // clang-format on
     cmbBrowser.onClick = [this] { cmbBrowserClick(); };
     cmdChromeScan.onClick = [this] { cmdChromeScanClick(); };
+    cmdEdgeScan.onClick = [this] { cmdEdgeScanClick(); };
     cmdFirefoxScan.onClick = [this] { cmdFirefoxScanClick(); };
     cmdAutoScan.onClick = [this] { cmdAutoScanClick(); };
     OKBtn.onClick = [this] { OKBtnClick(); };
@@ -152,6 +155,7 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
         {txtFirefoxPath, setting::FirefoxPath},
         {chkFirefoxFollowWindows, setting::FirefoxFollowWindows},
         {txtChromePath, setting::ChromePath},
+        {txtEdgePath, setting::EdgePath},
         {cmbBrowser, setting::DefaultBrowser},
         {txtUserID, setting::CyberUserId},
         {txtPassword, setting::CyberPassword},
@@ -185,9 +189,9 @@ void TfrmSetting::SaveIndex(const ui::ComboBox& list, const IntSetting& key) {
     settings_.Write(key, index >= 0 ? index : settings_.Read(key));
 }
 
-void TfrmSetting::CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
-                               const char* notFoundText) {
-    bool found = CanOpenForReading(programPath.Text());
+void TfrmSetting::CheckProgram(int kind, const ui::Edit& programPath, ui::Edit& prefsFile,
+                               ui::Button& autoButton, const char* notFoundText) {
+    bool found = CanOpenForReading(programPath.Text()) || programSearch.Find(kind);
     prefsFile.SetEnabled(found);
     autoButton.SetEnabled(found);
     if (!found) prefsFile.SetText(notFoundText);
@@ -203,8 +207,8 @@ void TfrmSetting::FormShow() {
         else
             f.edit->SetText(settings_.Read(f.text));
     }
-    CheckProgram(txtOperaPath, txtOperaIni, cmdAutoScan, kOperaNotFound);
-    CheckProgram(txtFirefoxPath, txtFirefoxIni, cmdFirefoxScan, kFirefoxNotFound);
+    CheckProgram(3, txtOperaPath, txtOperaIni, cmdAutoScan, kOperaNotFound);
+    CheckProgram(2, txtFirefoxPath, txtFirefoxIni, cmdFirefoxScan, kFirefoxNotFound);
 }
 
 void TfrmSetting::OKBtnClick() {
@@ -237,16 +241,17 @@ void TfrmSetting::cmdInitializeClick() {
 }
 
 void TfrmSetting::cmbBrowserClick() {
-    switch (cmbBrowser.ItemIndex()) {
-        case 2: CheckBrowserPath(setting::FirefoxPath); break;
-        case 3: CheckBrowserPath(setting::OperaPath); break;
+    switch (int kind = cmbBrowser.ItemIndex()) {
+        case 2:
+        case 3:
+        case 4: CheckBrowserPath(kind); break;
         default: break;  // Chrome is accepted unchecked, as its default path is per-user
     }
 }
 
-void TfrmSetting::CheckBrowserPath(const TextSetting& programPath) {
+void TfrmSetting::CheckBrowserPath(int kind) {
     // The stored path decides, not the field: an unsaved edit does not count.
-    if (!StoredProgramExists(settings_, programPath)) cmbBrowser.SetItemIndex(0);
+    if (!LocateProgram(settings_, kind, programSearch)) cmbBrowser.SetItemIndex(0);
 }
 
 void TfrmSetting::ExpandUserName(std::string& path) const {
@@ -270,8 +275,12 @@ void TfrmSetting::cmdFirefoxScanClick() {
     txtFirefoxIni.SetText(path.empty() ? kIniNotFound : path);
 }
 
-void TfrmSetting::cmdChromeScanClick() {
-    std::string path = chromePathTemplate;
-    ExpandUserName(path);
-    txtChromePath.SetText(path);
+void TfrmSetting::FillFromSearch(int kind, ui::Edit& programPath) {
+    std::optional<std::string> found = programSearch.Find(kind);
+    programPath.SetText(found ? *found
+                              : "=== " + std::string(programs::ProgramOf(kind)->exe) + " Not Found ===");
 }
+
+void TfrmSetting::cmdChromeScanClick() { FillFromSearch(1, txtChromePath); }
+
+void TfrmSetting::cmdEdgeScanClick() { FillFromSearch(4, txtEdgePath); }

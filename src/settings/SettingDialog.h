@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/IniFile.h"
+#include "settings/ProgramSearch.h"
 #include "ui/Form.h"
 
 // The Windows login name of the current user; nothing when the system cannot
@@ -63,6 +64,10 @@ public:
     ui::Label LbLOperaIni;
     ui::Edit txtOperaIni;
     ui::Button cmdAutoScan;
+    ui::GroupBox grpEdge;
+    ui::Label LbLEdgePath;
+    ui::Edit txtEdgePath;
+    ui::Button cmdEdgeScan;
     ui::GroupBox grpWatch;
     ui::Label LbLWatch;
     ui::Edit txtWatch;
@@ -76,12 +81,13 @@ public:
     void cmdAutoScanClick();
     void cmdFirefoxScanClick();
     void cmdChromeScanClick();
+    void cmdEdgeScanClick();
 
     // Where the Auto buttons look. The defaults are the real places; tests
     // point them at scratch ones.
     std::string appDataFolder;  // empty: the roaming application data folder
     std::string operaIniTemplate;
-    std::string chromePathTemplate;
+    ProgramSearch programSearch;
     std::function<std::optional<std::string>()> loginName = CurrentLoginName;
 
 protected:
@@ -103,9 +109,11 @@ private:
 
     void LoadPosition();
     void SavePosition();
-    void CheckBrowserPath(const TextSetting& programPath);
-    void CheckProgram(const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
+    void CheckBrowserPath(int kind);
+    void CheckProgram(int kind, const ui::Edit& programPath, ui::Edit& prefsFile, ui::Button& autoButton,
                       const char* notFoundText);
+    // The program path field of a kind gets where the search finds it.
+    void FillFromSearch(int kind, ui::Edit& programPath);
     void LoadIndex(ui::ComboBox& list, const IntSetting& key);
     void SaveIndex(const ui::ComboBox& list, const IntSetting& key);
     void ExpandUserName(std::string& path) const;

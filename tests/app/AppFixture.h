@@ -27,6 +27,7 @@ protected:
         o.settingsFolder = folder.Path();
         o.ieKey = key.Path();
         o.appDataFolder = folder / "AppData";
+        o.programPlaces = scratch::ProgramPlaces(folder);
         // The lists of most tests name documentation addresses, which no test
         // may contact; the tests of the check turn it back on.
         o.checkListedProxies = checkListedProxies;

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "app/AppFixture.h"
+#include "browsers/Browse.h"
 #include "support/ErrorBoxes.h"
 #include "support/LockHolder.h"
 #include "support/LoopbackServer.h"
@@ -17,6 +18,16 @@ void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
     SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo.Handle()));
+}
+
+// An Opera 12 preference file named in the settings, held open without
+// sharing as another program may hold it: every write to it is refused.
+base::UniqueHandle HoldOperaPrefs(const scratch::Folder& folder) {
+    const std::string prefs = folder / "operaprefs.ini";
+    scratch::WriteBytes(prefs, "[Proxy]\r\nHTTP Server=192.0.2.70:3128\r\n");
+    IniFile(folder / "Quillbarrow.ini").WriteString("OPERA", "INIFILE", prefs);
+    HANDLE h = CreateFileW(base::Widen(prefs).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return base::UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 FILETIME WrittenAt(const std::string& path) {
@@ -62,22 +73,23 @@ TEST_F(BrowsersInWindow, SwitchingToFirefoxAppliesTerminationToInternetExplorer)
 }
 
 TEST_F(BrowsersInWindow, OperaWriteErrorIsShownAndTheProgramGoesOn) {
-    // The default Opera path still holds the user-name placeholder: no such folder.
+    base::UniqueHandle held = HoldOperaPrefs(folder);
+    ASSERT_TRUE(held);
     Ini().WriteInteger("BROWSER", "DEFAULT", 3);
     TfrmMain& f = Start();
-    EXPECT_EQ(f.cmbProxyList.Text(), "0");  // a missing server reads "0"
+    EXPECT_EQ(f.cmbProxyList.Text(), "0");  // unreadable: the missing-value text
     testing_support::ErrorBoxes().clear();
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(testing_support::ErrorBoxes().size(), 1u);
-    const std::string& box = testing_support::ErrorBoxes()[0];
-    EXPECT_NE(box.find("%USER%"), std::string::npos);
-    EXPECT_NE(box.find(" に書き込めません"), std::string::npos);
+    EXPECT_EQ(testing_support::ErrorBoxes()[0], folder / "operaprefs.ini に書き込めません");
     EXPECT_TRUE(IsWindow(f.Handle()));
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
 }
 
 TEST_F(BrowsersInWindow, RefusedTerminationWriteIsShownButNeverTrapsTheUser) {
-    Ini().WriteInteger("BROWSER", "DEFAULT", 3);  // Opera at its unfilled default path
+    base::UniqueHandle held = HoldOperaPrefs(folder);
+    ASSERT_TRUE(held);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);
     TfrmMain& f = Start();
     testing_support::ErrorBoxes().clear();
 
@@ -254,4 +266,44 @@ TEST_F(BrowsersInWindow, FirefoxThatCannotFollowIsToldOncePerRunAndStillSwitched
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(scratch::ReadBytes(userJs), "user_pref(\"a\", 1);\r\n");
     scratch::SetReadOnly(userJs, false);
+}
+
+TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNotice) {
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    Reg().SetString("ProxyServer", "192.0.2.3:80");
+    // At start-up the program is not looked for, so nothing is said; an
+    // older settings file's 4 is Edge now.
+    Ini().WriteInteger("BROWSER", "DEFAULT", 4);
+    TfrmMain& f = Start();
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Microsoft Edge");
+    EXPECT_EQ(f.cmbBrowser.Text(), "Microsoft Edge");
+    EXPECT_TRUE(notices.empty());
+
+    Pick(f, f.cmbBrowser, 4);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].owner, f.Handle());
+    EXPECT_EQ(
+        notices[0].text,
+        "Microsoft Edge (msedge.exe) was not found, so Internet Explorer is selected.\n\nLooked in:\n- " +
+            folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe\n- " +
+            folder / "PF86\\Microsoft\\Edge\\Application\\msedge.exe\n- " +
+            folder / "Local\\Microsoft\\Edge\\Application\\msedge.exe\n" +
+            "\nIf it is installed elsewhere, give its path in the Setting dialog.");
+    Ini().WriteString("FIREFOX", "PATH", folder / "no-such\\firefox.exe");
+    Pick(f, f.cmbBrowser, 2);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[1].text.find("\n- " + folder / "no-such\\firefox.exe (the path in the settings)\n"),
+              std::string::npos);
+
+    // Chrome for one user: found and kept; Test would start it; its path is not stored.
+    const std::string chrome = folder / "Local\\Google\\Chrome\\Application\\chrome.exe";
+    scratch::PlaceStandInBrowser(chrome);
+    Pick(f, f.cmbBrowser, 1);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
+    EXPECT_EQ(f.Launcher->ProgramPath(1), chrome);
+    EXPECT_EQ(Ini().ReadString("CHROME", "PATH", "<absent>"), "<absent>");
+    EXPECT_EQ(notices.size(), 2u);
 }

@@ -256,13 +256,14 @@ TEST(Dispatcher, CaptionByKind) {
     EXPECT_EQ(Proxy::Caption(1), "Quillbarrow2012 for Google Chrome");
     EXPECT_EQ(Proxy::Caption(2), "Quillbarrow2012 for Mozilla Firefox");
     EXPECT_EQ(Proxy::Caption(3), "Quillbarrow2012 for Opera");
-    EXPECT_EQ(Proxy::Caption(4), "Quillbarrow2012 ");
+    EXPECT_EQ(Proxy::Caption(4), "Quillbarrow2012 for Microsoft Edge");
+    EXPECT_EQ(Proxy::Caption(5), "Quillbarrow2012 ");
     EXPECT_EQ(Proxy::Caption(-1), "Quillbarrow2012 ");
 }
 
 TEST_F(MainWindow, UnknownBrowserKindReadsDirectAndWritesNothing) {
     Reg().SetDword("ProxyEnable", 1);
-    Ini().WriteInteger("BROWSER", "DEFAULT", 4);
+    Ini().WriteInteger("BROWSER", "DEFAULT", 9);
     TfrmMain& f = Start();
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 ");
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");

@@ -12,13 +12,14 @@
 TEST(Browse, ProgramPathsByKind) {
     scratch::Folder folder;
     IniFile settings(folder / "Quillbarrow.ini");
-    Browse browse(settings);
+    Browse browse(settings, ProgramSearch(scratch::ProgramPlaces(folder)));
     EXPECT_EQ(browse.ProgramPath(0), defaults::IEProgramPath);
     EXPECT_EQ(browse.ProgramPath(1), defaults::ChromePathTemplate);  // "%USER%" left as it is
     EXPECT_EQ(browse.ProgramPath(2), defaults::FirefoxProgramPath);
     EXPECT_EQ(browse.ProgramPath(3), defaults::OperaProgramPath);
-    EXPECT_EQ(browse.ProgramPath(4), "");
+    EXPECT_EQ(browse.ProgramPath(5), "");
     EXPECT_EQ(browse.CommandLine(-1, "a"), std::nullopt);
+    EXPECT_EQ(browse.CommandLine(4, "a"), std::nullopt);  // no Edge path stored, none found
 
     settings.WriteString("FIREFOX", "PATH", "C:\\Apps\\FF\\firefox.exe");
     settings.WriteString("CHROME", "PATH", "C:\\Apps\\chrome.exe");
@@ -27,6 +28,20 @@ TEST(Browse, ProgramPathsByKind) {
     // Internet Explorer's path is fixed, whatever the settings file holds.
     EXPECT_EQ(browse.CommandLine(0, "taruo.net/e/?"),
               "\"" + std::string(defaults::IEProgramPath) + "\" taruo.net/e/?");
+
+    // Where the installers put them, unless a stored path is there.
+    const std::string chrome = folder / "Local\\Google\\Chrome\\Application\\chrome.exe";
+    const std::string edge = folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe";
+    const std::string mine = folder / "mine\\chrome.exe";
+    for (const std::string& path : {chrome, edge, mine}) {
+        scratch::MakeFolders(path.substr(0, path.rfind('\\')));
+        scratch::WriteBytes(path, "MZ");
+    }
+    EXPECT_EQ(browse.ProgramPath(1), chrome);
+    EXPECT_EQ(browse.CommandLine(4, "a"), "\"" + edge + "\" a");
+    settings.WriteString("CHROME", "PATH", mine);
+    EXPECT_EQ(browse.ProgramPath(1), mine);
+    EXPECT_EQ(settings.ReadString("EDGE", "PATH", "<absent>"), "<absent>");
 }
 
 TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
@@ -35,7 +50,7 @@ TEST(Browse, LaunchStartsTheProgramWithTheExactCommandLine) {
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", base::Widen(record).c_str());
     IniFile settings(folder / "Quillbarrow.ini");
     settings.WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
-    Browse browse(settings);
+    Browse browse(settings, ProgramSearch(scratch::ProgramPlaces(folder)));
 
     ASSERT_TRUE(browse.Launch(2, "192.0.2.8/test"));
     std::string recorded = scratch::WaitForFile(record);

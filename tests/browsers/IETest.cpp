@@ -158,6 +158,9 @@ TEST(Proxy, InternetExplorerAndChromeShareOneStore) {
     proxy.GetServer(server);
     EXPECT_EQ(server, "192.0.2.5:80");
     EXPECT_EQ(proxy.GetEnabled(), 1);
+    EXPECT_EQ(proxy.SelectBrowser(4), "Quillbarrow2012 for Microsoft Edge");
+    proxy.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.5:80");
     proxy.SetEnabled(0);
     proxy.SelectBrowser(0);
     EXPECT_EQ(proxy.GetEnabled(), 0);
@@ -167,7 +170,7 @@ TEST(Proxy, UnknownKindReadsDirectAndWritesNothing) {
     scratch::RegistryKey key;
     scratch::Folder folder;
     Proxy proxy({key.Path(), folder / "Quillbarrow.ini", folder.Path()});
-    for (int kind : {4, -1}) {
+    for (int kind : {9, -1}) {
         EXPECT_EQ(proxy.SelectBrowser(kind), "Quillbarrow2012 ");
         EXPECT_EQ(proxy.GetEnabled(), 0);
         std::string server = "unchanged";

@@ -1,16 +1,16 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "browsers/Opera.h"
 #include "browsers/Proxy.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
+#include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "base/Error.h"
+#include "base/Text.h"
 
 namespace {
-
-std::string g_shown;
-void RecordErrorBox(const std::string& message) { g_shown = message; }
 
 class OperaFixture : public ::testing::Test {
 protected:
@@ -27,26 +27,42 @@ protected:
 TEST_F(OperaFixture, DefaultPathKeepsUserPlaceholderAndRefusesWrites) {
     Opera opera = Make();
     EXPECT_EQ(opera.PrefsPath(), defaults::OperaIniTemplate);
+    EXPECT_FALSE(opera.HasPrefsFile());
     EXPECT_EQ(opera.GetEnabled(), 0);
     std::string server;
     opera.GetServer(server);
     EXPECT_EQ(server, "0");
-
-    const std::string expected = std::string(defaults::OperaIniTemplate) + " に書き込めません";
     try {
         opera.SetServer("192.0.2.4:80");
         FAIL() << "no write error";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(std::string(e.what()), expected);
+        EXPECT_EQ(std::string(e.what()), std::string(defaults::OperaIniTemplate) + " に書き込めません");
     }
-    // Uncaught on its way, the error ends up in the standard error box.
-    base::SetErrorBoxHook(RecordErrorBox);
-    g_shown.clear();
-    Proxy proxy({"", folder_ / "Quillbarrow.ini", folder_.Path()});
-    proxy.SelectBrowser(3);
-    base::Guarded([&] { proxy.SetEnabled(1); });
-    base::SetErrorBoxHook(nullptr);
-    EXPECT_EQ(g_shown, expected);
+}
+
+TEST_F(OperaFixture, WithoutItsFileOperaFollowsTheInternetSettings) {
+    scratch::RegistryKey key;
+    RegFile(key.Path()).SetString("ProxyServer", "192.0.2.3:80");
+    Proxy proxy({key.Path(), folder_ / "Quillbarrow.ini", folder_.Path()});
+    // The default path, with "%USER%" in it, names no file: today's Opera.
+    EXPECT_EQ(proxy.SelectBrowser(3), "Quillbarrow2012 for Opera");
+    std::string server;
+    proxy.GetServer(server);
+    EXPECT_EQ(server, "192.0.2.3:80");
+    proxy.SetEnabled(1);
+    EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 1u);
+
+    // Opera 12's file, once named and there, is used from the next selection on.
+    const std::string prefs = folder_ / "operaprefs.ini";
+    scratch::WriteBytes(prefs, "[Proxy]\r\nUse HTTP=0\r\nHTTP Server=192.0.2.4:80\r\n");
+    UsePrefs(prefs);
+    EXPECT_EQ(proxy.GetEnabled(), 1);
+    proxy.PrepareBrowser();
+    EXPECT_EQ(proxy.GetEnabled(), 0);
+    proxy.SetEnabled(1);
+    EXPECT_EQ(IniFile(prefs).ReadString("Proxy", "Use HTTP", ""), "1");
+    proxy.SetEnabled(0);
+    EXPECT_EQ(RegFile(key.Path()).GetDword("ProxyEnable"), 1u);
 }
 
 TEST_F(OperaFixture, ReadsAndWritesTheProxySection) {

@@ -63,6 +63,7 @@ protected:
         testing_support::ErrorBoxes().clear();
         dialog.loginName = [] { return std::optional<std::string>("user1"); };
         dialog.appDataFolder = folder / "AppData";
+        dialog.programSearch = ProgramSearch(scratch::ProgramPlaces(folder));
     }
 
     std::string Stored(const char* section, const char* key) const {
@@ -72,6 +73,7 @@ protected:
     // A file that opens for reading, standing in for a browser's program.
     std::string FakeProgram(const std::string& name) {
         std::string path = folder / name;
+        scratch::MakeFolders(path.substr(0, path.rfind('\\')));
         scratch::WriteBytes(path, "MZ");
         return path;
     }
@@ -100,6 +102,7 @@ TEST_F(SettingDialogTest, FirstShowingWithoutAFileShowsEveryDefaultAndWritesNoth
                   "Data\\Google\\Chrome\\Application\\chrome.exe");
         EXPECT_EQ(dialog.txtFirefoxPath.Text(), "C:\\Program Files\\Mozilla Firefox\\firefox.exe");
         EXPECT_EQ(dialog.txtOperaPath.Text(), "C:\\Program Files\\Opera\\Opera.exe");
+        EXPECT_EQ(dialog.txtEdgePath.Text(), "");
         // No browser is installed in the test prefix, so both program checks fail.
         EXPECT_EQ(dialog.txtFirefoxIni.Text(), "Firefox.exe Not Found");
         EXPECT_EQ(dialog.txtOperaIni.Text(), "Opera.exe Not Found");
@@ -279,6 +282,7 @@ TEST_F(SettingDialogTest, SaveWritesEveryFieldAsShown) {
     EXPECT_EQ(Stored("CHECK", "WATCH"), "45");
     EXPECT_EQ(Stored("CHECK", "AUTONEXT"), "1");
     EXPECT_EQ(Stored("CHROME", "PATH"), defaults::ChromePathTemplate);
+    EXPECT_EQ(Stored("EDGE", "PATH"), "");
     EXPECT_EQ(Stored("FIREFOX", "PATH"), defaults::FirefoxProgramPath);
     EXPECT_EQ(Stored("FIREFOX", "FOLLOW_WINDOWS"), "1");
     EXPECT_EQ(Stored("POSITION", "S_TOP"), "170");
@@ -304,7 +308,7 @@ TEST_F(SettingDialogTest, ListsArePickOnlyAndNeverStoreAnIndexNoReaderExpects) {
     // Indexes edited by hand beyond the items show no item and survive a Save.
     ini.WriteInteger("SERVER", "TYPE", 7);
     ini.WriteInteger("SERVER", "ANYOPTION", -1);
-    ini.WriteInteger("BROWSER", "DEFAULT", 4);
+    ini.WriteInteger("BROWSER", "DEFAULT", 9);
     ini.WriteString("TERMINAL", "OPTION", "x");  // not a number: the default
     dialog.Show();
     EXPECT_EQ(dialog.cmbProxyType.ItemIndex(), -1);
@@ -315,7 +319,7 @@ TEST_F(SettingDialogTest, ListsArePickOnlyAndNeverStoreAnIndexNoReaderExpects) {
     Click(dialog.OKBtn);
     EXPECT_EQ(Stored("SERVER", "TYPE"), "7");
     EXPECT_EQ(Stored("SERVER", "ANYOPTION"), "-1");
-    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "9");
     EXPECT_EQ(Stored("TERMINAL", "OPTION"), "1");
 }
 
@@ -328,6 +332,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     ini.WriteString("CHECK", "WATCH", "60");
     ini.WriteInteger("CHECK", "AUTONEXT", 1);
     ini.WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
+    ini.WriteString("EDGE", "PATH", "C:\\Apps\\msedge.exe");
     ini.WriteInteger("POSITION", "S_TOP", 40);
     ini.WriteInteger("POSITION", "S_LEFT", 50);
 
@@ -350,12 +355,14 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
     EXPECT_EQ(result, ui::mrCancel);
 
     const std::pair<const char*, const char*> keys[] = {
-        {"SERVER", "TYPE"},      {"SERVER", "ANYOPTION"},       {"URL", "DEFAULT"},   {"URL", "ANONYMOUS"},
-        {"URL", "NONANONYMOUS"}, {"URL", "SPEEDRANK"},          {"URL", "CHECKER1"},  {"URL", "CHECKER2"},
-        {"URL", "IDPASS"},       {"TERMINAL", "OPTION"},        {"OPERA", "INIFILE"}, {"OPERA", "PATH"},
-        {"FIREFOX", "INIFILE"},  {"FIREFOX", "PATH"},           {"CHROME", "PATH"},   {"BROWSER", "DEFAULT"},
-        {"CYBER", "USERID"},     {"CYBER", "PASSWORD"},         {"TIMEOUT", "PROXY"}, {"CHECK", "WATCH"},
-        {"CHECK", "AUTONEXT"},   {"FIREFOX", "FOLLOW_WINDOWS"},
+        {"SERVER", "TYPE"},     {"SERVER", "ANYOPTION"},       {"URL", "DEFAULT"},
+        {"URL", "ANONYMOUS"},   {"URL", "NONANONYMOUS"},       {"URL", "SPEEDRANK"},
+        {"URL", "CHECKER1"},    {"URL", "CHECKER2"},           {"URL", "IDPASS"},
+        {"TERMINAL", "OPTION"}, {"OPERA", "INIFILE"},          {"OPERA", "PATH"},
+        {"FIREFOX", "INIFILE"}, {"FIREFOX", "PATH"},           {"CHROME", "PATH"},
+        {"EDGE", "PATH"},       {"BROWSER", "DEFAULT"},        {"CYBER", "USERID"},
+        {"CYBER", "PASSWORD"},  {"TIMEOUT", "PROXY"},          {"CHECK", "WATCH"},
+        {"CHECK", "AUTONEXT"},  {"FIREFOX", "FOLLOW_WINDOWS"},
     };
     const char* expected[] = {
         "0",
@@ -373,6 +380,7 @@ TEST_F(SettingDialogTest, InitializationWritesTheDefaultsThatCancelKeeps) {
         "",
         defaults::FirefoxProgramPath,
         defaults::ChromePathTemplate,
+        "",
         "0",
         "",
         "",
@@ -486,22 +494,28 @@ TEST_F(SettingDialogTest, FirefoxAutoFindsTheProfileInUse) {
     EXPECT_EQ(Stored("FIREFOX", "INIFILE"), "C:\\stored\\prefs.js");
 }
 
-TEST_F(SettingDialogTest, ChromeAutoFillsTheTemplateWithTheWholeLoginName) {
+TEST_F(SettingDialogTest, ProgramsFoundWhereInstalledCountAndAutoFillsTheirFields) {
+    FakeProgram("Local\\Programs\\Opera\\launcher.exe");
     dialog.Show();
-    Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(),
-              "C:\\Documents and Settings\\user1\\Local Settings\\Application "
-              "Data\\Google\\Chrome\\Application\\chrome.exe");
+    EXPECT_TRUE(dialog.txtOperaIni.Enabled());
+    Pick(dialog.cmbBrowser, 3);
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 3);
+    Pick(dialog.cmbBrowser, 4);  // Edge is nowhere
+    EXPECT_EQ(dialog.cmbBrowser.ItemIndex(), 0);
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(dialog.txtEdgePath.Text(), "=== msedge.exe Not Found ===");
 
-    dialog.loginName = [] { return std::optional<std::string>(kName40); };
+    const std::string chrome = FakeProgram("Local\\Google\\Chrome\\Application\\chrome.exe");
+    const std::string edge = FakeProgram("PF86\\Microsoft\\Edge\\Application\\msedge.exe");
+    Pick(dialog.cmbBrowser, 4);
+    EXPECT_EQ(dialog.cmbBrowser.Text(), "Microsoft Edge");
     Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), "C:\\Documents and Settings\\" + kName40 +
-                                               "\\Local Settings\\Application "
-                                               "Data\\Google\\Chrome\\Application\\chrome.exe");
-
-    dialog.loginName = [] { return std::optional<std::string>(); };
-    Click(dialog.cmdChromeScan);
-    EXPECT_EQ(dialog.txtChromePath.Text(), defaults::ChromePathTemplate);
+    Click(dialog.cmdEdgeScan);
+    EXPECT_EQ(Stored("EDGE", "PATH"), kAbsent);  // nothing reaches the file before Save
+    Click(dialog.OKBtn);
+    EXPECT_EQ(Stored("CHROME", "PATH"), chrome);
+    EXPECT_EQ(Stored("EDGE", "PATH"), edge);
+    EXPECT_EQ(Stored("BROWSER", "DEFAULT"), "4");
 }
 
 TEST(UserPath, LoginNameHasNoTrailingNul) {
@@ -532,7 +546,8 @@ TEST_F(SettingDialogTest, LayoutFollowsTheTableInClientPixels) {
     EXPECT_EQ(at(dialog.chkFirefoxFollowWindows), "16,440,281");
     EXPECT_EQ(at(dialog.cmdChromeScan), "327,336,57");  // GroupBox1 starts at 7
     EXPECT_EQ(at(dialog.txtPassword), "240,216,145");
-    EXPECT_EQ(at(dialog.txtWatch), "184,616,41");  // inside the watch group
+    EXPECT_EQ(at(dialog.cmdEdgeScan), "328,560,57");  // inside grpEdge
+    EXPECT_EQ(at(dialog.txtWatch), "184,616,41");     // inside the watch group
     EXPECT_EQ(at(dialog.chkAutoNext), "16,640,369");
     EXPECT_EQ(at(dialog.cmdInitialize), "288,672,105");
 }

@@ -131,6 +131,19 @@ std::string MakeFirefoxProfile(const std::string& appData, const std::string& na
     return profile + "\\prefs.js";
 }
 
+ProgramSearch::Places ProgramPlaces(const Folder& folder) {
+    ProgramSearch::Places places;
+    places.folders = {folder / "PF", folder / "PF86", folder / "Local"};
+    return places;
+}
+
+void PlaceStandInBrowser(const std::string& path) {
+    MakeFolders(path.substr(0, path.rfind('\\')));
+    if (!CopyFileW(base::Widen(HelperProgram("StandInBrowser.exe")).c_str(), base::Widen(path).c_str(),
+                   FALSE))
+        throw std::runtime_error("cannot copy the stand-in browser to " + path);
+}
+
 CurrentDirectory::CurrentDirectory(const std::string& path) {
     wchar_t old[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, old);

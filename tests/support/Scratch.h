@@ -4,6 +4,8 @@
 // unique to the test and deleted with everything in it afterwards.
 #include <string>
 
+#include "settings/ProgramSearch.h"
+
 namespace scratch {
 
 class Folder {
@@ -54,6 +56,12 @@ std::string WaitForFile(const std::string& path, int ms = 10000);
 // Profile0, and the profile's folder. Returns the path of its prefs.js (not
 // created).
 std::string MakeFirefoxProfile(const std::string& appData, const std::string& name = "x.default");
+
+// Where the program search looks in a test: no App Paths keys, and the
+// install folders <folder>\PF, <folder>\PF86 and <folder>\Local (not made).
+ProgramSearch::Places ProgramPlaces(const Folder& folder);
+// A copy of the stand-in browser at path, its folders made.
+void PlaceStandInBrowser(const std::string& path);
 
 // Changes the current directory for its lifetime.
 class CurrentDirectory {
