@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -74,6 +75,9 @@ private:
     void OnTimer();
 
     void Fill();
+    Slot* FreeSlot();
+    // Entries not yet started: those ahead, and names put aside.
+    bool Pending() const;
     void ScheduleFill(uint64_t delayMs);
     void Launch(Slot& slot, int entry, const probe::ProxyAddress& address);
     void Connect(Slot& slot, uint32_t address);
@@ -90,6 +94,9 @@ private:
     std::string request_;
     uint32_t boundMs_ = 0;
     size_t next_ = 0;
+    // Host-name entries passed over while every lookup place was taken, in
+    // list order, each with its address.
+    std::deque<std::pair<int, probe::ProxyAddress>> namesWaiting_;
     bool running_ = false;
     uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
     ConnectionPace pace_;
