@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,40 @@ protected:
     static void Pump(DWORD ms) {
         DWORD end = GetTickCount() + ms;
         while (static_cast<LONG>(end - GetTickCount()) > 0) base::WaitForMessages(end - GetTickCount());
+    }
+    // Pumps messages until done() holds; false after ms (a bound that only a
+    // hang reaches).
+    static bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start >= ms) return false;
+            base::WaitForMessages(50);
+        }
+        return true;
+    }
+
+    // The edit field of an editable drop-down list.
+    static HWND EditOf(const ui::ComboBox& combo) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(combo.Handle(), &info);
+        return info.hwndItem;
+    }
+    // Keys typed into it: each character makes the box tell its parent CBN_EDITCHANGE.
+    static void Type(const ui::ComboBox& combo, const std::wstring& text) {
+        for (wchar_t c : text) SendMessageW(EditOf(combo), WM_CHAR, c, 1);
+    }
+    // A click on an item of the dropped-down list, as the user picks one.
+    static void PickFromList(const ui::ComboBox& combo, int index) {
+        SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(combo.Handle(), &info);
+        RECT r{};
+        SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+        PostMessageW(info.hwndList, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+        base::ProcessMessages();
     }
 
     // Removes the WM_QUIT a closed main window posts, so later tests start clean.

@@ -134,10 +134,11 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
             [&] { f.PopupMenu.ClickItem(f.PM_Direct); },
             [&] { SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0); },
             [&] { SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0); },
-            [&] { Pick(f, f.cmbProxyList, 0); },
+            [&] { PickFromList(f.cmbProxyList, 0); },
         };
         for (size_t i = 0; i < std::size(commands); ++i) {
             commands[i]();
+            base::ProcessMessages();  // the notice opens once the command is done
             ASSERT_EQ(notices.size(), i + 1) << "command " << i;
             EXPECT_EQ(notices[i].owner, f.Handle());
             EXPECT_NE(notices[i].text.find("Close Firefox"), std::string::npos);
@@ -163,4 +164,33 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     EXPECT_TRUE(notices.empty());
     const FILETIME lockTimeAfter = WrittenAt(lock);
     EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
+}
+
+// While Firefox runs, ending the program by closing it or with the session
+// applies no termination choice and says nothing, and the window is gone at once.
+TEST_F(BrowsersInWindow, TerminationWhileFirefoxRunsWritesAndShowsNothing) {
+    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+    const std::string original =
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.type\", 1);\n";
+    scratch::WriteBytes(prefs, original);
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    scratch::LockHolder firefox(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
+    ASSERT_TRUE(firefox.Holding());
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    for (int choice : {1, 2}) {  // direct, the default proxy
+        for (UINT end : {WM_CLOSE, WM_ENDSESSION}) {
+            SCOPED_TRACE(std::to_string(choice) + (end == WM_CLOSE ? " closed" : " session end"));
+            Ini().WriteInteger("TERMINAL", "OPTION", choice);
+            HWND hwnd = Start().Handle();
+            SendMessageW(hwnd, end, end == WM_ENDSESSION, 0);
+            EXPECT_FALSE(IsWindow(hwnd));
+            base::ProcessMessages();
+            EXPECT_TRUE(notices.empty());
+            EXPECT_EQ(scratch::ReadBytes(prefs), original);
+            form.reset();
+            DrainQuit();
+        }
+    }
 }

@@ -19,13 +19,6 @@ void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
                  reinterpret_cast<LPARAM>(combo.Handle()));
 }
 
-HWND EditOf(const ui::ComboBox& combo) {
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    GetComboBoxInfo(combo.Handle(), &info);
-    return info.hwndItem;
-}
-
 std::string ProxyServer(const RegFile& reg) {
     std::string s;
     reg.GetString("ProxyServer", s);
@@ -91,38 +84,23 @@ TEST_F(Commands, SetAndUseDefault) {
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.9:3128");
 }
 
-TEST_F(Commands, TypingWritesEveryIntermediateText) {
-    TfrmMain& f = Start();
-    HWND edit = EditOf(f.cmbProxyList);
-    ASSERT_NE(edit, nullptr);
-    SetFocus(edit);
-    const char* expected[] = {"1", "1.", "1.2"};
-    const wchar_t typed[] = L"1.2";
-    for (int i = 0; i < 3; ++i) {
-        SendMessageW(edit, WM_CHAR, typed[i], 1);
-        EXPECT_EQ(ProxyServer(Reg()), expected[i]) << "after character " << i;
-    }
-    EXPECT_EQ(f.cmbProxyList.Text(), "1.2");
-    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);  // the switch is not touched
-}
-
 TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
     TfrmMain& f = Start();
     f.cmbProxyList.AddItem("192.0.2.1:8080");
     f.cmbProxyList.AddItem("192.0.2.2:3128");
-    Pick(f, f.cmbProxyList, 1);
+    PickFromList(f.cmbProxyList, 1);
     EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:3128");
 
     f.cmbProxyList.AddItem(std::string(150, 'h') + ":80");
-    Pick(f, f.cmbProxyList, 2);
+    PickFromList(f.cmbProxyList, 2);
     EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
     EXPECT_EQ(f.ProxyText.size(), 99u);
 
     // An "é" on bytes 99 and 100 is left out whole, whichever way the text comes.
     const std::string straddling = std::string(98, 'h') + "\xC3\xA9:80";
     f.cmbProxyList.AddItem(straddling);
-    Pick(f, f.cmbProxyList, 3);
+    PickFromList(f.cmbProxyList, 3);
     EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
     Ini().WriteString("URL", "DEFAULT", straddling);
     Reg().SetString("ProxyServer", "192.0.2.1:80");
