@@ -200,16 +200,17 @@ LRESULT CALLBACK ComboBox::EditSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
     switch (msg) {
         case WM_GETDLGCODE: {
             // Without this the dialog navigation turns Enter into IDOK for the
-            // form, and the box never sees it. With the list down, Enter is
-            // the list's pick.
+            // form (its default button), and the box never sees it. With the
+            // list down, Enter is the list's pick.
             const auto* asked = reinterpret_cast<const MSG*>(lp);
-            if (asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN && !self->Dropped())
+            if (self->onEnter && asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN &&
+                !self->Dropped())
                 return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
             break;
         }
         case WM_KEYDOWN:
-            if (wp == VK_RETURN && !self->Dropped()) {
-                if (self->onEnter) base::Guarded([&] { self->onEnter(); });
+            if (self->onEnter && wp == VK_RETURN && !self->Dropped()) {
+                base::Guarded([&] { self->onEnter(); });
                 return 0;
             }
             break;

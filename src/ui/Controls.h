@@ -124,7 +124,8 @@ public:
     // with the arrow keys is none until the pick), Enter in the closed box,
     // and the focus leaving the box. Esc or a click elsewhere while the list
     // is down puts back the text it had before. A list that cannot be typed
-    // into calls onChange with onClick.
+    // into calls onChange with onClick. Without onEnter, Enter is the form's
+    // as in any other control.
     std::function<void()> onChange;
     std::function<void()> onPick;
     std::function<void()> onEnter;

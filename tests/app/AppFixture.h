@@ -11,8 +11,30 @@
 #include "app/MainWindow.h"
 #include "settings/IniFile.h"
 #include "settings/RegFile.h"
+#include "support/ErrorBoxes.h"
+#include "support/LockHolder.h"
 #include "support/Scratch.h"
 #include "base/MessageLoop.h"
+
+// Runs fn every `ms` while a command waits (a fetch pumps the thread's timers).
+class During {
+public:
+    During(UINT ms, std::function<void()> fn) : fn_(std::move(fn)) {
+        current_ = this;
+        id_ = SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (current_) current_->fn_();
+        });
+    }
+    ~During() {
+        KillTimer(nullptr, id_);
+        current_ = nullptr;
+    }
+
+private:
+    static inline During* current_ = nullptr;
+    std::function<void()> fn_;
+    UINT_PTR id_;
+};
 
 class AppTest : public ::testing::Test {
 protected:
@@ -20,6 +42,11 @@ protected:
     scratch::RegistryKey key;
 
     std::string IniPath() const { return folder / "Quillbarrow.ini"; }
+    std::string ProxyServer() const {
+        std::string s;
+        Reg().GetString("ProxyServer", s);
+        return s;
+    }
     IniFile Ini() const { return IniFile(IniPath()); }
     RegFile Reg() const { return RegFile(key.Path()); }
 
@@ -105,6 +132,19 @@ protected:
         DrainQuit();
     }
 
+    // Firefox selected, prefs.js holding prefsText, and the profile's lock
+    // held as a running Firefox holds it; the notices so far forgotten.
+    void RunFirefox(const std::string& prefsText) {
+        prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+        scratch::WriteBytes(prefs, prefsText);
+        Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+        firefox = std::make_unique<scratch::LockHolder>(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
+        ASSERT_TRUE(firefox->Holding());
+        testing_support::Notices().clear();
+    }
+
     std::unique_ptr<TfrmMain> form;
     bool checkListedProxies = false;
+    std::string prefs;
+    std::unique_ptr<scratch::LockHolder> firefox;
 };

@@ -169,16 +169,10 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
 // While Firefox runs, ending the program by closing it or with the session
 // applies no termination choice and says nothing, and the window is gone at once.
 TEST_F(BrowsersInWindow, TerminationWhileFirefoxRunsWritesAndShowsNothing) {
-    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
     const std::string original =
         "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.type\", 1);\n";
-    scratch::WriteBytes(prefs, original);
+    RunFirefox(original);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
-    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
-    scratch::LockHolder firefox(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
-    ASSERT_TRUE(firefox.Holding());
-    auto& notices = testing_support::Notices();
-    notices.clear();
     for (int choice : {1, 2}) {  // direct, the default proxy
         for (UINT end : {WM_CLOSE, WM_ENDSESSION}) {
             SCOPED_TRACE(std::to_string(choice) + (end == WM_CLOSE ? " closed" : " session end"));
@@ -187,7 +181,7 @@ TEST_F(BrowsersInWindow, TerminationWhileFirefoxRunsWritesAndShowsNothing) {
             SendMessageW(hwnd, end, end == WM_ENDSESSION, 0);
             EXPECT_FALSE(IsWindow(hwnd));
             base::ProcessMessages();
-            EXPECT_TRUE(notices.empty());
+            EXPECT_TRUE(testing_support::Notices().empty());
             EXPECT_EQ(scratch::ReadBytes(prefs), original);
             form.reset();
             DrainQuit();

@@ -19,12 +19,6 @@ void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
                  reinterpret_cast<LPARAM>(combo.Handle()));
 }
 
-std::string ProxyServer(const RegFile& reg) {
-    std::string s;
-    reg.GetString("ProxyServer", s);
-    return s;
-}
-
 }  // namespace
 
 TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
@@ -48,7 +42,7 @@ TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
     EXPECT_FALSE(f.Timer.Enabled());
     EXPECT_EQ(f.Tray->IconIndex(), 6);
-    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.7:80");
+    EXPECT_EQ(ProxyServer(), "192.0.2.7:80");
 }
 
 TEST_F(Commands, TrayMenuTogglesOnlyTheMeaningfulItem) {
@@ -70,17 +64,17 @@ TEST_F(Commands, SetAndUseDefault) {
 
     // Use Default with no default stored writes an empty address and leaves the switch.
     Click(f.cmdUseDefault);
-    EXPECT_EQ(ProxyServer(Reg()), "");
+    EXPECT_EQ(ProxyServer(), "");
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
 
     // Set Default stores the list text and leaves the browser alone.
     f.cmbProxyList.SetText("192.0.2.9:3128");
     Click(f.cmdSetDefault);
     EXPECT_EQ(Ini().ReadString("URL", "DEFAULT", "?"), "192.0.2.9:3128");
-    EXPECT_EQ(ProxyServer(Reg()), "");
+    EXPECT_EQ(ProxyServer(), "");
 
     Click(f.cmdUseDefault);
-    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.9:3128");
+    EXPECT_EQ(ProxyServer(), "192.0.2.9:3128");
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.9:3128");
 }
 
@@ -89,27 +83,27 @@ TEST_F(Commands, PickedEntryIsWrittenAndOverlongTextIsCut) {
     f.cmbProxyList.AddItem("192.0.2.1:8080");
     f.cmbProxyList.AddItem("192.0.2.2:3128");
     PickFromList(f.cmbProxyList, 1);
-    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.2:3128");
+    EXPECT_EQ(ProxyServer(), "192.0.2.2:3128");
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.2:3128");
 
     f.cmbProxyList.AddItem(std::string(150, 'h') + ":80");
     PickFromList(f.cmbProxyList, 2);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(99, 'h'));
+    EXPECT_EQ(ProxyServer(), std::string(99, 'h'));
     EXPECT_EQ(f.ProxyText.size(), 99u);
 
     // An "é" on bytes 99 and 100 is left out whole, whichever way the text comes.
     const std::string straddling = std::string(98, 'h') + "\xC3\xA9:80";
     f.cmbProxyList.AddItem(straddling);
     PickFromList(f.cmbProxyList, 3);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    EXPECT_EQ(ProxyServer(), std::string(98, 'h'));
     Ini().WriteString("URL", "DEFAULT", straddling);
     Reg().SetString("ProxyServer", "192.0.2.1:80");
     Click(f.cmdUseDefault);
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    EXPECT_EQ(ProxyServer(), std::string(98, 'h'));
     Reg().SetString("ProxyServer", "192.0.2.1:80");
     Ini().WriteInteger("TERMINAL", "OPTION", 2);
     f.ApplyTermination();
-    EXPECT_EQ(ProxyServer(Reg()), std::string(98, 'h'));
+    EXPECT_EQ(ProxyServer(), std::string(98, 'h'));
 }
 
 TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
@@ -135,7 +129,7 @@ TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) 
     TfrmMain& f = Start();
     Pick(f, f.cmbBrowser, 1);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
-    EXPECT_EQ(ProxyServer(Reg()), "192.0.2.4:81");
+    EXPECT_EQ(ProxyServer(), "192.0.2.4:81");
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.4:81");
 }
 

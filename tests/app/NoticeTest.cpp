@@ -7,8 +7,6 @@
 #include "app/AppFixture.h"
 #include "base/Notice.h"
 #include "list/ProxyCheck.h"
-#include "support/ErrorBoxes.h"
-#include "support/LockHolder.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
 
@@ -16,27 +14,12 @@ using qbtest::HttpResponse;
 using qbtest::LoopbackServer;
 using qbtest::Reply;
 
-namespace {
-
-class Notices : public AppTest {
-protected:
-    // Firefox selected, its profile's lock held as a running Firefox holds it.
-    void FirefoxRunning() {
-        const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
-        Ini().WriteInteger("BROWSER", "DEFAULT", 2);
-        firefox = std::make_unique<scratch::LockHolder>(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
-        ASSERT_TRUE(firefox->Holding());
-        testing_support::Notices().clear();
-    }
-    std::unique_ptr<scratch::LockHolder> firefox;
-};
-
-}  // namespace
+using Notices = AppTest;
 
 // Get Proxy writes its first entry inside the fetch; the notice waits until
 // the command has given the button back and started the check.
 TEST_F(Notices, GetProxyTellsOnceItIsDone) {
-    FirefoxRunning();
+    RunFirefox("");
     checkListedProxies = true;
     qbtest::StandInProxy silent(qbtest::StandInProxy::Kind::Silent);
     LoopbackServer list({Reply().Send(HttpResponse(
@@ -60,7 +43,7 @@ TEST_F(Notices, GetProxyTellsOnceItIsDone) {
 // Hidden in the notification area the window has no taskbar button: the
 // icon tells it in a balloon, and no box opens.
 TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
-    FirefoxRunning();
+    RunFirefox("");
     static std::vector<NOTIFYICONDATAW> calls;
     calls.clear();
     form = std::make_unique<TfrmMain>(Options());

@@ -2,15 +2,11 @@
 // whatever waits.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/AppFixture.h"
 #include "base/Notice.h"
 #include "base/Text.h"
-#include "net/HttpClient.h"
 #include "list/ProxyCheck.h"
-#include "support/ErrorBoxes.h"
-#include "support/LockHolder.h"
+#include "net/HttpClient.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
 
@@ -20,39 +16,9 @@ using qbtest::Reply;
 
 namespace {
 
-class SessionEnd : public AppTest {
-protected:
-    std::string ProxyServer() const {
-        std::string s;
-        Reg().GetString("ProxyServer", s);
-        return s;
-    }
-    void UseList(const LoopbackServer& server) {
-        Ini().WriteString("URL", "ANONYMOUS", "127.0.0.1:" + std::to_string(server.Port()) + "/pla5.html");
-    }
-    static void EndTheSession(HWND window) { SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }
-};
+using SessionEnd = AppTest;
 
-// Runs fn once from inside the next command's wait, as soon as ready() holds.
-class OnceDuring {
-public:
-    OnceDuring(std::function<bool()> ready, std::function<void()> fn) : ready_(std::move(ready)), fn_(std::move(fn)) {
-        current_ = this;
-        id_ = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (current_ && current_->ready_()) std::exchange(current_, nullptr)->fn_();
-        });
-    }
-    ~OnceDuring() {
-        KillTimer(nullptr, id_);
-        current_ = nullptr;
-    }
-
-private:
-    static inline OnceDuring* current_ = nullptr;
-    std::function<bool()> ready_;
-    std::function<void()> fn_;
-    UINT_PTR id_;
-};
+void EndTheSession(HWND window) { SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }
 
 }  // namespace
 
@@ -85,25 +51,29 @@ TEST_F(SessionEnd, TrueEndsAsClosingDoesAndFalseDoesNothing) {
 // applied at once and only once, and the window ends without a box.
 TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
     Ini().WriteString("TIMEOUT", "PROXY", "60");
-
+    qbtest::StandInProxy silentProxy(qbtest::StandInProxy::Kind::Silent);
+    LoopbackServer pages(
+        {Reply().Stall(), Reply().Send(HttpResponse("200 OK", {},
+                                                    "<tr><th>hour</th></tr><a class=\"xA\">" +
+                                                        silentProxy.Entry() + "</a><!-- end -->"))});
+    Ini().WriteString("URL", "ANONYMOUS", "127.0.0.1:" + std::to_string(pages.Port()) + "/pla5.html");
     {
         SCOPED_TRACE("a fetch from a silent server");
-        LoopbackServer silent({Reply().Stall()});
-        UseList(silent);
         Reg().SetDword("ProxyEnable", 1);
         TfrmMain& f = Start();
         HWND hwnd = f.Handle();
-        bool appliedInside = false;
+        bool ended = false, appliedInside = false;
         {
-            OnceDuring end([&] { return f.Fetching(); },
-                           [&] {
-                               EndTheSession(hwnd);
-                               appliedInside = Reg().GetDword("ProxyEnable") == 0;
-                               // Whatever comes after applies nothing again.
-                               Reg().SetDword("ProxyEnable", 1);
-                               SendMessageW(hwnd, WM_CLOSE, 0, 0);
-                               EndTheSession(hwnd);
-                           });
+            During end(20, [&] {
+                if (ended || !f.Fetching()) return;
+                ended = true;
+                EndTheSession(hwnd);
+                appliedInside = Reg().GetDword("ProxyEnable") == 0;
+                // Whatever comes after applies nothing again.
+                Reg().SetDword("ProxyEnable", 1);
+                SendMessageW(hwnd, WM_CLOSE, 0, 0);
+                EndTheSession(hwnd);
+            });
             SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0);
         }
         EXPECT_TRUE(appliedInside);
@@ -116,10 +86,6 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
     {
         SCOPED_TRACE("the check of the list");
         checkListedProxies = true;
-        qbtest::StandInProxy silent(qbtest::StandInProxy::Kind::Silent);
-        LoopbackServer list({Reply().Send(HttpResponse(
-            "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">" + silent.Entry() + "</a><!-- end -->"))});
-        UseList(list);
         Reg().SetDword("ProxyEnable", 1);
         TfrmMain& f = Start();
         SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0);
@@ -133,12 +99,9 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
     }
     {
         SCOPED_TRACE("a notice open");
-        const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
         DeleteFileW(base::Widen(IniPath()).c_str());
-        Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+        RunFirefox("");
         testing_support::ErrorBoxes().clear();
-        scratch::LockHolder firefox(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
-        ASSERT_TRUE(firefox.Holding());
         static HWND window;
         static int shown;
         shown = 0;
@@ -146,9 +109,8 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
             ++shown;
             EndTheSession(window);
         });
-        TfrmMain& f = Start();
-        window = f.Handle();
-        SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+        window = Start().Handle();
+        SendMessageW(form->cmdUseProxy.Handle(), BM_CLICK, 0, 0);
         base::ProcessMessages();
         testing_support::InstallErrorBoxRecorder();
         EXPECT_EQ(shown, 1);

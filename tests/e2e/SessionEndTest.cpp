@@ -25,7 +25,8 @@ void SetProxyEnable(DWORD value) {
 
 DWORD ProxyEnable() {
     DWORD value = 0xFFFFFFFF, size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    RegGetValueW(HKEY_CURRENT_USER, kInternetSettings, L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &value,
+                 &size);
     return value;
 }
 
