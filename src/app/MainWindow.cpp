@@ -23,19 +23,17 @@ namespace {
 
 // Posted to itself once the window is shown: build what can wait until then.
 constexpr UINT kCreateLaterMessage = WM_APP + 1;
+// Posted to itself by TellUser: the notices wait for the command to finish.
+constexpr UINT kNoticeMessage = WM_APP + 2;
 
-// After a command's write to the browser: the displays show what the browser's
-// settings hold. A write left out because the browser runs (only Firefox is
-// told apart) is explained once, in a box the user must answer.
-void RefreshAfterWrite(TfrmMain& form, bool written) {
-    form.RefreshState();
-    if (!written) {
-        base::ShowNotice(form.Handle(),
-                         "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
-                         "when it closes, which would undo this change, so nothing was changed.\n\n"
-                         "Close Firefox, then switch again.");
-    }
-}
+// An edited address is written once the user has paused this long: each
+// write is announced to every running WinINet program, and Chrome follows it.
+constexpr UINT kEditSettleMs = 500;
+
+constexpr char kFirefoxOpen[] =
+    "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
+    "when it closes, which would undo this change, so nothing was changed.\n\n"
+    "Close Firefox, then switch again.";
 
 // Only a host:port reaches a browser's settings, and only whole: whatever else
 // a list page, a typed text or a stored default may hold (a line break into
@@ -93,6 +91,12 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     cmbBrowser.onClick = [this] { cmbBrowserClick(); };
     cmdSetting.onClick = [this] { cmdSettingClick(); };
     cmbProxyList.onChange = [this] { cmbProxyListChange(); };
+    cmbProxyList.onPick = [this] {
+        if (!ended_) UseListText(true);
+    };
+    cmbProxyList.onEnter = [this] { ApplyWaitingEdit(); };
+    cmbProxyList.onLeave = [this] { ApplyWaitingEdit(); };
+    editTimer_.onTimer = [this] { ApplyWaitingEdit(); };
     cmdGetList.onClick = [this] { cmdGetListClick(); };
     cmdSetDefault.onClick = [this] { cmdSetDefaultClick(); };
     cmdUseDefault.onClick = [this] { cmdUseDefaultClick(); };
@@ -196,18 +200,18 @@ void TfrmMain::FormShow() {
     Tray->ShowWhenPossible();
 }
 
-void TfrmMain::RefreshState() {
+void TfrmMain::RefreshState(bool keepListText) {
     UsingProxy = Dispatcher->GetEnabled();
     Dispatcher->GetServer(ProxyText);
     // Rewriting an unchanged text would put the caret back to the start while
     // the user types into the box.
-    if (cmbProxyList.Text() != ProxyText) {
+    if (!keepListText && cmbProxyList.Text() != ProxyText) {
         cmbProxyList.SetText(ProxyText);
         cmbProxyList.SetEditSelection(-1, -1);
     }
     const bool on = UsingProxy == 1;
     cmdUseProxy.SetText(on ? "Direct (&P)" : "Use Proxy (&P)");
-    stsBar.SetPanelText(1, on ? "Using " + cmbProxyList.Text() : std::string("Direct Connection"));
+    stsBar.SetPanelText(1, on ? "Using " + ProxyText : std::string("Direct Connection"));
     PopupMenu.SetItemEnabled(PM_UseProxy, !on);
     PopupMenu.SetItemEnabled(PM_Direct, on);
     Timer.SetEnabled(on);  // the animation picks the pictures while a proxy is in use
@@ -240,9 +244,18 @@ void TfrmMain::Terminate() {
     ended_ = true;
     CancelListCheck();
     // A refused write (an unreachable Opera file, a read-only settings folder)
-    // is shown, but must not keep the user from ending the program.
+    // is shown, but must not keep the user from ending the program. What the
+    // user typed last reaches the browser before the termination choice.
+    if (editWaiting_) base::Guarded([this] { UseListText(true); });
     base::Guarded([this] { ApplyTermination(); });
     base::Guarded([this] { SavePosition(); });
+}
+
+void TfrmMain::EndSession() {
+    // Windows may end the process as soon as this returns: no waiting for a
+    // fetch (abandoned) or the check.
+    Terminate();
+    AfterFetch([this] { DestroyWindow(Handle()); });
 }
 
 bool TfrmMain::FormCloseQuery() {
@@ -276,6 +289,22 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     }
+    if (msg == kNoticeMessage) {
+        ShowNotices();
+        result = 0;
+        return true;
+    }
+    // Log-off and shut-down end the program as closing it does. The window
+    // gets these also while it is hidden in the notification area.
+    if (msg == WM_QUERYENDSESSION) {
+        result = TRUE;
+        return true;
+    }
+    if (msg == WM_ENDSESSION) {
+        if (wp) EndSession();
+        result = 0;
+        return true;
+    }
     if (msg == WM_SETCURSOR && fetching_ && LOWORD(lp) == HTCLIENT) {
         // The window answers during a fetch, but shows that work goes on.
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -285,25 +314,74 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
+void TfrmMain::TellUser(const std::string& message) {
+    // A box opened inside a command would hold it up until answered (Get
+    // Proxy greyed out, the cursor busy, the check not started, Quit put
+    // off): it opens once the command is done. The same text waiting twice
+    // is told once.
+    if (!Handle()) return;
+    if (std::find(notices_.begin(), notices_.end(), message) == notices_.end()) notices_.push_back(message);
+    PostMessageW(Handle(), kNoticeMessage, 0, 0);
+}
+
+void TfrmMain::ShowNotices() {
+    // A fetch pumps messages inside its command; Get Proxy posts again at its end.
+    while (!noticeOpen_ && !fetching_ && !notices_.empty()) {
+        // Nothing more once the program ends: a box would outlive its window.
+        if (ended_) {
+            notices_.clear();
+            return;
+        }
+        std::string message = std::move(notices_.front());
+        notices_.pop_front();
+        // Hidden in the notification area or minimised, the window has no
+        // taskbar button, and its box would open unseen behind the browser.
+        const bool hidden = !IsWindowVisible(Handle()) || IsIconic(Handle());
+        if (hidden && Tray->ShowBalloon("Quillbarrow", message)) continue;
+        noticeOpen_ = true;
+        base::ShowNotice(Handle(), message);
+        noticeOpen_ = false;
+    }
+}
+
+void TfrmMain::RefreshAfterWrite(bool written, bool keepListText) {
+    // A write left out because the browser runs (only Firefox is told apart)
+    // is explained; what the user typed stays in the box to be sent again.
+    RefreshState(keepListText && !written);
+    if (!written) TellUser(kFirefoxOpen);
+}
+
 // --- Commands
 
 void TfrmMain::cmdUseProxyClick() {
+    ApplyWaitingEdit();
     UsingProxy = UsingProxy == 0 ? 1 : 0;
-    RefreshAfterWrite(*this, Dispatcher->SetEnabled(UsingProxy));
+    RefreshAfterWrite(Dispatcher->SetEnabled(UsingProxy));
 }
 
-void TfrmMain::cmbProxyListChange() { UseListText(); }
+void TfrmMain::cmbProxyListChange() {
+    // Written once, when the user pauses or ends the edit: typing an address
+    // at a person's pace would otherwise write every part of it.
+    editWaiting_ = true;
+    editTimer_.Restart(kEditSettleMs);
+}
 
-void TfrmMain::UseListText() {
-    std::string address = cmbProxyList.Text();
-    // Not (or not yet, while it is typed) a host:port: nothing is written, and
-    // the text stays as it is.
+void TfrmMain::ApplyWaitingEdit() {
+    if (editWaiting_ && !ended_) UseListText(true);
+}
+
+void TfrmMain::UseListText(bool keepListText) {
+    editWaiting_ = false;
+    editTimer_.SetEnabled(false);
+    const std::string address = cmbProxyList.Text();
+    // Not a host:port: nothing is written, and the text stays as it is.
     if (!IsProxyAddress(address)) return;
     ProxyText = address;
-    RefreshAfterWrite(*this, Dispatcher->SetServer(ProxyText));
+    RefreshAfterWrite(Dispatcher->SetServer(ProxyText), keepListText);
 }
 
 void TfrmMain::cmdSetDefaultClick() {
+    ApplyWaitingEdit();
     const std::string text = cmbProxyList.Text();
     if (!ini::IsOneLineText(text)) {
         TellUser(
@@ -314,6 +392,7 @@ void TfrmMain::cmdSetDefaultClick() {
 }
 
 void TfrmMain::cmdUseDefaultClick() {
+    ApplyWaitingEdit();
     cmbProxyList.SetText(iniFile->Read(setting::DefaultProxy));
     UseListText();
 }
@@ -323,10 +402,14 @@ std::string TfrmMain::TesterUrl(ui::MouseButton button) const {
 }
 
 void TfrmMain::cmdCheckMouseDown(ui::MouseButton button) {
+    ApplyWaitingEdit();
     Launcher->Launch(BrowserIndex, TesterUrl(button));
 }
 
-void TfrmMain::PM_TestClick() { Launcher->Launch(BrowserIndex, TesterUrl(ui::MouseButton::Left)); }
+void TfrmMain::PM_TestClick() {
+    ApplyWaitingEdit();
+    Launcher->Launch(BrowserIndex, TesterUrl(ui::MouseButton::Left));
+}
 
 bool TfrmMain::CheckBrowserPath(BrowserKind kind) {
     if (LocateProgram(*iniFile, kind, programSearch_)) return true;
@@ -335,8 +418,10 @@ bool TfrmMain::CheckBrowserPath(BrowserKind kind) {
 }
 
 void TfrmMain::cmbBrowserClick() {
-    // The browser being left may refuse the write; say so, and still switch, so
-    // the list, the caption and the dispatcher never disagree.
+    // An edit still waiting belongs to the browser being left. That browser
+    // may refuse the writes; say so, and still switch, so the list, the
+    // caption and the dispatcher never disagree.
+    base::Guarded([this] { ApplyWaitingEdit(); });
     base::Guarded([this] { ApplyTermination(); });
     CancelListCheck();
     const BrowserKind picked = cmbBrowser.ItemIndex();
@@ -349,6 +434,7 @@ void TfrmMain::cmbBrowserClick() {
 }
 
 void TfrmMain::cmdSettingClick() {
+    ApplyWaitingEdit();
     // Saved or cancelled, the settings taken up at once are read again.
     CreateSettingDialog();
     const bool followed = Dispatcher->FirefoxFollowsWindows();
@@ -381,8 +467,6 @@ void TfrmMain::FirefoxCannotFollow() {
         "The Windows proxy settings are switched all the same; Firefox keeps its own.");
 }
 
-void TfrmMain::TellUser(const std::string& message) { base::ShowNotice(Handle(), message); }
-
 void TfrmMain::ImageClick() {
     AboutDialog->Build();
     AboutDialog->ShowModal();
@@ -405,6 +489,7 @@ void TfrmMain::SetFetching(bool fetching) {
 
 void TfrmMain::cmdGetListClick() {
     if (fetching_) return;
+    ApplyWaitingEdit();
     SetFetching(true);
     // The results belong to the list that this command replaces.
     if (ListCheck) {
@@ -419,6 +504,8 @@ void TfrmMain::cmdGetListClick() {
         std::exchange(afterFetch_, nullptr)();
     else if (listed)
         StartListCheck();
+    // What the command had to tell, now that it is done.
+    if (!notices_.empty() && Handle()) PostMessageW(Handle(), kNoticeMessage, 0, 0);
 }
 
 void TfrmMain::SetCredentials() {
@@ -465,6 +552,8 @@ bool TfrmMain::FetchList() {
 }
 
 void TfrmMain::UseFirstEntry() {
+    // The session ended while the page came in: the termination choice stands.
+    if (ended_) return;
     cmbProxyList.SetItemIndex(0);
     // An empty list leaves the browser as it was.
     if (!cmbProxyList.Text().empty()) UseListText();

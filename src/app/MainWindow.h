@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the hub that owns the dispatcher, the launcher and the
 // credential lookup, and shows the selected browser's proxy state.
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -87,7 +88,9 @@ public:
     void LoadSettings();
     void LoadPosition();
     void SavePosition();
-    void RefreshState();
+    // keepListText: the list's text stays as the user left it (a typed
+    // address that the running browser kept from being written).
+    void RefreshState(bool keepListText = false);
     void ApplyTermination();
 
     // Window commands.
@@ -116,6 +119,8 @@ public:
 
     // Whether a list fetch is waiting right now.
     bool Fetching() const { return fetching_; }
+    // Whether an edit of the list's text waits to be written.
+    bool EditWaiting() const { return editWaiting_; }
 
 protected:
     void FormShow() override;
@@ -126,8 +131,21 @@ private:
     // False, with Internet Explorer picked instead, when the browser's program is nowhere.
     bool CheckBrowserPath(BrowserKind kind);
     void CreateSettingDialog();
-    // The text of cmbProxyList becomes the browser's proxy address.
-    void UseListText();
+    // The text of cmbProxyList becomes the browser's proxy address; an edit
+    // that waited is settled by it. keepListText: as for RefreshState, when
+    // the browser refuses the write.
+    void UseListText(bool keepListText = false);
+    // Writes an edit of the list's text that waits, if any: before every
+    // command, and when the user ends it (Enter, the focus leaving the box).
+    void ApplyWaitingEdit();
+    // The displays show what the browser's settings hold; a write that a
+    // running browser kept out is explained.
+    void RefreshAfterWrite(bool written, bool keepListText = false);
+    // The main window's one way of telling the user something: shown once the
+    // command at hand has finished, in a box owned by the window, or as a
+    // balloon from the tray icon while the window is hidden or minimised.
+    void TellUser(const std::string& message);
+    void ShowNotices();
     // The first tester page, or the second for the right mouse button.
     std::string TesterUrl(ui::MouseButton button) const;
 
@@ -154,12 +172,12 @@ private:
     ui::ItemNote ListNote(int index) const;
     // Runs the termination choice and stores the position, once per program run.
     void Terminate();
-    // The one way a notice reaches the user.
-    void TellUser(const std::string& message);
     // After [FIREFOX] FOLLOW_WINDOWS has changed and the dispatcher has read it.
     void FirefoxModeChanged();
     // Firefox's user.js refused the line it needs to follow: said once per run.
     void FirefoxCannotFollow();
+    // The Windows session ends: the close path's work at once, whatever waits.
+    void EndSession();
 
     MainWindowOptions options_;
     ProgramSearch programSearch_;
@@ -168,4 +186,8 @@ private:
     bool fetching_ = false;
     bool toldCannotFollow_ = false;
     std::function<void()> afterFetch_;
+    bool editWaiting_ = false;
+    base::Timer editTimer_;
+    std::deque<std::string> notices_;
+    bool noticeOpen_ = false;
 };

@@ -19,6 +19,7 @@ inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void CloseFile(FILE* f) { fclose(f); }
 inline void DeleteDc(HDC h) { DeleteDC(h); }
+inline void FreeLocal(void* p) { LocalFree(p); }
 }  // namespace detail
 
 using UniqueHkey = Owned<HKEY, detail::CloseHkey>;
@@ -31,5 +32,7 @@ using UniqueIcon = Owned<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = Owned<HMENU, detail::DestroyMenuHandle>;
 using UniqueFile = Owned<FILE*, detail::CloseFile>;
 using UniqueDc = Owned<HDC, detail::DeleteDc>;
+// Memory the system allocated with LocalAlloc for the caller.
+using UniqueLocal = Owned<void*, detail::FreeLocal>;
 
 }  // namespace base

@@ -70,7 +70,9 @@ std::string FollowPlainValues(const std::optional<std::string>& stored, const Pl
     } else {
         s.emplace();
         s->counter = 1;
-        s->flags = ConnectionSettings::kDirect;
+        // As Windows makes it for a new profile: "Automatically detect
+        // settings" is on.
+        s->flags = ConnectionSettings::kDirect | ConnectionSettings::kAutoDetect;
         if (!plain.autoConfigUrl.empty()) s->flags |= ConnectionSettings::kAutoConfigUrl;
         s->bypassList = plain.proxyOverride;
         s->autoConfigUrl = plain.autoConfigUrl;

@@ -15,11 +15,9 @@ constexpr char kAutoConfigUrl[] = "AutoConfigURL";
 constexpr char kConnections[] = "\\Connections";
 constexpr char kDefaultConnection[] = "DefaultConnectionSettings";
 
-std::string TextOrEmpty(const RegFile& reg, const char* name) {
-    std::string text;
-    reg.GetString(name, text);
-    return text;
-}
+// A bypass list may run far longer than an address; a value made anew keeps
+// one of this length whole.
+constexpr size_t kMaxBypassList = 32 * 1024;
 }  // namespace
 
 IE::IE(std::string key) : key_(std::move(key)) {}
@@ -58,12 +56,16 @@ void IE::FollowSwitch() {
     plain.enabled = plainKey.GetDword(kProxyEnable) != 0;
     std::string server;
     if (plainKey.GetString(kProxyServer, server) != RegFile::ReadResult::Unusable) plain.proxyServer = server;
-    plain.proxyOverride = TextOrEmpty(plainKey, kProxyOverride);
-    plain.autoConfigUrl = TextOrEmpty(plainKey, kAutoConfigUrl);
 
     RegFile connections(key_ + kConnections);
-    connections.SetBinary(kDefaultConnection,
-                          FollowPlainValues(connections.GetBinary(kDefaultConnection), plain));
+    const std::optional<std::string> stored = connections.GetBinary(kDefaultConnection);
+    // Only a value made anew takes the bypass list and the script from the
+    // plain values; a readable one keeps its own.
+    if (!stored || !ParseConnectionSettings(*stored)) {
+        plainKey.GetString(kProxyOverride, plain.proxyOverride, kMaxBypassList);
+        plainKey.GetString(kAutoConfigUrl, plain.autoConfigUrl);
+    }
+    connections.SetBinary(kDefaultConnection, FollowPlainValues(stored, plain));
 
     // Running WinINet programs read the settings again on these two; neither
     // failing matters (Wine refuses REFRESH with no handle).

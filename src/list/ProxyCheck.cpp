@@ -81,6 +81,7 @@ void ProxyCheck::Cancel() {
         Release(slot);
     }
     next_ = entries_.size();
+    namesWaiting_.clear();
     running_ = false;
     fillTimer_.SetEnabled(false);
     ArmTimer();
@@ -127,9 +128,17 @@ void ProxyCheck::Fill() {
         }
         Connect(slot, *std::exchange(slot.resolved, std::nullopt));
     }
+    // Names put aside while every lookup place was taken, as places free up
+    // (a lookup opens no connection, so the pace does not hold it back).
+    while (!namesWaiting_.empty() && lookups_.InFlight() < kMaxLookups) {
+        Slot* free = FreeSlot();
+        if (!free) break;
+        Launch(*free, namesWaiting_.front().first, namesWaiting_.front().second);
+        namesWaiting_.pop_front();
+    }
     while (!paced && next_ < entries_.size()) {
-        auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
-        if (free == slots_->end()) break;
+        Slot* free = FreeSlot();
+        if (!free) break;
         const int entry = static_cast<int>(next_);
         std::optional<probe::ProxyAddress> address = probe::SplitProxyEntry(entries_[next_]);
         if (!address) {
@@ -138,8 +147,14 @@ void ProxyCheck::Fill() {
             if (onResult) onResult(entry);
             continue;
         }
-        // A finished lookup frees its place in Finish or OnLookup, which fill again.
-        if (!address->dotted && lookups_.InFlight() >= kMaxLookups) break;
+        // A name whose lookup has no place yet waits aside; the numbers
+        // behind it need none. A finished lookup frees its place in Finish or
+        // OnLookup, which fill again.
+        if (!address->dotted && lookups_.InFlight() >= kMaxLookups) {
+            ++next_;
+            namesWaiting_.emplace_back(entry, std::move(*address));
+            continue;
+        }
         if (address->dotted && !pace_.MayOpen(now)) {
             paced = true;
             break;
@@ -148,9 +163,16 @@ void ProxyCheck::Fill() {
         Launch(*free, entry, *address);
     }
     if (paced) ScheduleFill(pace_.DelayMs(now));
-    if (running_ && next_ >= entries_.size() && InFlight() == 0) running_ = false;
+    if (running_ && !Pending() && InFlight() == 0) running_ = false;
     ArmTimer();
 }
+
+ProxyCheck::Slot* ProxyCheck::FreeSlot() {
+    auto free = std::find_if(slots_->begin(), slots_->end(), [](const Slot& s) { return s.entry < 0; });
+    return free == slots_->end() ? nullptr : &*free;
+}
+
+bool ProxyCheck::Pending() const { return next_ < entries_.size() || !namesWaiting_.empty(); }
 
 void ProxyCheck::ScheduleFill(uint64_t delayMs) {
     // Set once, not again by each result: setting it anew would put it off.
@@ -182,7 +204,7 @@ void ProxyCheck::OnLookup(WPARAM wp, LPARAM lp) {
     std::optional<uint32_t> address;
     const bool live = lookups_.Complete(wp, lp, address);
     // Its place among the lookups is free for the next named entry.
-    if (next_ < entries_.size()) ScheduleFill(USER_TIMER_MINIMUM);
+    if (Pending()) ScheduleFill(USER_TIMER_MINIMUM);
     if (!live) return;
     HANDLE task = reinterpret_cast<HANDLE>(wp);
     auto slot =
@@ -295,7 +317,7 @@ void ProxyCheck::Finish(Slot& slot, probe::Outcome outcome) {
     result.bytesRead = static_cast<uint32_t>(slot.received);
     Release(slot);
     if (onResult) onResult(entry);
-    if (next_ < entries_.size()) {
+    if (Pending()) {
         ScheduleFill(USER_TIMER_MINIMUM);
     } else if (InFlight() == 0) {
         running_ = false;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,6 +83,9 @@ private:
     void OnTimer();
 
     void Fill();
+    Slot* FreeSlot();
+    // Entries not yet started: those ahead, and names put aside.
+    bool Pending() const;
     void ScheduleFill(uint64_t delayMs);
     void Launch(Slot& slot, int entry, const probe::ProxyAddress& address);
     void Connect(Slot& slot, uint32_t address);
@@ -100,6 +104,9 @@ private:
     probe::ListSource source_ = probe::ListSource::Internet;
     std::unordered_map<uint32_t, int> connectionsTo_;  // by address, in this check
     size_t next_ = 0;
+    // Host-name entries passed over while every lookup place was taken, in
+    // list order, each with its address.
+    std::deque<std::pair<int, probe::ProxyAddress>> namesWaiting_;
     bool running_ = false;
     uint64_t armedFor_ = 0;  // the deadline the timer is set for; 0 = none
     ConnectionPace pace_;

@@ -8,21 +8,23 @@
 
 namespace {
 
-// A failed open or create may leave anything in the out-parameter, so the
-// handle is owned only after success.
-base::UniqueHkey OpenKey(const std::string& path) {
+// Each call asks only for what it does: a key that policy leaves read-only
+// must still be readable. A failed open or create may leave anything in the
+// out-parameter, so the handle is owned only after success.
+base::UniqueHkey OpenToRead(const std::string& path) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(path).c_str(), 0, KEY_ALL_ACCESS, &raw) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, base::Widen(path).c_str(), 0, KEY_QUERY_VALUE, &raw) !=
+        ERROR_SUCCESS)
         return {};
-    }
     return base::UniqueHkey(raw);
 }
 
-base::UniqueHkey CreateKey(const std::string& path) {
+// Opens the key to set values, creating it when it is missing. The right to
+// make a key is checked on its parent, so the new key's handle needs no more.
+base::UniqueHkey OpenToWrite(const std::string& path) {
     HKEY raw = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+                        KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
         return {};
     }
     return base::UniqueHkey(raw);
@@ -31,7 +33,7 @@ base::UniqueHkey CreateKey(const std::string& path) {
 }  // namespace
 
 uint32_t RegFile::GetDword(const std::string& name) const {
-    base::UniqueHkey key = OpenKey(keyPath_);
+    base::UniqueHkey key = OpenToRead(keyPath_);
     if (!key) return 0;
     DWORD type = 0;
     DWORD value = 0;
@@ -43,21 +45,21 @@ uint32_t RegFile::GetDword(const std::string& name) const {
 }
 
 void RegFile::SetDword(const std::string& name, uint32_t value) {
-    base::UniqueHkey key = CreateKey(keyPath_);
+    base::UniqueHkey key = OpenToWrite(keyPath_);
     if (!key) return;
     DWORD data = value;
     RegSetValueExW(key.get(), base::Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                    sizeof data);
 }
 
-RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buffer) const {
-    base::UniqueHkey key = OpenKey(keyPath_);
+RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buffer, size_t maxChars) const {
+    base::UniqueHkey key = OpenToRead(keyPath_);
     if (!key) return ReadResult::Missing;
-    wchar_t data[kMaxString + 1] = {};
+    std::wstring data(maxChars + 1, L'\0');
     DWORD type = 0;
-    DWORD size = sizeof data;
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
     LONG rc = RegQueryValueExW(key.get(), base::Widen(name).c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(data), &size);
+                               reinterpret_cast<BYTE*>(data.data()), &size);
     if (rc == ERROR_FILE_NOT_FOUND) return ReadResult::Missing;
     // ERROR_MORE_DATA leaves the buffer in an undefined state: never use it.
     // REG_EXPAND_SZ is text as well (an administrator's tool may store the
@@ -67,9 +69,9 @@ RegFile::ReadResult RegFile::GetString(const std::string& name, std::string& buf
     // The stored bytes need not end in a NUL (a writer may leave it out), and
     // an odd byte count cannot be UTF-16 text.
     if (size % sizeof(wchar_t) != 0) return ReadResult::Unusable;
-    std::wstring_view text(data, size / sizeof(wchar_t));
+    std::wstring_view text(data.data(), size / sizeof(wchar_t));
     if (size_t nul = text.find(L'\0'); nul != text.npos) text = text.substr(0, nul);
-    if (text.size() > kMaxString) return ReadResult::Unusable;
+    if (text.size() > maxChars) return ReadResult::Unusable;
     buffer = base::Narrow(text);
     return ReadResult::Ok;
 }
@@ -80,7 +82,7 @@ void RegFile::SetString(const std::string& name, const std::string& text) {
     // No value of ours holds a line break or another control character: such
     // a text comes from a hostile page or file, and is not stored.
     if (!ini::IsOneLineText(text)) return;
-    base::UniqueHkey key = CreateKey(keyPath_);
+    base::UniqueHkey key = OpenToWrite(keyPath_);
     if (!key) return;
     std::wstring wide = base::Widen(text);
     // The byte count must include the terminating NUL, or readers that trust
@@ -91,7 +93,7 @@ void RegFile::SetString(const std::string& name, const std::string& text) {
 }
 
 std::optional<std::string> RegFile::GetBinary(const std::string& name) const {
-    base::UniqueHkey key = OpenKey(keyPath_);
+    base::UniqueHkey key = OpenToRead(keyPath_);
     if (!key) return std::nullopt;
     std::wstring wideName = base::Widen(name);
     // Another program may grow the value between asking its size and reading
@@ -113,7 +115,7 @@ std::optional<std::string> RegFile::GetBinary(const std::string& name) const {
 }
 
 void RegFile::SetBinary(const std::string& name, std::string_view bytes) {
-    base::UniqueHkey key = CreateKey(keyPath_);
+    base::UniqueHkey key = OpenToWrite(keyPath_);
     if (!key) return;
     RegSetValueExW(key.get(), base::Widen(name).c_str(), 0, REG_BINARY,
                    reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));

@@ -28,8 +28,8 @@ public:
     // Creates the key when it is missing. Reports nothing on failure.
     void SetDword(const std::string& name, uint32_t value);
     // Copies a REG_SZ or REG_EXPAND_SZ value (unexpanded) into buffer. buffer keeps its old content unless
-    // the result is Ok; a value longer than kMaxString is never half-copied.
-    ReadResult GetString(const std::string& name, std::string& buffer) const;
+    // the result is Ok; a value longer than maxChars is never half-copied.
+    ReadResult GetString(const std::string& name, std::string& buffer, size_t maxChars = kMaxString) const;
     // Whether text is short enough for GetString to read it back.
     static bool Fits(const std::string& text);
     // Stores REG_SZ with its terminating NUL; creates the key when missing.

@@ -1,5 +1,7 @@
 #include "tray/TrayIcon.h"
 
+#include <algorithm>
+
 #include "base/Error.h"
 #include "base/MessageWindow.h"
 #include "base/Text.h"
@@ -8,6 +10,16 @@ namespace {
 constexpr wchar_t kTrayClass[] = L"QuillbarrowTrayWindow";
 constexpr size_t kMaxHint = 64;  // shorter hints only; longer ones are ignored
 constexpr wchar_t kRestoreRequest[] = L"QuillbarrowRestoreRequest";
+
+// The first units of text that fit a field of N units with its NUL,
+// never half a surrogate pair.
+template <size_t N>
+void CopyCut(wchar_t (&field)[N], const std::wstring& text) {
+    size_t n = std::min(text.size(), N - 1);
+    if (n > 0 && n < text.size() && IS_HIGH_SURROGATE(text[n - 1])) --n;
+    text.copy(field, n);
+    field[n] = L'\0';
+}
 }  // namespace
 
 TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
@@ -18,6 +30,9 @@ TTrayIcon::TTrayIcon(HWND mainWindow) : mainWindow_(mainWindow) {
     window_ = base::CreateMessageWindow(kTrayClass, &TTrayIcon::WndProc, nullptr, this);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     restoreRequest_ = RegisterWindowMessageW(kRestoreRequest);
+    // A second start with other rights (elevated, or not) must still reach
+    // us: message filtering drops registered messages between the two.
+    ChangeWindowMessageFilterEx(window_.get(), restoreRequest_, MSGFLT_ALLOW, nullptr);
 
     // Shared, so not copied (a copy is another round trip): the picture until
     // an image of the list takes its place.
@@ -97,6 +112,18 @@ void TTrayIcon::SetHint(const std::string& hint) {
     Update();
 }
 
+bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!inShell_) return false;
+    // Only the balloon: the record itself keeps no NIF_INFO, or every later
+    // change of the picture would show the balloon again.
+    NOTIFYICONDATAW balloon = data_;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_WARNING;
+    CopyCut(balloon.szInfoTitle, base::Widen(title));
+    CopyCut(balloon.szInfo, base::Widen(text));
+    return shellNotify(NIM_MODIFY, balloon);
+}
+
 void TTrayIcon::Minimize() {
     minimized_ = true;
     ShowWindow(mainWindow_, SW_MINIMIZE);
@@ -109,7 +136,10 @@ void TTrayIcon::Minimize() {
 void TTrayIcon::Restore() {
     minimized_ = false;
     ShowWindow(mainWindow_, SW_RESTORE);
-    SetForegroundWindow(mainWindow_);
+    // While a box or a dialog is open, the main window is disabled and that
+    // one waits for the answer.
+    HWND popup = GetLastActivePopup(mainWindow_);
+    SetForegroundWindow(popup ? popup : mainWindow_);
     if (OnRestore) OnRestore();
 }
 

@@ -42,6 +42,11 @@ public:
     // Whether the shell holds our icon right now.
     bool InShell() const { return inShell_; }
 
+    // A balloon from the icon (Windows' notification), with the text cut to
+    // what the balloon holds. False when the icon is not in the notification
+    // area, or the shell refused.
+    bool ShowBalloon(const std::string& title, const std::string& text);
+
     void SetHint(const std::string& hint);
     const std::string& Hint() const { return hint_; }
     // From now on the picture is image IconIndex of the list.
@@ -63,6 +68,8 @@ public:
     std::function<void()> OnRestore;
 
     void Minimize();
+    // Brings the window back, or the window the user must answer first (a
+    // box, a dialog) while one is open over it.
     void Restore();
     void ShowMenu();
     // Sees the main window's messages before it handles them; returns true

@@ -155,16 +155,80 @@ int ComboBox::ItemIndex() const { return static_cast<int>(SendMessageW(hwnd_, CB
 void ComboBox::SetItemIndex(int index) { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 void ComboBox::OnCommand(int code) {
+    if (editable_) return OnEditableCommand(code);
     if (code == CBN_SELCHANGE) {
-        // The edit part takes the picked text only after this notification, so
-        // set it now: the handlers read the new text.
-        int index = ItemIndex();
-        if (editable_ && index >= 0) SetText(Item(index));
         if (onClick) onClick();
         if (onChange) onChange();
-    } else if (code == CBN_EDITCHANGE) {
-        if (onChange) onChange();
+    } else if (code == CBN_KILLFOCUS) {
+        if (onLeave) onLeave();
     }
+}
+
+bool ComboBox::Dropped() const { return SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
+
+void ComboBox::OnEditableCommand(int code) {
+    // The edit part takes an item's text only after each of these
+    // notifications, so the text is set here: the handlers read the new one.
+    const int index = code == CBN_SELENDOK || code == CBN_SELCHANGE ? ItemIndex() : -1;
+    const std::string item = index >= 0 ? Item(index) : std::string();
+    switch (code) {
+        case CBN_EDITCHANGE:
+            if (onChange) onChange();
+            break;
+        case CBN_DROPDOWN:
+            dropped_ = true;
+            textBeforeDrop_ = Text();
+            break;
+        case CBN_SELENDOK:
+            // Also sent for an arrow key in the closed box, ahead of its
+            // CBN_SELCHANGE; only with the list down is it a pick.
+            if (!Dropped() || index < 0) break;
+            dropped_ = false;
+            SetText(item);
+            if (onPick) onPick();
+            break;
+        case CBN_SELENDCANCEL:
+            if (dropped_ && Text() != textBeforeDrop_) SetText(textBeforeDrop_);
+            dropped_ = false;
+            break;
+        case CBN_CLOSEUP: dropped_ = false; break;
+        case CBN_SELCHANGE:
+            // Moving through the dropped-down list is no edit. A click on an
+            // item ends with this after the list has closed, carrying the
+            // text just picked: no edit either.
+            if (Dropped() || index < 0 || item == Text()) break;
+            SetText(item);
+            if (onChange) onChange();
+            break;
+        case CBN_KILLFOCUS:
+            if (onLeave) onLeave();
+            break;
+    }
+}
+
+LRESULT CALLBACK ComboBox::EditSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR data) {
+    auto* self = reinterpret_cast<ComboBox*>(data);
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            // Without this the dialog navigation turns Enter into IDOK for the
+            // form (its default button), and the box never sees it. With the
+            // list down, Enter is the list's pick.
+            const auto* asked = reinterpret_cast<const MSG*>(lp);
+            if (self->onEnter && asked && asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN &&
+                !self->Dropped())
+                return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+            break;
+        }
+        case WM_KEYDOWN:
+            if (self->onEnter && wp == VK_RETURN && !self->Dropped()) {
+                base::Guarded([&] { self->onEnter(); });
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, EditSubclassProc, 2); break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 DWORD ComboBox::ExtraStyle(const ControlSpec&, const ControlSpec*) const {
@@ -218,6 +282,12 @@ void Remember(HWND plain) {
 
 void ComboBox::OnAdded(Form&, const ControlSpec& row) {
     editable_ = row.kind == Kind::DropDown;
+    if (editable_) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(hwnd_, &info) && info.hwndItem)
+            SetWindowSubclass(info.hwndItem, EditSubclassProc, 2, reinterpret_cast<DWORD_PTR>(this));
+    }
     for (const char* item : row.items) AddItem(item);
     if (itemNote)
         FitItemHeights();

@@ -128,8 +128,19 @@ struct ItemNote {
 
 class ComboBox : public Control {
 public:
-    std::function<void()> onChange;  // text edited or item picked by the user
-    std::function<void()> onClick;   // item picked by the user
+    std::function<void()> onClick;  // item picked by the user
+    // A box that can be typed into tells apart what the user does to its text:
+    // an edit (a key typed, or an arrow key stepping to another item while the
+    // list is closed), a pick from the dropped-down list (stepping through it
+    // with the arrow keys is none until the pick), Enter in the closed box,
+    // and the focus leaving the box. Esc or a click elsewhere while the list
+    // is down puts back the text it had before. A list that cannot be typed
+    // into calls onChange with onClick. Without onEnter, Enter is the form's
+    // as in any other control.
+    std::function<void()> onChange;
+    std::function<void()> onPick;
+    std::function<void()> onEnter;
+    std::function<void()> onLeave;
     // Set before the form creates the control: the list then draws its items
     // itself, each with its note. The items keep their strings, so reading
     // them back, typing and screen readers see the same texts as without.
@@ -156,6 +167,13 @@ protected:
 
 private:
     void FitItemHeights();
+    void OnEditableCommand(int code);
+    static LRESULT CALLBACK EditSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool Dropped() const;
+    // The text when the list last dropped down; put back when it closes
+    // without a pick.
+    std::string textBeforeDrop_;
+    bool dropped_ = false;
 
 public:
     // Replaces every item, painting once however many there are.

@@ -4,14 +4,37 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/MainWindow.h"
 #include "settings/IniFile.h"
 #include "settings/RegFile.h"
+#include "support/ErrorBoxes.h"
+#include "support/LockHolder.h"
 #include "support/Scratch.h"
 #include "base/MessageLoop.h"
+
+// Runs fn every `ms` while a command waits (a fetch pumps the thread's timers).
+class During {
+public:
+    During(UINT ms, std::function<void()> fn) : fn_(std::move(fn)) {
+        current_ = this;
+        id_ = SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (current_) current_->fn_();
+        });
+    }
+    ~During() {
+        KillTimer(nullptr, id_);
+        current_ = nullptr;
+    }
+
+private:
+    static inline During* current_ = nullptr;
+    std::function<void()> fn_;
+    UINT_PTR id_;
+};
 
 class AppTest : public ::testing::Test {
 protected:
@@ -19,6 +42,11 @@ protected:
     scratch::RegistryKey key;
 
     std::string IniPath() const { return folder / "Quillbarrow.ini"; }
+    std::string ProxyServer() const {
+        std::string s;
+        Reg().GetString("ProxyServer", s);
+        return s;
+    }
     IniFile Ini() const { return IniFile(IniPath()); }
     RegFile Reg() const { return RegFile(key.Path()); }
 
@@ -54,6 +82,40 @@ protected:
         DWORD end = GetTickCount() + ms;
         while (static_cast<LONG>(end - GetTickCount()) > 0) base::WaitForMessages(end - GetTickCount());
     }
+    // Pumps messages until done() holds; false after ms (a bound that only a
+    // hang reaches).
+    static bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start >= ms) return false;
+            base::WaitForMessages(50);
+        }
+        return true;
+    }
+
+    // The edit field of an editable drop-down list.
+    static HWND EditOf(const ui::ComboBox& combo) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(combo.Handle(), &info);
+        return info.hwndItem;
+    }
+    // Keys typed into it: each character makes the box tell its parent CBN_EDITCHANGE.
+    static void Type(const ui::ComboBox& combo, const std::wstring& text) {
+        for (wchar_t c : text) SendMessageW(EditOf(combo), WM_CHAR, c, 1);
+    }
+    // A click on an item of the dropped-down list, as the user picks one.
+    static void PickFromList(const ui::ComboBox& combo, int index) {
+        SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(combo.Handle(), &info);
+        RECT r{};
+        SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+        PostMessageW(info.hwndList, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+        base::ProcessMessages();
+    }
 
     // Removes the WM_QUIT a closed main window posts, so later tests start clean.
     static void DrainQuit() {
@@ -71,6 +133,19 @@ protected:
         DrainQuit();
     }
 
+    // Firefox selected, prefs.js holding prefsText, and the profile's lock
+    // held as a running Firefox holds it; the notices so far forgotten.
+    void RunFirefox(const std::string& prefsText) {
+        prefs = scratch::MakeFirefoxProfile(folder / "AppData");
+        scratch::WriteBytes(prefs, prefsText);
+        Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+        firefox = std::make_unique<scratch::LockHolder>(prefs.substr(0, prefs.rfind('\\')) + "\\parent.lock");
+        ASSERT_TRUE(firefox->Holding());
+        testing_support::Notices().clear();
+    }
+
     std::unique_ptr<TfrmMain> form;
     bool checkListedProxies = false;
+    std::string prefs;
+    std::unique_ptr<scratch::LockHolder> firefox;
 };

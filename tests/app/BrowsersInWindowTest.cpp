@@ -137,6 +137,7 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(scratch::ReadBytes(prefs), original);
     EXPECT_FALSE(scratch::Exists(lock));
+    base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
 
     {
@@ -147,10 +148,11 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
             [&] { f.PopupMenu.ClickItem(f.PM_Direct); },
             [&] { SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0); },
             [&] { SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0); },
-            [&] { Pick(f, f.cmbProxyList, 0); },
+            [&] { PickFromList(f.cmbProxyList, 0); },
         };
         for (size_t i = 0; i < std::size(commands); ++i) {
             commands[i]();
+            base::ProcessMessages();  // the notice opens once the command is done
             ASSERT_EQ(notices.size(), i + 1) << "command " << i;
             EXPECT_EQ(notices[i].owner, f.Handle());
             EXPECT_NE(notices[i].text.find("Close Firefox"), std::string::npos);
@@ -164,6 +166,7 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
         Pick(f, f.cmbBrowser, 0);
         Pick(f, f.cmbBrowser, 2);
         CloseByCloseBox();
+        base::ProcessMessages();
         EXPECT_EQ(notices.size(), std::size(commands));
         EXPECT_EQ(scratch::ReadBytes(prefs), original);
     }
@@ -173,6 +176,7 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     notices.clear();
     SendMessageW(Start().cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(scratch::ReadBytes(prefs), direct);
+    base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
     const FILETIME lockTimeAfter = WrittenAt(lock);
     EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
@@ -227,6 +231,7 @@ TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
     Pick(f, f.cmbBrowser, 2);
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
+    base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(scratch::ReadBytes(prefs), original);
 
@@ -236,6 +241,7 @@ TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
     EXPECT_FALSE(scratch::Exists(userJs));
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    base::ProcessMessages();
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
     // On again: written at once into the profile now in use, whichever browser is selected.
@@ -244,6 +250,7 @@ TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
     Ini().WriteString("FIREFOX", "INIFILE", folder / "Other\\prefs.js");
     f.SetFirefoxFollowsWindows(true);
     EXPECT_EQ(scratch::ReadBytes(folder / "Other\\user.js"), kOurs);
+    base::ProcessMessages();
     EXPECT_EQ(notices.size(), 1u);
 }
 
@@ -257,12 +264,14 @@ TEST_F(BrowsersInWindow, FirefoxThatCannotFollowIsToldOncePerRunAndStillSwitched
     notices.clear();
     TfrmMain& f = Start();
     f.SetFirefoxFollowsWindows(true);
+    base::ProcessMessages();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].text.find("cannot be set to follow the Windows proxy settings"), std::string::npos);
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    base::ProcessMessages();
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(scratch::ReadBytes(userJs), "user_pref(\"a\", 1);\r\n");
     scratch::SetReadOnly(userJs, false);
@@ -278,11 +287,13 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     TfrmMain& f = Start();
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Microsoft Edge");
     EXPECT_EQ(f.cmbBrowser.Text(), "Microsoft Edge");
+    base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
 
     Pick(f, f.cmbBrowser, 4);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
     EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
+    base::ProcessMessages();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].owner, f.Handle());
     EXPECT_EQ(
@@ -294,6 +305,7 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
             "\nIf it is installed elsewhere, give its path in the Setting dialog.");
     Ini().WriteString("FIREFOX", "PATH", folder / "no-such\\firefox.exe");
     Pick(f, f.cmbBrowser, 2);
+    base::ProcessMessages();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[1].text.find("\n- " + folder / "no-such\\firefox.exe (the path in the settings)\n"),
               std::string::npos);
@@ -305,5 +317,29 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
     EXPECT_EQ(f.Launcher->ProgramPath(1), chrome);
     EXPECT_EQ(Ini().ReadString("CHROME", "PATH", "<absent>"), "<absent>");
+    base::ProcessMessages();
     EXPECT_EQ(notices.size(), 2u);
+}
+
+// While Firefox runs, ending the program by closing it or with the session
+// applies no termination choice and says nothing, and the window is gone at once.
+TEST_F(BrowsersInWindow, TerminationWhileFirefoxRunsWritesAndShowsNothing) {
+    const std::string original =
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.type\", 1);\n";
+    RunFirefox(original);
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    for (int choice : {1, 2}) {  // direct, the default proxy
+        for (UINT end : {WM_CLOSE, WM_ENDSESSION}) {
+            SCOPED_TRACE(std::to_string(choice) + (end == WM_CLOSE ? " closed" : " session end"));
+            Ini().WriteInteger("TERMINAL", "OPTION", choice);
+            HWND hwnd = Start().Handle();
+            SendMessageW(hwnd, end, end == WM_ENDSESSION, 0);
+            EXPECT_FALSE(IsWindow(hwnd));
+            base::ProcessMessages();
+            EXPECT_TRUE(testing_support::Notices().empty());
+            EXPECT_EQ(scratch::ReadBytes(prefs), original);
+            form.reset();
+            DrainQuit();
+        }
+    }
 }

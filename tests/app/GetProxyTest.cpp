@@ -24,26 +24,6 @@ const char kListPage[] =
 // The Shift-JIS credentials page: "ID：guest<br>パスワード：同じ<br>" in bytes.
 const std::string kCredentialsPage = "<html>ID\x81\x46guest7<br>PW\x81\x46secret9<br></html>";
 
-// Runs fn every `ms` while the fetch waits (timers are pumped by its waits).
-class During {
-public:
-    During(UINT ms, std::function<void()> fn) : fn_(std::move(fn)) {
-        current_ = this;
-        id_ = SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (current_) current_->fn_();
-        });
-    }
-    ~During() {
-        KillTimer(nullptr, id_);
-        current_ = nullptr;
-    }
-
-private:
-    static inline During* current_ = nullptr;
-    std::function<void()> fn_;
-    UINT_PTR id_;
-};
-
 class GetProxy : public AppTest {
 protected:
     void UseServer(const LoopbackServer& server) {

@@ -16,6 +16,8 @@ std::string Hex(const char* text) {
 }
 
 const std::string kZeros32(32, '\0');
+// What an unreadable value becomes when the plain values say direct and hold nothing.
+const std::string kNewDirect = Hex("46000000 01000000 09000000 00000000 00000000 00000000") + kZeros32;
 
 }  // namespace
 
@@ -30,12 +32,12 @@ TEST(ConnectionSettings, FollowsThePlainValuesAndKeepsTheRest) {
         {"missing: a new value",
          std::nullopt,
          {true, "127.0.0.1:3128", "<local>", ""},
-         Hex("46000000 01000000 03000000 0E000000") + "127.0.0.1:3128" + Hex("07000000") + "<local>" +
+         Hex("46000000 01000000 0B000000 0E000000") + "127.0.0.1:3128" + Hex("07000000") + "<local>" +
              Hex("00000000") + kZeros32},
         {"missing, direct, with a script",
          std::nullopt,
          {false, "a:1", "", "http://c/p.pac"},
-         Hex("46000000 01000000 05000000 03000000") + "a:1" + Hex("00000000 0E000000") + "http://c/p.pac" +
+         Hex("46000000 01000000 0D000000 03000000") + "a:1" + Hex("00000000 0E000000") + "http://c/p.pac" +
              kZeros32},
         {"every field kept but the proxy flag and server",
          Hex("46000000 07000000 0D000000 05000000") + "old:1" + Hex("07000000") + "*.local" +
@@ -63,18 +65,26 @@ TEST(ConnectionSettings, FollowsThePlainValuesAndKeepsTheRest) {
          Hex("46000000 01000000 01000000 03000000") + "f:1" + Hex("00000000 00000000"),
          {true, std::nullopt, "", ""},
          Hex("46000000 02000000 03000000 03000000") + "f:1" + Hex("00000000 00000000")},
+        {"missing, direct: auto-detect on, as Windows makes it",
+         std::nullopt,
+         {false, "", "", ""},
+         kNewDirect},
         {"5 bytes",
          Hex("46000000 01"),
          {false, "g:1", "", ""},
-         Hex("46000000 01000000 01000000 03000000") + "g:1" + Hex("00000000 00000000") + kZeros32},
+         Hex("46000000 01000000 09000000 03000000") + "g:1" + Hex("00000000 00000000") + kZeros32},
+        // One to three bytes where the flags should be: no number to read.
+        {"9 bytes", Hex("46000000 07000000 0B"), {false, "", "", ""}, kNewDirect},
+        {"10 bytes", Hex("46000000 07000000 0B00"), {false, "", "", ""}, kNewDirect},
+        {"11 bytes", Hex("46000000 07000000 0B0000"), {false, "", "", ""}, kNewDirect},
         {"proxy length FFFFFFFF",
          Hex("46000000 01000000 03000000 FFFFFFFF") + "h:1",
          {false, "", "", ""},
-         Hex("46000000 01000000 01000000 00000000 00000000 00000000") + kZeros32},
+         kNewDirect},
         {"script length past the end",
          Hex("46000000 01000000 03000000 00000000 00000000 FFFFFFFF"),
          {false, "", "", ""},
-         Hex("46000000 01000000 01000000 00000000 00000000 00000000") + kZeros32},
+         kNewDirect},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FollowPlainValues(c.stored, c.plain), c.after) << c.what;

@@ -101,6 +101,9 @@ TEST_F(FirefoxProfileFixture, NoFileOutsideAnExistingProfileFolder) {
                         "[Install1]\r\nDefault=Profiles/gone\r\n[Profile0]\r\nPath=Profiles/missing\r\n");
     FireFox adapter = Make();
     EXPECT_EQ(adapter.PrefsPath(), firefox + "\\Profiles\\missing\\prefs.js");
+    // Only a lock held without sharing means a running Firefox; a folder that
+    // is not there holds none.
+    EXPECT_FALSE(adapter.InUse());
     adapter.SetServer("192.0.2.5:80");
     adapter.SetEnabled(1);
     EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\missing"));

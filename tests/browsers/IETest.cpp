@@ -203,23 +203,28 @@ TEST(Proxy, LongAddressIsCutToTheProxyField) {
 
 // The binary value's fields after Use Proxy, then after a new address and Direct.
 TEST(IE, ConnectionSettingsFollowEverySwitchAndThePlainValuesStayAsTheyWere) {
+    // Longer than any other text value may be, and still taken whole.
+    const std::string longBypass = "*.example;" + std::string(4000, 'b');
     struct Case {
         const char* what;
         DWORD type;  // REG_NONE: no value at all
         std::string before;
+        std::string proxyOverride;
         uint32_t counter, flags;
-        const char* bypass;
+        std::string bypass;
     } cases[] = {
-        {"missing", REG_NONE, "", 1, 3, "<local>"},
-        {"text", REG_SZ, "a", 1, 3, "<local>"},
+        {"missing", REG_NONE, "", "<local>", 1, 11, "<local>"},
+        {"text", REG_SZ, "a", "<local>", 1, 11, "<local>"},
+        {"missing, long bypass list", REG_NONE, "", longBypass, 1, 11, longBypass},
         {"wraps", REG_BINARY,
-         std::string("\x46\0\0\0\xFF\xFF\xFF\xFF\x09\0\0\0\0\0\0\0\x02\0\0\0*.\0\0\0\0", 26), 0, 11, "*."},
+         std::string("\x46\0\0\0\xFF\xFF\xFF\xFF\x09\0\0\0\0\0\0\0\x02\0\0\0*.\0\0\0\0", 26), "<local>", 0,
+         11, "*."},
     };
     for (const Case& c : cases) {
         scratch::RegistryKey key;
         RegFile plain(key.Path()), connections(key.Path() + "\\Connections");
         plain.SetString("ProxyServer", "ftp=192.0.2.1:21;http=192.0.2.2:80");
-        plain.SetString("ProxyOverride", "<local>");
+        plain.SetString("ProxyOverride", c.proxyOverride);
         if (c.type == REG_SZ) connections.SetString("DefaultConnectionSettings", c.before);
         if (c.type == REG_BINARY) connections.SetBinary("DefaultConnectionSettings", c.before);
         IE ie(key.Path());

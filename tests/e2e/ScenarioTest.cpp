@@ -389,7 +389,7 @@ TEST_F(Scenario, AUserSession) {
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }, kStepMs));
 
     // --- Chrome: Internet Explorer's settings; Firefox is left as it was
-    // (Keep Current). A typed address goes to the registry as it is typed.
+    // (Keep Current). A typed address goes to the registry once typing pauses.
     Type(m.browsers, L"G");
     ASSERT_TRUE(WaitFor([&] { return TextOf(w) == L"Quillbarrow2012 for Google Chrome"; }, kStepMs))
         << Narrow(TextOf(w));

@@ -3,6 +3,7 @@
 // ends with 0 and leaves no window, icon or settings file; a start after the
 // first has died works as usual.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -70,4 +71,29 @@ TEST(SecondStart, BringsTheRunningWindowBackAndEnds) {
     ASSERT_TRUE(v);
     PostMessageW(v, WM_CLOSE, 0, 0);
     EXPECT_EQ(again.ExitCode(), 0u);
+}
+
+// A running copy that cannot be reached (here: only its mutex, held by this
+// process, under the user's SID): the second start says so in one box and
+// ends with 0.
+TEST(SecondStart, ThatCannotReachTheRunningCopySaysSo) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    BYTE user[256];
+    DWORD size = sizeof user;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, size, &size));
+    CloseHandle(token);
+    wchar_t* sid = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, (std::wstring(L"Local\\Quillbarrow.") + sid).c_str());
+    LocalFree(sid);
+
+    ProgramCopy second(CopyProgramTo("unreachable"));
+    HWND box = WaitTopLevelExactly(second.pi.dwProcessId, L"Quillbarrow", kMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(ClassOf(box), L"#32770");
+    EXPECT_FALSE(FindTopLevel(second.pi.dwProcessId, L"Quillbarrow2012"));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.ExitCode(), 0u);
+    CloseHandle(mutex);
 }

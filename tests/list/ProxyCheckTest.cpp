@@ -139,6 +139,24 @@ TEST(ProxyCheck, ALongListLetsTheQueueEmptyBetweenRounds) {
     EXPECT_LT(atFirstTick, 300) << "the queue never emptied while the check ran";
 }
 
+// Seventeen names ahead of a number: the sixteen lookup places are taken, the
+// seventeenth name waits aside, the number is asked at once, and every name
+// is asked once a place is free, each result at its own entry.
+TEST(ProxyCheck, ANameWaitingForALookupDoesNotHoldUpTheNumbersBehindIt) {
+    StandInProxy answers(Kind::Answers);
+    const std::string refused = "127.0.0.1:" + std::to_string(qbtest::LoopbackServer::UnusedPort());
+    std::vector<std::string> entries(17, "localhost:" + std::to_string(answers.Port()));
+    entries.push_back(refused);
+    entries.push_back(entries[0]);
+    ProxyCheck check;
+    check.Start(entries, kRequest, 10000, probe::ListSource::Local);
+    EXPECT_NE(check.ResultOf(17).openedAt, 0u);
+    ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 30000));
+    for (int i = 0; i < 19; ++i)
+        EXPECT_EQ(check.ResultOf(i).outcome, i == 17 ? Outcome::Refused : Outcome::Answered) << i;
+    EXPECT_EQ(answers.Accepted(), 18);
+}
+
 TEST(ProxyCheck, LookupsCutShortStartNothingWhenTheyComeBack) {
     StandInProxy answers(Kind::Answers);
     const std::vector<std::string> byName = {"localhost:" + std::to_string(answers.Port())};

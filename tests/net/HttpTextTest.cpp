@@ -46,7 +46,9 @@ TEST(StrToInt, AcceptsOnlyAWholeDecimalInteger) {
     EXPECT_EQ(StrToInt("-5"), -5);
     EXPECT_EQ(StrToInt("+7"), 7);
     EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
-    for (const char* bad : {"", "8a", " 80", "80 ", "2147483648", "+", "0x10"}) {
+    // 2^64 + 5: twenty digits that a reader without a bound wraps around to 5.
+    for (const char* bad : {"", "8a", " 80", "80 ", "2147483648", "+", "0x10", "18446744073709551621",
+                            "-18446744073709551621", "99999999999999999999999"}) {
         EXPECT_THROW(StrToInt(bad), EConvertError) << bad;
     }
     try {
@@ -210,6 +212,7 @@ TEST(StatusCodeOf, ReadsTheSecondField) {
     EXPECT_EQ(StatusCodeOf("HTTP/1.0  200 OK\r\n"), 0);  // two blanks: the field is empty
     EXPECT_EQ(StatusCodeOf("<html>hello</html>\n"), 0);
     EXPECT_EQ(StatusCodeOf("HTTP/1.0 99999 Big\r\n"), 0);
+    EXPECT_EQ(StatusCodeOf("HTTP/1.0 18446744073709551816 OK\r\n"), 0);  // 2^64 + 200
     EXPECT_EQ(StatusCodeOf("HTTP/1.0 -32768 Low\r\n"), -32768);
     EXPECT_EQ(StatusCodeOf("HTTP/1.0 -32769 Low\r\n"), 0);
     EXPECT_EQ(StatusCodeOf(""), 0);

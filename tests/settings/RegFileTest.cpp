@@ -161,7 +161,9 @@ TEST(RegFile, WrongTypesReadAsNothing) {
     EXPECT_EQ(reg.GetDword("Binary"), 0u);
 }
 
-TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
+// A key that policy makes read-only: reads ask only to read, so they see the
+// values; a write is refused in silence.
+TEST(RegFile, ReadOnlyKeyIsReadAndRefusesWrites) {
     scratch::RegistryKey key;
     RegFile reg(key.Path());
     reg.SetDword("ProxyEnable", 1);
@@ -176,11 +178,13 @@ TEST(RegFile, KeyWithoutFullAccessReadsAsNothing) {
     ASSERT_EQ(RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
     LocalFree(readOnly);
 
-    EXPECT_EQ(reg.GetDword("ProxyEnable"), 0u);
-    std::string buffer = "kept";
-    EXPECT_NE(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
-    EXPECT_EQ(buffer, "kept");
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 1u);
+    std::string buffer;
+    EXPECT_EQ(reg.GetString("ProxyServer", buffer), RegFile::ReadResult::Ok);
+    EXPECT_EQ(buffer, "192.0.2.2:80");
     reg.SetString("ProxyServer", "192.0.2.9:81");
+    reg.SetDword("ProxyEnable", 0);
+    EXPECT_EQ(reg.GetDword("ProxyEnable"), 1u);
 
     // Give the access back so that the scratch key can be deleted.
     PSECURITY_DESCRIPTOR full = nullptr;

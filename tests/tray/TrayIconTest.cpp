@@ -157,3 +157,43 @@ TEST_F(TrayTest, AddFailureIsAnErrorButShowWhenPossibleNeverThrows) {
     SendMessageW(tray.Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_FALSE(tray.InShell());
 }
+
+// The balloon says only itself: its text cut to the 255 units the balloon
+// holds (never half a pair), and no later change of the picture shows it again.
+TEST_F(TrayTest, BalloonIsCutToFitAndShownOnce) {
+    static std::vector<NOTIFYICONDATAW> calls;  // the tray's destructor still notifies
+    calls.clear();
+    tray.shellNotify = [](DWORD action, const NOTIFYICONDATAW& data) {
+        if (action == NIM_MODIFY) calls.push_back(data);
+        return true;
+    };
+    EXPECT_FALSE(tray.ShowBalloon("Quillbarrow", "not in the notification area yet"));
+    tray.ShowWhenPossible();
+    EXPECT_TRUE(tray.ShowBalloon("Quillbarrow", std::string(300, 'a')));
+    EXPECT_TRUE(
+        tray.ShowBalloon(std::string(70, 't'), std::string(254, 'b') + "\xF0\x9F\x98\x80"));  // U+1F600
+    tray.SetIconIndex(3);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::wstring(calls[0].szInfoTitle), L"Quillbarrow");
+    EXPECT_EQ(std::wstring(calls[0].szInfo), std::wstring(255, L'a'));
+    EXPECT_EQ(std::wstring(calls[1].szInfoTitle), std::wstring(63, L't'));
+    EXPECT_EQ(std::wstring(calls[1].szInfo), std::wstring(254, L'b'));
+    EXPECT_EQ(calls[2].uFlags & NIF_INFO, 0u);
+}
+
+// While a box or a dialog is open over the disabled window, a click on the
+// icon brings that one forward.
+TEST_F(TrayTest, RestoreBringsForwardTheWindowToAnswer) {
+    base::UniqueHwnd box(CreateWindowExW(0, L"STATIC", L"box", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                         window.Handle(), nullptr, nullptr, nullptr));
+    SetForegroundWindow(box.get());
+    EnableWindow(window.Handle(), FALSE);
+    base::UniqueHwnd other(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50,
+                                           nullptr, nullptr, nullptr, nullptr));
+    SetForegroundWindow(other.get());
+    ASSERT_EQ(GetActiveWindow(), other.get());
+    Callback(WM_LBUTTONUP);
+    EXPECT_EQ(GetActiveWindow(), box.get());
+    EnableWindow(window.Handle(), TRUE);
+}

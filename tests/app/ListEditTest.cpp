@@ -1,0 +1,161 @@
+// An address typed into the proxy list reaches the browser once: when the
+// user pauses, presses Enter, picks an entry or leaves the box, or before any
+// command that acts on the browser or the settings.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/AppFixture.h"
+#include "browsers/ConnectionSettings.h"
+
+namespace {
+
+class ListEdit : public AppTest {
+protected:
+    // Moves on by one with every write to the browser's settings.
+    uint32_t WriteCount() const {
+        auto stored = RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings");
+        auto parsed = ParseConnectionSettings(stored.value_or(""));
+        return parsed ? parsed->counter : 0;
+    }
+};
+
+// A button's command without the click's move of the focus, which would
+// apply the edit by itself.
+void Command(TfrmMain& f, const ui::Button& button) {
+    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(button.Id(), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button.Handle()));
+}
+
+}  // namespace
+
+TEST_F(ListEdit, ATypedAddressIsWrittenOnceWhenTheEditEnds) {
+    struct Row {
+        const char* what;
+        std::function<void(TfrmMain&)> act;
+        const char* server;
+        uint32_t enabled, writes;
+        const char* storedDefault;
+    } rows[] = {
+        {"the pause", [](TfrmMain& f) { PumpUntil([&] { return !f.EditWaiting(); }); }, "192.0.2.9:3128", 0,
+         1, "192.0.2.62:8062"},
+        {"Enter",
+         [](TfrmMain& f) {
+             PostMessageW(EditOf(f.cmbProxyList), WM_KEYDOWN, VK_RETURN, 1);
+             base::ProcessMessages();
+         },
+         "192.0.2.9:3128", 0, 1, "192.0.2.62:8062"},
+        {"the focus leaving", [](TfrmMain& f) { SetFocus(f.cmdSetting.Handle()); }, "192.0.2.9:3128", 0, 1,
+         "192.0.2.62:8062"},
+        {"a pick", [](TfrmMain& f) { PickFromList(f.cmbProxyList, 0); }, "192.0.2.2:3128", 0, 1,
+         "192.0.2.62:8062"},
+        // Every command applies the edit first, then does its own work.
+        {"Use Proxy", [](TfrmMain& f) { Command(f, f.cmdUseProxy); }, "192.0.2.9:3128", 1, 2,
+         "192.0.2.62:8062"},
+        {"the tray's Use Proxy", [](TfrmMain& f) { f.PopupMenu.ClickItem(f.PM_UseProxy); }, "192.0.2.9:3128",
+         1, 2, "192.0.2.62:8062"},
+        {"Set Default", [](TfrmMain& f) { Command(f, f.cmdSetDefault); }, "192.0.2.9:3128", 0, 1,
+         "192.0.2.9:3128"},
+        {"Use Default", [](TfrmMain& f) { Command(f, f.cmdUseDefault); }, "192.0.2.62:8062", 0, 2,
+         "192.0.2.62:8062"},
+        {"Get Proxy", [](TfrmMain& f) { Command(f, f.cmdGetList); }, "192.0.2.9:3128", 0, 1,
+         "192.0.2.62:8062"},
+        // The edit goes to the browser being left, then its termination choice.
+        {"another browser",
+         [](TfrmMain& f) {
+             f.cmbBrowser.SetItemIndex(1);
+             SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
+         },
+         "192.0.2.62:8062", 1, 3, "192.0.2.62:8062"},
+        {"closing", [](TfrmMain& f) { SendMessageW(f.Handle(), WM_CLOSE, 0, 0); }, "192.0.2.62:8062", 1, 3,
+         "192.0.2.62:8062"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Reg().SetString("ProxyServer", "192.0.2.1:80");
+        Reg().SetDword("ProxyEnable", 0);
+        IniFile ini = Ini();
+        ini.WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+        ini.WriteInteger("TERMINAL", "OPTION", 2);
+        ini.WriteInteger("SERVER", "TYPE", 5);  // Get Proxy fails before it connects
+        ini.WriteString("CHROME", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
+        TfrmMain& f = Start();
+        f.cmbProxyList.AddItem("192.0.2.2:3128");
+        SetFocus(EditOf(f.cmbProxyList));
+        SendMessageW(EditOf(f.cmbProxyList), EM_SETSEL, 0, -1);
+        const uint32_t before = WriteCount();
+        Type(f.cmbProxyList, L"192.0.2.9:3128");
+        EXPECT_TRUE(f.EditWaiting());
+        EXPECT_EQ(ProxyServer(), "192.0.2.1:80");
+
+        row.act(f);
+        EXPECT_FALSE(f.EditWaiting());
+        EXPECT_EQ(ProxyServer(), row.server);
+        EXPECT_EQ(Reg().GetDword("ProxyEnable"), row.enabled);
+        EXPECT_EQ(WriteCount() - before, row.writes);
+        EXPECT_EQ(Ini().ReadString("URL", "DEFAULT", ""), row.storedDefault);
+        form.reset();
+        DrainQuit();
+    }
+}
+
+// Arrow keys: through the dropped-down list they write nothing until the
+// pick, and Esc puts the text back; in the closed box each step is an edit.
+TEST_F(ListEdit, ArrowKeysInTheListWriteOnlyThePick) {
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    TfrmMain& f = Start();
+    for (const char* item : {"192.0.2.2:3128", "192.0.2.3:8080", "192.0.2.4:80"})
+        f.cmbProxyList.AddItem(item);
+    HWND edit = EditOf(f.cmbProxyList);
+    SetFocus(edit);
+    auto key = [&](UINT vk) {
+        PostMessageW(edit, WM_KEYDOWN, vk, 1);
+        base::ProcessMessages();
+    };
+    SendMessageW(f.cmbProxyList.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    key(VK_DOWN);
+    key(VK_DOWN);
+    EXPECT_FALSE(f.EditWaiting());
+    key(VK_ESCAPE);
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.1:80");
+    EXPECT_FALSE(f.EditWaiting());
+
+    const uint32_t before = WriteCount();
+    SendMessageW(f.cmbProxyList.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    key(VK_DOWN);
+    key(VK_DOWN);
+    EXPECT_EQ(ProxyServer(), "192.0.2.1:80");
+    key(VK_RETURN);
+    EXPECT_EQ(ProxyServer(), "192.0.2.3:8080");
+    EXPECT_EQ(WriteCount() - before, 1u);
+
+    key(VK_DOWN);
+    EXPECT_TRUE(f.EditWaiting());
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.4:80");
+    EXPECT_EQ(ProxyServer(), "192.0.2.3:8080");
+}
+
+// While Firefox runs, what is typed stays in the box, the status bar shows
+// what prefs.js holds, and each edit (not each key) is told once.
+TEST_F(ListEdit, WhileFirefoxRunsTypingKeepsTheTextAndTellsOncePerEdit) {
+    const std::string original =
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", 3128);\n"
+        "user_pref(\"network.proxy.type\", 1);\n";
+    RunFirefox(original);
+    auto& notices = testing_support::Notices();
+    TfrmMain& f = Start();
+    SetFocus(EditOf(f.cmbProxyList));
+    SendMessageW(EditOf(f.cmbProxyList), EM_SETSEL, 0, -1);
+    Type(f.cmbProxyList, L"192.0.2.9:3128");
+    ASSERT_TRUE(PumpUntil([&] { return !notices.empty(); }));
+    base::ProcessMessages();
+    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.9:3128");
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+    EXPECT_EQ(scratch::ReadBytes(prefs), original);
+
+    Type(f.cmbProxyList, L"0");
+    ASSERT_TRUE(PumpUntil([&] { return notices.size() == 2; }));
+    EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.9:31280");
+}

@@ -1,0 +1,71 @@
+// What the main window has to tell opens once the command is done, and where
+// the user can see it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/AppFixture.h"
+#include "base/Notice.h"
+#include "list/ProxyCheck.h"
+#include "support/LoopbackServer.h"
+#include "support/StandInProxy.h"
+
+using qbtest::HttpResponse;
+using qbtest::LoopbackServer;
+using qbtest::Reply;
+
+using Notices = AppTest;
+
+// Get Proxy writes its first entry inside the fetch; the notice waits until
+// the command has given the button back and started the check.
+TEST_F(Notices, GetProxyTellsOnceItIsDone) {
+    RunFirefox("");
+    checkListedProxies = true;
+    qbtest::StandInProxy silent(qbtest::StandInProxy::Kind::Silent);
+    LoopbackServer list({Reply().Send(HttpResponse(
+        "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">" + silent.Entry() + "</a><!-- end -->"))});
+    Ini().WriteString("URL", "ANONYMOUS", "127.0.0.1:" + std::to_string(list.Port()) + "/pla5.html");
+    static TfrmMain* f;
+    static std::vector<std::string> seen;
+    seen.clear();
+    base::SetNoticeHook([](HWND, const std::string&) {
+        seen.push_back(std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
+                       (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
+                       (f->ListCheck && f->ListCheck->Running() ? " checking" : " not checking"));
+    });
+    f = &Start();
+    SendMessageW(f->cmdGetList.Handle(), BM_CLICK, 0, 0);
+    base::ProcessMessages();
+    testing_support::InstallErrorBoxRecorder();
+    EXPECT_EQ(seen, std::vector<std::string>{"enabled enabled checking"});
+}
+
+// Hidden in the notification area the window has no taskbar button: the
+// icon tells it in a balloon, and no box opens.
+TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
+    RunFirefox("");
+    static std::vector<NOTIFYICONDATAW> calls;
+    calls.clear();
+    form = std::make_unique<TfrmMain>(Options());
+    form->Tray->shellNotify = [](DWORD action, const NOTIFYICONDATAW& data) {
+        if (action == NIM_MODIFY && (data.uFlags & NIF_INFO)) calls.push_back(data);
+        return true;
+    };
+    form->Show();
+    SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_FALSE(IsWindowVisible(form->Handle()));
+    form->PopupMenu.ClickItem(form->PM_UseProxy);
+    base::ProcessMessages();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::wstring(calls[0].szInfoTitle), L"Quillbarrow");
+    EXPECT_EQ(std::wstring(calls[0].szInfo).substr(0, 16), L"Firefox is open.");
+    EXPECT_TRUE(testing_support::Notices().empty());
+
+    // Shown again, the window has its box.
+    form->PopupMenu.ClickItem(form->PM_Open);
+    form->PopupMenu.ClickItem(form->PM_UseProxy);
+    base::ProcessMessages();
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(testing_support::Notices().size(), 1u);
+}
