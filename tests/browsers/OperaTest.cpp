@@ -1,5 +1,3 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "browsers/Opera.h"
@@ -8,7 +6,6 @@
 #include "settings/IniFile.h"
 #include "settings/RegFile.h"
 #include "support/Scratch.h"
-#include "base/Text.h"
 
 namespace {
 
