@@ -202,8 +202,7 @@ TEST(ProxyWatch, TheSecondFailureInARowIsReportedOnceAndASuccessResetsTheCount) 
         [] {},
         [&] { watch.Stop(); },
     };
-    watch.onAnswer = [&](const std::string& from, const ProxyCheck::Result& result) {
-        EXPECT_EQ(from, address);
+    watch.onAnswer = [&](const std::string&, const ProxyCheck::Result& result) {
         heard.push_back(result.outcome);
         if (const uint64_t n = watch.Asks(); n <= std::size(next)) next[n - 1]();
     };
