@@ -33,10 +33,7 @@ TEST(Browse, ProgramPathsByKind) {
     const std::string chrome = folder / "Local\\Google\\Chrome\\Application\\chrome.exe";
     const std::string edge = folder / "PF\\Microsoft\\Edge\\Application\\msedge.exe";
     const std::string mine = folder / "mine\\chrome.exe";
-    for (const std::string& path : {chrome, edge, mine}) {
-        scratch::MakeFolders(path.substr(0, path.rfind('\\')));
-        scratch::WriteBytes(path, "MZ");
-    }
+    for (const std::string& path : {chrome, edge, mine}) scratch::PlaceStandInBrowser(path);
     EXPECT_EQ(browse.ProgramPath(1), chrome);
     EXPECT_EQ(browse.CommandLine(4, "a"), "\"" + edge + "\" a");
     settings.WriteString("CHROME", "PATH", mine);

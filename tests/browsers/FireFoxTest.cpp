@@ -106,6 +106,7 @@ TEST_F(FirefoxProfileFixture, NoFileOutsideAnExistingProfileFolder) {
     EXPECT_FALSE(adapter.InUse());
     adapter.SetServer("192.0.2.5:80");
     adapter.SetEnabled(1);
+    EXPECT_FALSE(adapter.FollowWindows(true));  // no user.js there
     EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\missing"));
     EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\gone"));
     EXPECT_EQ(ProfileFileCount(), 0);
@@ -117,6 +118,7 @@ TEST_F(FirefoxProfileFixture, NoProfileMeansDirectAndNoFileTouched) {
     EXPECT_EQ(firefox.PrefsPath(), "");
     firefox.SetEnabled(1);
     firefox.SetServer("192.0.2.5:80");
+    EXPECT_FALSE(firefox.FollowWindows(true));
     EXPECT_EQ(firefox.GetEnabled(), 0);
     EXPECT_EQ(ProfileFileCount(), 0);
 }
@@ -292,21 +294,9 @@ TEST_F(FirefoxProfileFixture, UserJsThatCannotBeWrittenIsLeftAlone) {
     const std::string userJs = profile_ + "\\user.js";
     scratch::WriteBytes(userJs, kA + "\r\n");
     scratch::SetReadOnly(userJs, true);
-    FireFox adapter = Make();
-    EXPECT_FALSE(adapter.FollowWindows(true));
+    EXPECT_FALSE(Make().FollowWindows(true));
     EXPECT_EQ(scratch::ReadBytes(userJs), kA + "\r\n");
     scratch::SetReadOnly(userJs, false);
-
-    // A profile whose folder is missing gets no folder; no profile, no file.
-    const std::string firefox = appData_ / "Mozilla\\Firefox";
-    scratch::WriteBytes(firefox + "\\Profiles.ini", "[Profile0]\r\nPath=Profiles/missing\r\n");
-    adapter.FindPrefsFile();
-    EXPECT_FALSE(adapter.FollowWindows(true));
-    EXPECT_FALSE(scratch::Exists(firefox + "\\Profiles\\missing"));
-    scratch::WriteBytes(firefox + "\\Profiles.ini", "");
-    adapter.FindPrefsFile();
-    EXPECT_EQ(adapter.UserJsPath(), "");
-    EXPECT_FALSE(adapter.FollowWindows(true));
 }
 
 TEST_F(FirefoxProfileFixture, FirefoxFollowsTheWindowsSettingsOnlyWhenTheSettingIsOne) {

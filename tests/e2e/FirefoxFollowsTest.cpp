@@ -10,56 +10,22 @@
 
 #include "e2e/Remote.h"
 #include "settings/IniFile.h"
-#include "settings/RegFile.h"
 #include "support/LockHolder.h"
 #include "support/Scratch.h"
-#include "base/Handles.h"
 #include "base/Text.h"
 
 using namespace e2e;
 
-namespace {
-
 constexpr int kMs = 30000;  // only a hang runs out of this
-constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-// tools/SystemProxyReader.cpp, asking every 100 ms until it is ended.
-class Reader {
-public:
-    explicit Reader(const std::string& report) {
-        std::wstring line = L"\"" + base::Widen(scratch::HelperProgram("SystemProxyReader.exe")) + L"\" \"" +
-                            base::Widen(report) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return;
-        CloseHandle(pi.hThread);
-        process_.reset(pi.hProcess);
-    }
-    ~Reader() {
-        if (!process_) return;
-        TerminateProcess(process_.get(), 0);
-        WaitForSingleObject(process_.get(), INFINITE);
-    }
-    bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-
-private:
-    base::UniqueHandle process_;
-};
-
-}  // namespace
 
 TEST(FirefoxFollows, ARunningFirefoxSeesEverySwitchAndNothingIsRefused) {
-    RegFile(kInternetSettings).SetDword("ProxyEnable", 0);
-    RegFile(kInternetSettings).SetString("ProxyServer", "192.0.2.30:8030");
+    InternetSettings().SetDword("ProxyEnable", 0);
+    InternetSettings().SetString("ProxyServer", "192.0.2.30:8030");
     const std::string here = CopyProgramTo("firefox-follows");
     const std::string profile = here + "\\profile";
     scratch::MakeFolders(profile);
-    const std::string prefs =
-        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\r\nuser_pref(\"network.proxy.http_port\", "
-        "3128);\r\n"
-        "user_pref(\"network.proxy.type\", 1);\r\n";
+    // A proxy in use there, which the Windows settings now overrule.
+    const std::string prefs = "user_pref(\"network.proxy.type\", 1);\r\n";
     scratch::WriteBytes(profile + "\\prefs.js", prefs);
     DeleteFileW(base::Widen(profile + "\\user.js").c_str());
     IniFile settings(here + "\\Quillbarrow.ini");
@@ -71,7 +37,9 @@ TEST(FirefoxFollows, ARunningFirefoxSeesEverySwitchAndNothingIsRefused) {
     ASSERT_TRUE(firefox.Holding());
     const std::string report = here + "\\seen.txt";
     DeleteFileW(base::Widen(report).c_str());
-    Reader reader(report);
+    // Asks as Firefox does every 100 ms, until it is ended.
+    Process reader(L"\"" + base::Widen(scratch::HelperProgram("SystemProxyReader.exe")) + L"\" \"" +
+                   base::Widen(report) + L"\"");
     ASSERT_EQ(scratch::WaitForFile(report, kMs), "direct\r\n");
 
     ProgramCopy program(here);

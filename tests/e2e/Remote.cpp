@@ -170,16 +170,14 @@ std::string CopyProgramTo(const std::string& name) {
     return folder;
 }
 
-ProgramCopy::ProgramCopy(const std::string& folder) {
-    std::wstring exe = base::Widen(folder + "\\Quillbarrow.exe");
-    std::wstring line = L"\"" + exe + L"\"";
+Process::Process(std::wstring line, const std::string& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, base::Widen(folder).c_str(),
-                   &si, &pi);
+    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   folder.empty() ? nullptr : base::Widen(folder).c_str(), &si, &pi);
 }
 
-ProgramCopy::~ProgramCopy() {
+Process::~Process() {
     if (!pi.hProcess) return;
     TerminateProcess(pi.hProcess, 1);
     WaitForSingleObject(pi.hProcess, INFINITE);
@@ -187,15 +185,24 @@ ProgramCopy::~ProgramCopy() {
     CloseHandle(pi.hThread);
 }
 
-DWORD ProgramCopy::ExitCode() const {
+DWORD Process::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     if (pi.hProcess && WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi.hProcess, &code);
     return code;
 }
 
+bool Process::Running() const { return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+ProgramCopy::ProgramCopy(const std::string& folder)
+    : Process(L"\"" + base::Widen(folder + "\\Quillbarrow.exe") + L"\"", folder) {}
+
 HWND ProgramCopy::MainWindow(int ms) const {
     return pi.hProcess ? WaitTopLevel(pi.dwProcessId, L"Quillbarrow2012 for", ms) : nullptr;
+}
+
+RegFile InternetSettings() {
+    return RegFile("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
 }
 
 }  // namespace e2e

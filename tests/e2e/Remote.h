@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/RegFile.h"
+
 namespace e2e {
 
 // Polls `done` every few milliseconds until it holds or `ms` have passed.
@@ -53,19 +55,30 @@ HWND FocusOf(HWND window);
 // Quillbarrow.exe and no settings file; returns its path.
 std::string CopyProgramTo(const std::string& name);
 
-// One start of the real program in a folder of its own (as CopyProgramTo
-// makes); ended by force at the end if it still runs.
-struct ProgramCopy {
-    explicit ProgramCopy(const std::string& folder);
-    ~ProgramCopy();
-    ProgramCopy(const ProgramCopy&) = delete;
-    ProgramCopy& operator=(const ProgramCopy&) = delete;
+// A program started from `line` (its path quoted) in `folder` (empty: this
+// one's); ended by force at the end if it still runs.
+struct Process {
+    explicit Process(std::wstring line, const std::string& folder = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
     // The exit code once the process has ended (waiting up to 30 s), or
     // STILL_ACTIVE.
     DWORD ExitCode() const;
-    // The main window, waiting up to ms for it; null when it does not appear.
-    HWND MainWindow(int ms = 30000) const;
+    bool Running() const;
     PROCESS_INFORMATION pi{};
 };
+
+// One start of the real program in a folder of its own (as CopyProgramTo
+// makes).
+struct ProgramCopy : Process {
+    explicit ProgramCopy(const std::string& folder);
+    // The main window, waiting up to ms for it; null when it does not appear.
+    HWND MainWindow(int ms = 30000) const;
+};
+
+// The current user's Internet Settings, which the program switches for
+// Internet Explorer, Chrome, Edge and today's Opera.
+RegFile InternetSettings();
 
 }  // namespace e2e

@@ -2,19 +2,18 @@
 // programs for Chrome (for all users), Microsoft Edge and Opera (for one
 // user) in their install folders, and a program folder with no settings file.
 // The real program finds each one, keeps it when it is picked, starts
-// Chrome's for Test, and switches Edge and Opera through the Windows settings.
+// Chrome's for Test (and never a program planted at the first blank of its
+// path), and switches Edge and Opera through the Windows settings.
 #include <windows.h>
 #include <shlobj.h>
 #include <winhttp.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "e2e/Remote.h"
-#include "settings/RegFile.h"
 #include "support/Scratch.h"
 #include "base/Text.h"
 
@@ -25,7 +24,6 @@ using base::Widen;
 namespace {
 
 constexpr int kMs = 30000;  // only a hang runs out of this; a cold Wine may take seconds
-constexpr char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 std::string KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -33,28 +31,14 @@ std::string KnownFolder(int csidl) {
     return Narrow(path);
 }
 
-// The stand-in browser copied to each path for this case only. The prefix is
-// shared with the other cases, so the files and the folders made for them
-// go again afterwards.
-class Installed {
-public:
-    explicit Installed(const std::vector<std::string>& programs) : programs_(programs) {
-        for (const std::string& program : programs_) {
-            // Deepest first, the order they go in again.
-            for (std::string f = program.substr(0, program.rfind('\\')); !scratch::Exists(f);
-                 f = f.substr(0, f.rfind('\\')))
-                made_.push_back(f);
-            scratch::PlaceStandInBrowser(program);
-        }
-    }
+// Stand-in browsers copied to these paths for one case: the prefix is shared
+// with the other cases. Their folders stay behind, empty, as an uninstaller
+// may leave them.
+struct Installed {
+    std::vector<std::string> programs;
     ~Installed() {
-        for (const std::string& program : programs_) DeleteFileW(Widen(program).c_str());
-        for (const std::string& folder : made_) RemoveDirectoryW(Widen(folder).c_str());
+        for (const std::string& program : programs) DeleteFileW(Widen(program).c_str());
     }
-
-private:
-    std::vector<std::string> programs_;
-    std::vector<std::string> made_;
 };
 
 // The proxy WinHTTP (and so Chrome and Edge) reports for the current user.
@@ -74,11 +58,15 @@ TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
     const std::string edge =
         KnownFolder(CSIDL_PROGRAM_FILESX86) + "\\Microsoft\\Edge\\Application\\msedge.exe";
     const std::string opera = KnownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Opera\\launcher.exe";
-    Installed installed({chrome, edge, opera});
-    RegFile(kInternetSettings).SetDword("ProxyEnable", 0);
-    RegFile(kInternetSettings).SetString("ProxyServer", "192.0.2.81:8081");
+    // C:\Program.exe, which Windows would start from Chrome's path unquoted.
+    const std::string planted = chrome.substr(0, chrome.find(' ')) + ".exe";
+    Installed installed{{chrome, edge, opera, planted}};
+    for (const std::string& program : installed.programs) scratch::PlaceStandInBrowser(program);
+    InternetSettings().SetDword("ProxyEnable", 0);
+    InternetSettings().SetString("ProxyServer", "192.0.2.81:8081");
     const std::string folder = CopyProgramTo("todays-browsers");
     const std::string record = folder + "\\browser-record.txt";
+    DeleteFileW(Widen(record).c_str());
     SetEnvironmentVariableW(L"QB_STANDIN_RECORD", Widen(record).c_str());  // the stand-in inherits it
 
     ProgramCopy program(folder);
@@ -94,14 +82,13 @@ TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
         return WaitFor([&] { return TextOf(w) == caption; }, kMs);
     };
 
-    // Chrome for all users: picked, kept, and started by Test on the tester page.
+    // Chrome for all users: picked, kept, and started by Test with the tester
+    // page as its one argument, its path with blanks naming that one program.
     Type(browsers, L"G");
     ASSERT_TRUE(captionIs(L"Quillbarrow2012 for Google Chrome")) << Narrow(TextOf(w));
     MousePress(test, false);
-    std::string line = scratch::WaitForFile(record, kMs);
-    line = line.substr(0, line.find('\n'));
-    std::erase(line, '"');  // however the command line quotes the path
-    EXPECT_EQ(line, chrome + " taruo.net/e/?");
+    const std::string line = scratch::WaitForFile(record, kMs);
+    EXPECT_EQ(line.substr(0, line.find('\n')), "\"" + chrome + "\" taruo.net/e/?");
 
     // Edge, the last entry: Use Proxy switches what WinHTTP reports.
     Key(browsers, VK_END);
@@ -109,7 +96,7 @@ TEST(TodaysBrowsers, FoundWhereInstalledAndSwitchedThroughTheWindowsSettings) {
     EXPECT_EQ(WinHttpProxy(), "<null>");
     Alt(w, L'p');
     ASSERT_TRUE(WaitFor([&] { return TextOf(useProxy) == L"Direct (&P)"; }, kMs));
-    EXPECT_EQ(RegFile(kInternetSettings).GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(InternetSettings().GetDword("ProxyEnable"), 1u);
     EXPECT_EQ(WinHttpProxy(), "192.0.2.81:8081");
 
     // Opera with no operaprefs.ini: Edge is left direct (At Termination), and

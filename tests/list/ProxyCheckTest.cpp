@@ -1,12 +1,16 @@
 // The check of the listed proxies against stand-in proxies on 127.0.0.1:
 // every kind of answer, the cap on what is read, 256 at a time at a steady
-// pace, and cancelling with connections and lookups under way.
+// pace, and cancelling with connections and lookups under way. Then the watch
+// on the proxy in use, which asks as the check does, against stand-ins that
+// answer and then stop, at the shortest interval: no case waits on the clock
+// for it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
 #include "list/ProxyCheck.h"
+#include "list/ProxyWatch.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
 #include "support/TcpServer.h"
@@ -174,6 +178,75 @@ TEST(ProxyCheck, LookupsCutShortStartNothingWhenTheyComeBack) {
     ASSERT_TRUE(RunUntil([&] { return !check.Running(); }, 10000));
     EXPECT_EQ(check.ResultOf(0).outcome, Outcome::Answered);
     EXPECT_EQ(answers.Accepted(), 1);
+}
+
+TEST(ProxyWatch, TheSecondFailureInARowIsReportedOnceAndASuccessResetsTheCount) {
+    using enum Outcome;
+    auto proxy = std::make_unique<StandInProxy>(Kind::Answers);
+    const std::string address = proxy->Entry();
+    ProxyWatch watch;
+    std::vector<Outcome> heard;
+    std::vector<uint64_t> stoppedAt;  // the asks heard when "stopped answering" was said
+    std::vector<std::string> requests;
+    // How the stand-in behaves for each next ask: it answers, stops, answers
+    // again, then stops for good (the last ones find nothing listening).
+    const std::function<void()> next[] = {
+        [&] { proxy->SetKind(Kind::ClosesAtOnce); },
+        [&] { proxy->SetKind(Kind::Answers); },
+        [&] { proxy->SetKind(Kind::ClosesAtOnce); },
+        [&] {
+            requests = proxy->Requests();
+            proxy.reset();
+        },
+        [] {},
+        [] {},
+        [&] { watch.Stop(); },
+    };
+    watch.onAnswer = [&](const std::string&, const ProxyCheck::Result& result) {
+        heard.push_back(result.outcome);
+        if (const uint64_t n = watch.Asks(); n <= std::size(next)) next[n - 1]();
+    };
+    watch.onStopped = [&](const std::string& from) {
+        EXPECT_EQ(from, address);
+        stoppedAt.push_back(watch.Asks());
+    };
+    ASSERT_TRUE(watch.Start(address, kRequest, 10000, 1));
+    ASSERT_TRUE(RunUntil([&] { return !watch.Running(); }, 30000));
+
+    EXPECT_EQ(heard,
+              (std::vector<Outcome>{Answered, NoAnswer, Answered, NoAnswer, Refused, Refused, Refused}));
+    EXPECT_EQ(stoppedAt, std::vector<uint64_t>{5});
+    // Each ask was the check's one request on a connection of its own.
+    EXPECT_EQ(requests, std::vector<std::string>(4, kRequest));
+}
+
+TEST(ProxyWatch, AStopOrARestartLeavesTheAskUnderWayUnsaid) {
+    StandInProxy slow(Kind::Answers, 300), gone(Kind::ClosesAtOnce);
+    ProxyWatch watch;
+    EXPECT_FALSE(watch.Start("1", kRequest, 10000, 1));  // not host:port
+    EXPECT_FALSE(watch.Start(slow.Entry(), kRequest, 10000, 0));
+    EXPECT_FALSE(watch.Running());
+
+    std::vector<std::string> heardFrom;
+    watch.onAnswer = [&](const std::string& from, const ProxyCheck::Result& result) {
+        EXPECT_EQ(result.outcome, Outcome::NoAnswer);
+        heardFrom.push_back(from);
+    };
+    ASSERT_TRUE(watch.Start(slow.Entry(), kRequest, 10000, 1));
+    ASSERT_TRUE(RunUntil([&] { return slow.Accepted() == 1; }, 30000));
+    watch.Stop();
+    ASSERT_TRUE(RunUntil([&] { return slow.Open() == 0; }, 30000));  // its connection closed at once
+    EXPECT_EQ(heardFrom, std::vector<std::string>{});
+
+    // Restarted on another address while the slow one's ask is under way:
+    // the slow answer, due any moment, is never taken for the new address's.
+    ASSERT_TRUE(watch.Start(slow.Entry(), kRequest, 10000, 1));
+    ASSERT_TRUE(RunUntil([&] { return slow.Accepted() == 2; }, 30000));
+    ASSERT_TRUE(watch.Start(gone.Entry(), kRequest, 10000, 1));
+    ASSERT_TRUE(RunUntil([&] { return slow.Open() == 0 && heardFrom.size() >= 2; }, 30000));
+    watch.Stop();
+    EXPECT_EQ(heardFrom, std::vector<std::string>(heardFrom.size(), gone.Entry()));
+    EXPECT_EQ(slow.Accepted(), 2);
 }
 
 }  // namespace

@@ -15,46 +15,45 @@ TEST(SplitProxyEntry, TakesHostColonPortAndNothingElse) {
         bool checkable;
         const char* host;
         uint16_t port;
-        uint32_t dotted;  // 0: a name to look up
-        bool local;       // the dotted address is where no listed proxy can be
+        uint32_t dotted;     // 0: a name to look up
+        bool local = false;  // dotted, and where no proxy of a list from the internet can be
     };
     const Row rows[] = {
-        {"192.0.2.10:8080", true, "192.0.2.10", 8080, 0xC000020A, false},
+        {"192.0.2.10:8080", true, "192.0.2.10", 8080, 0xC000020A},
         {"127.0.0.1:1", true, "127.0.0.1", 1, 0x7F000001, true},
-        {"proxy-7.example.org:65535", true, "proxy-7.example.org", 65535, 0, false},
-        {"localhost:3128", true, "localhost", 3128, 0, false},
-        {"1", false, "", 0, 0, false},  // what the widest list option can pick up
-        {"", false, "", 0, 0, false},
-        {":80", false, "", 0, 0, false},
-        {"192.0.2.1:", false, "", 0, 0, false},
-        {"192.0.2.1:0", false, "", 0, 0, false},
-        {"192.0.2.1:65536", false, "", 0, 0, false},
-        {"192.0.2.1:080a", false, "", 0, 0, false},
-        {"192.0.2.1:+80", false, "", 0, 0, false},
-        {"192.0.2.1:8080:1", false, "", 0, 0, false},
-        {"[2001:db8::1]:80", false, "", 0, 0, false},
-        {"300.1.1.1:80", false, "", 0, 0, false},
-        {"1.2.3.256:80", false, "", 0, 0, false},
-        {"255.1.2.255:80", true, "255.1.2.255", 80, 0xFF0102FF, false},
-        // Where no proxy of a list from the internet can be: the check leaves them alone.
+        {"proxy-7.example.org:65535", true, "proxy-7.example.org", 65535, 0},
+        {"localhost:3128", true, "localhost", 3128, 0},
+        {"1", false, "", 0, 0},  // what the widest list option can pick up
+        {"", false, "", 0, 0},
+        {":80", false, "", 0, 0},
+        {"192.0.2.1:", false, "", 0, 0},
+        {"192.0.2.1:0", false, "", 0, 0},
+        {"192.0.2.1:65536", false, "", 0, 0},
+        {"192.0.2.1:080a", false, "", 0, 0},
+        {"192.0.2.1:+80", false, "", 0, 0},
+        {"192.0.2.1:8080:1", false, "", 0, 0},
+        {"[2001:db8::1]:80", false, "", 0, 0},
+        {"300.1.1.1:80", false, "", 0, 0},
+        {"1.2.3.256:80", false, "", 0, 0},
+        {"255.1.2.255:80", true, "255.1.2.255", 80, 0xFF0102FF},
         {"0.1.2.3:80", true, "0.1.2.3", 80, 0x00010203, true},
         {"10.255.0.1:80", true, "10.255.0.1", 80, 0x0AFF0001, true},
         {"169.254.9.9:80", true, "169.254.9.9", 80, 0xA9FE0909, true},
         {"172.16.0.1:80", true, "172.16.0.1", 80, 0xAC100001, true},
         {"172.31.255.255:80", true, "172.31.255.255", 80, 0xAC1FFFFF, true},
-        {"172.32.0.1:80", true, "172.32.0.1", 80, 0xAC200001, false},
-        {"172.15.255.255:80", true, "172.15.255.255", 80, 0xAC0FFFFF, false},
+        {"172.32.0.1:80", true, "172.32.0.1", 80, 0xAC200001},
+        {"172.15.255.255:80", true, "172.15.255.255", 80, 0xAC0FFFFF},
         {"192.168.1.1:80", true, "192.168.1.1", 80, 0xC0A80101, true},
         {"224.0.0.1:80", true, "224.0.0.1", 80, 0xE0000001, true},
-        {"223.255.255.255:80", true, "223.255.255.255", 80, 0xDFFFFFFF, false},
+        {"223.255.255.255:80", true, "223.255.255.255", 80, 0xDFFFFFFF},
         {"255.255.255.255:80", true, "255.255.255.255", 80, 0xFFFFFFFF, true},
-        {"1.2.3:80", false, "", 0, 0, false},
-        {"1.2.3.4.5:80", false, "", 0, 0, false},
-        {"host name:80", false, "", 0, 0, false},
-        {" 192.0.2.1:80", false, "", 0, 0, false},
-        {"-bad.example:80", false, "", 0, 0, false},
-        {"a..b:80", false, "", 0, 0, false},
-        {"<b>192.0.2.1</b>:80", false, "", 0, 0, false},
+        {"1.2.3:80", false, "", 0, 0},
+        {"1.2.3.4.5:80", false, "", 0, 0},
+        {"host name:80", false, "", 0, 0},
+        {" 192.0.2.1:80", false, "", 0, 0},
+        {"-bad.example:80", false, "", 0, 0},
+        {"a..b:80", false, "", 0, 0},
+        {"<b>192.0.2.1</b>:80", false, "", 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.entry);

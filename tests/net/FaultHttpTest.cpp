@@ -64,44 +64,36 @@ std::string Fetch(TNMHTTP& http, const std::string& url) {
 }
 
 TEST_F(FaultHttp, HeaderIsBoundedToAHundredLinesAnd64KiB) {
-    const std::vector<std::string> hundred(100, "X-Filler: 0123456789");
-    std::vector<std::string> more = hundred;
-    more.push_back("X-Filler: one too many");
+    const std::string filler = "X-Filler: 0123456789";
     // Status line (17 bytes), this line and the empty line: 65,536 bytes, and one more.
     const std::string fits = "X-Big: " + std::string(65508, 'b');
-    {
-        LoopbackServer server(
-            {Reply().Send(HttpResponse("200 OK", hundred, "after the headers")),
-             Reply().Send(HttpResponse("200 OK", more, "never read")),
-             Reply().Send(HttpResponse("200 OK", {fits}, "after the big one")),
-             Reply().Send(HttpResponse("200 OK", {fits + "b"}, "never read")),
-             Reply().Send(HttpResponse("200 OK", std::vector<std::string>(100000, hundred[0]), ""))});
-        TNMHTTP http;
-        http.TimeOut = 20000;
-        EXPECT_EQ(Fetch(http, server.Url("/")), "");
-        EXPECT_EQ(http.Body, "after the headers");
-        EXPECT_EQ(Fetch(http, server.Url("/")), "More than 100 header lines");
-        EXPECT_EQ(Fetch(http, server.Url("/")), "");
-        EXPECT_EQ(http.Header.size(), 65536u);
-        EXPECT_EQ(http.Body, "after the big one");
-        EXPECT_EQ(Fetch(http, server.Url("/")), "Header longer than 64 KiB");
-        EXPECT_EQ(Fetch(http, server.Url("/")), "More than 100 header lines");
-        EXPECT_FALSE(http.IsConnected());
-    }
+    LoopbackServer server(
+        {Reply().Send(HttpResponse("200 OK", std::vector(100, filler), "after the headers")),
+         Reply().Send(HttpResponse("200 OK", std::vector(101, filler), "never read")),
+         Reply().Send(HttpResponse("200 OK", {fits}, "after the big one")),
+         Reply().Send(HttpResponse("200 OK", {fits + "b"}, "never read"))});
+    TNMHTTP http;
+    http.TimeOut = 20000;
+    EXPECT_EQ(Fetch(http, server.Url("/")), "");
+    EXPECT_EQ(http.Body, "after the headers");
+    EXPECT_EQ(Fetch(http, server.Url("/")), "More than 100 header lines");
+    EXPECT_EQ(Fetch(http, server.Url("/")), "");
+    EXPECT_EQ(http.Header.size(), 65536u);
+    EXPECT_EQ(http.Body, "after the big one");
+    EXPECT_EQ(Fetch(http, server.Url("/")), "Header longer than 64 KiB");
+    EXPECT_FALSE(http.IsConnected());
 }
 
 TEST_F(FaultHttp, HeaderLinesTricklingInEndAtTheTimeOutOfTheWholeHeader) {
     // A line every 100 ms: each well within the time-out, the 101st only after 10 s.
     std::string lines;
     for (int i = 0; i < 150; ++i) lines += "X-Drip: " + std::to_string(i % 10) + "\r\n";
-    {
-        LoopbackServer server({Reply().Send("HTTP/1.0 200 OK\r\n").SendInPieces(lines, 11, 100)});
-        TNMHTTP http;
-        http.TimeOut = 700;
-        EXPECT_EQ(Fetch(http, server.Url("/")), "Socket readln aborted");
-        EXPECT_TRUE(http.IsTimedOut());
-        EXPECT_FALSE(http.IsConnected());
-    }
+    LoopbackServer server({Reply().Send("HTTP/1.0 200 OK\r\n").SendInPieces(lines, 11, 100)});
+    TNMHTTP http;
+    http.TimeOut = 700;
+    EXPECT_EQ(Fetch(http, server.Url("/")), "Socket readln aborted");
+    EXPECT_TRUE(http.IsTimedOut());
+    EXPECT_FALSE(http.IsConnected());
 }
 
 TEST_F(FaultHttp, TenMebibyteHeaderLineIsRefused) {

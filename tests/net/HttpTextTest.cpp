@@ -260,16 +260,9 @@ TEST(IsHeaderEnd, AcceptsTheThreeEmptyLines) {
 }
 
 TEST(HeaderOverLimit, AllowsAHundredLinesAnd64KiB) {
-    struct Case {
-        size_t lines, bytes;
-        const char* why;
-    } cases[] = {
-        {100, 65536, ""},
-        {101, 2000, "More than 100 header lines"},
-        {3, 65537, "Header longer than 64 KiB"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(HeaderOverLimit(c.lines, c.bytes), c.why) << c.lines << " " << c.bytes;
+    EXPECT_EQ(HeaderOverLimit(100, 65536), "");
+    EXPECT_EQ(HeaderOverLimit(101, 2000), "More than 100 header lines");
+    EXPECT_EQ(HeaderOverLimit(3, 65537), "Header longer than 64 KiB");
 }
 
 TEST(ErrorText, NamesKnownCodesAndNumbersOthers) {

@@ -30,24 +30,13 @@ TEST(IniRules, Numbers) {
 }
 
 TEST(IniRules, WatchSeconds) {
-    struct Case {
-        const char* text;
-        int32_t expected;
-    } cases[] = {
-        {"0", 0},
-        {"abc", 0},
-        {"-5", 0},
-        {"30s", 0},
-        {"1", 30},
-        {"29", 30},
-        {"31", 31},
-        {"0x3C", 60},
-        {"3600", 3600},
-        {"3601", 3600},
-        {"99999999999", 3600},
-        {"00000000000", 0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ini::WatchSeconds(c.text, 1), c.expected) << c.text;
+    for (const char* off : {"0", "abc", "-5", "30s", "00000000000"})
+        EXPECT_EQ(ini::WatchSeconds(off, 1), 0) << off;
+    for (const char* low : {"1", "29"}) EXPECT_EQ(ini::WatchSeconds(low, 1), 30) << low;
+    for (const char* high : {"3601", "99999999999"}) EXPECT_EQ(ini::WatchSeconds(high, 1), 3600) << high;
+    EXPECT_EQ(ini::WatchSeconds("31", 1), 31);
+    EXPECT_EQ(ini::WatchSeconds("0x3C", 1), 60);
+    EXPECT_EQ(ini::WatchSeconds("3600", 1), 3600);
     // [CHECK] ENABLE=0 turns the watch off too; any other value leaves it on.
     EXPECT_EQ(ini::WatchSeconds("60", 0), 0);
     EXPECT_EQ(ini::WatchSeconds("60", 2), 60);

