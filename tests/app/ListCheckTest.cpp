@@ -37,6 +37,27 @@ protected:
         return v;
     }
     void GetProxy(TfrmMain& f) { SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0); }
+    // Get Proxy, and the check of the list to its end.
+    bool GetProxyChecked(TfrmMain& f) {
+        GetProxy(f);
+        return RunUntil([&] { return !f.ListCheck->Running(); }, 20000);
+    }
+    // The window with the watch on at the shortest interval, its balloons
+    // recorded (atBalloon runs as each comes).
+    TfrmMain& StartWatched(std::function<void()> atBalloon = {}) {
+        Ini().WriteString("CHECK", "WATCH", "60");
+        watchIntervalMs = 1;
+        form = std::make_unique<TfrmMain>(Options());
+        form->Tray->shellNotify = [this, atBalloon](DWORD action, const NOTIFYICONDATAW& data) {
+            if (action != NIM_MODIFY || !(data.uFlags & NIF_INFO)) return true;
+            if (atBalloon) atBalloon();
+            balloons.push_back(base::Narrow(data.szInfo));
+            return true;
+        };
+        form->Show();
+        return *form;
+    }
+    std::vector<std::string> balloons;
     // Ctrl+N as the keyboard sends it to the list's edit field, where the
     // user types; the message loop turns it into the window's command.
     static void PressCtrlN(TfrmMain& f) {
@@ -174,8 +195,7 @@ TEST_F(ListCheck, NextProxyWalksTheAnsweringEntriesAndIsGreyedWithoutOne) {
     UseList(list);
     TfrmMain& f = Start();
     EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));  // no check yet
-    GetProxy(f);
-    ASSERT_TRUE(RunUntil([&] { return !f.ListCheck->Running(); }, 20000));
+    ASSERT_TRUE(GetProxyChecked(f));
     ASSERT_EQ(ProxyServer(), a.Entry());
     EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));
 
@@ -188,8 +208,7 @@ TEST_F(ListCheck, NextProxyWalksTheAnsweringEntriesAndIsGreyedWithoutOne) {
 
     // A new list where one entry answers: once it is in use, nothing is
     // left to switch to.
-    GetProxy(f);
-    ASSERT_TRUE(RunUntil([&] { return !f.ListCheck->Running(); }, 20000));
+    ASSERT_TRUE(GetProxyChecked(f));
     PressCtrlN(f);
     EXPECT_EQ(ProxyServer(), a.Entry());
     EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));
@@ -205,23 +224,12 @@ TEST_F(ListCheck, TheWatchTellsOfTwoFailuresInARowAndAutoNextSwitches) {
     const std::string refused = "127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort());
     LoopbackServer list({Reply().Send(Page({a.Entry(), refused, c.Entry()}))});
     UseList(list);
-    Ini().WriteString("CHECK", "WATCH", "60");
     Ini().WriteInteger("TERMINAL", "OPTION", 0);
-    watchIntervalMs = 1;
-    std::vector<std::string> balloons;
     int askedAtFirst = 0;
-    form = std::make_unique<TfrmMain>(Options());
-    form->Tray->shellNotify = [&](DWORD action, const NOTIFYICONDATAW& data) {
-        if (action == NIM_MODIFY && (data.uFlags & NIF_INFO)) {
-            if (balloons.empty()) askedAtFirst = a.Accepted();
-            balloons.push_back(base::Narrow(data.szInfo));
-        }
-        return true;
-    };
-    form->Show();
-    TfrmMain& f = *form;
-    GetProxy(f);
-    ASSERT_TRUE(RunUntil([&] { return !f.ListCheck->Running(); }, 20000));
+    TfrmMain& f = StartWatched([&] {
+        if (balloons.empty()) askedAtFirst = a.Accepted();
+    });
+    ASSERT_TRUE(GetProxyChecked(f));
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);  // the first entry is in use: watched
 
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
@@ -259,18 +267,8 @@ TEST_F(ListCheck, TheWatchSwitchesNothingWhileFirefoxIsOpen) {
         std::to_string(inUse.Port()) + ");\nuser_pref(\"network.proxy.type\", 1);\n");
     LoopbackServer list({Reply().Send(Page({other.Entry()}))});
     UseList(list);
-    Ini().WriteString("CHECK", "WATCH", "60");
     Ini().WriteInteger("CHECK", "AUTONEXT", 1);
-    watchIntervalMs = 1;
-    std::vector<std::string> balloons;
-    form = std::make_unique<TfrmMain>(Options());
-    form->Tray->shellNotify = [&](DWORD action, const NOTIFYICONDATAW& data) {
-        if (action == NIM_MODIFY && (data.uFlags & NIF_INFO)) balloons.push_back(base::Narrow(data.szInfo));
-        return true;
-    };
-    form->Show();
-    GetProxy(*form);
-    ASSERT_TRUE(RunUntil([&] { return !form->ListCheck->Running(); }, 20000));
+    ASSERT_TRUE(GetProxyChecked(StartWatched()));
     testing_support::Notices().clear();  // Get Proxy's first entry, refused
     inUse.SetKind(Kind::ClosesAtOnce);
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
