@@ -8,8 +8,10 @@
 #include "app/Pictures.h"
 #include "browsers/Browse.h"
 #include "list/IDChecker.h"
+#include "list/NextProxy.h"
 #include "list/ProxyCheck.h"
 #include "list/ProxyListPage.h"
+#include "list/ProxyWatch.h"
 #include "net/HttpClient.h"
 #include "settings/Defaults.h"
 #include "settings/IniRules.h"
@@ -34,6 +36,9 @@ constexpr char kFirefoxOpen[] =
     "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
     "when it closes, which would undo this change, so nothing was changed.\n\n"
     "Close Firefox, then switch again.";
+// After "<address> stopped answering." when AUTONEXT finds Firefox open: the
+// watch never opens a box, so it tries no write that would be refused.
+constexpr char kFirefoxOpenNoSwitch[] = "Firefox is open, so no other proxy was switched to.";
 
 // Only a host:port reaches a browser's settings, and only whole: whatever else
 // a list page, a typed text or a stored default may hold (a line break into
@@ -111,9 +116,12 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     PM_GetProxy = PopupMenu.AddItem("GetProxy(&G)", [this] { cmdGetListClick(); });
     PM_UseProxy = PopupMenu.AddItem("UseProxy(&P)", [this] { cmdUseProxyClick(); });
     PM_Direct = PopupMenu.AddItem("Direct(&P)", [this] { cmdUseProxyClick(); });
+    PM_NextProxy = PopupMenu.AddItem("&Next Proxy", [this] { PM_NextProxyClick(); });
     PM_Test = PopupMenu.AddItem("Test(&C)", [this] { PM_TestClick(); });
     PM_Quit = PopupMenu.AddItem("Quit(&Q)", [this] { PM_QuitClick(); });
     PopupMenu.SetItemEnabled(PM_Open, false);
+    PopupMenu.SetItemEnabled(PM_NextProxy, false);
+    AddShortcut(FCONTROL, 'N', [this] { PM_NextProxyClick(); });
 
     AddStatePictures(IconList);
     Timer.SetInterval(400);
@@ -153,6 +161,11 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::LoadSettings() {
     TimeOutSec = iniFile->ReadNumber(setting::TimeOut);
     IdPassUrl = iniFile->Read(setting::IdPassUrl);
+    // A new interval, time-out or tester page reaches the watch at once.
+    if (shown_) {
+        StopWatch();
+        UpdateWatch();
+    }
 }
 
 void TfrmMain::LoadPosition() {
@@ -217,6 +230,8 @@ void TfrmMain::RefreshState(bool keepListText) {
     Timer.SetEnabled(on);  // the animation picks the pictures while a proxy is in use
     if (!on) Tray->SetIconIndex(6);
     Tray->SetHint(std::string(defaults::AppTitle) + (on ? "\nUsing Proxy" : "\nDirect"));
+    RefreshNextProxy();
+    UpdateWatch();
 }
 
 void TfrmMain::ApplyTermination() {
@@ -243,6 +258,7 @@ void TfrmMain::Terminate() {
     if (ended_) return;
     ended_ = true;
     CancelListCheck();
+    StopWatch();
     // A refused write (an unreachable Opera file, a read-only settings folder)
     // is shown, but must not keep the user from ending the program. What the
     // user typed last reaches the browser before the termination choice.
@@ -424,6 +440,8 @@ void TfrmMain::cmbBrowserClick() {
     base::Guarded([this] { ApplyWaitingEdit(); });
     base::Guarded([this] { ApplyTermination(); });
     CancelListCheck();
+    // Started afresh for the browser now selected, by RefreshState.
+    StopWatch();
     const BrowserKind picked = cmbBrowser.ItemIndex();
     const bool found = picked <= 0 || CheckBrowserPath(picked);
     BrowserIndex = std::max(0, cmbBrowser.ItemIndex());
@@ -472,6 +490,97 @@ void TfrmMain::ImageClick() {
     AboutDialog->ShowModal();
 }
 
+void TfrmMain::PM_NextProxyClick() {
+    ApplyWaitingEdit();
+    const std::optional<size_t> next = NextCandidate();
+    if (!next) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    UseEntry(*next);
+}
+
+void TfrmMain::UseEntry(size_t index) {
+    cmbProxyList.SetItemIndex(static_cast<int>(index));
+    UseListText(true);
+    // Refused while Firefox runs, the address stays as it was, and so does the switch.
+    if (UsingProxy == 0 && !Dispatcher->WritesRefused()) cmdUseProxyClick();
+}
+
+std::optional<size_t> TfrmMain::NextCandidate() const {
+    // The check's entries are the list's items: a Get Proxy clears both.
+    if (!ListCheck) return std::nullopt;
+    const std::vector<std::string>& entries = ListCheck->Entries();
+    std::vector<nextproxy::Heard> heard(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ProxyCheck::Result result = ListCheck->ResultOf(static_cast<int>(i));
+        heard[i] = {result.outcome == probe::Outcome::Answered, result.ms};
+    }
+    return nextproxy::NextAnswering(entries, heard, ProxyText);
+}
+
+void TfrmMain::RefreshNextProxy() { PopupMenu.SetItemEnabled(PM_NextProxy, NextCandidate().has_value()); }
+
+uint32_t TfrmMain::WatchIntervalMs() const {
+    // Tests whose lists name addresses outside this machine ask none of them.
+    if (!options_.checkListedProxies) return 0;
+    const int32_t seconds =
+        ini::WatchSeconds(iniFile->Read(setting::Watch), iniFile->Read(setting::CheckEnable));
+    if (seconds <= 0) return 0;
+    return options_.watchIntervalMs != 0 ? options_.watchIntervalMs : static_cast<uint32_t>(seconds) * 1000;
+}
+
+void TfrmMain::UpdateWatch() {
+    const bool wanted = UsingProxy == 1 && shown_ && !ended_ && !fetching_;
+    const uint32_t interval = wanted ? WatchIntervalMs() : 0;
+    if (interval == 0) return StopWatch();
+    if (InUseWatch && InUseWatch->Running() && InUseWatch->Address() == ProxyText) return;
+    std::string request;
+    try {
+        request = probe::ProbeRequest(TesterUrl(ui::MouseButton::Left));
+    } catch (const Exception&) {
+        return StopWatch();  // a tester address that no request can name
+    }
+    if (!InUseWatch) {
+        InUseWatch = std::make_unique<ProxyWatch>();
+        InUseWatch->onAnswer = [this](const std::string& address, const ProxyCheck::Result& result) {
+            // By text, in the list as it is now: a result never lands on
+            // another list's entry.
+            if (!ListCheck) return;
+            const std::vector<std::string>& entries = ListCheck->Entries();
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (nextproxy::SameAddress(entries[i], address) &&
+                    ListCheck->Note(static_cast<int>(i), result))
+                    cmbProxyList.RedrawItem(static_cast<int>(i));
+            }
+        };
+        InUseWatch->onStopped = [this](const std::string& address) { WatchStopped(address); };
+    }
+    // A typed address that is not host:port is not watched.
+    InUseWatch->Start(ProxyText, std::move(request), probe::CheckBoundMs(TimeOutSec), interval);
+}
+
+void TfrmMain::StopWatch() {
+    if (InUseWatch) InUseWatch->Stop();
+}
+
+void TfrmMain::WatchStopped(const std::string& address) {
+    std::string text = nextproxy::StoppedAnswering(address);
+    if (iniFile->Read(setting::AutoNext) == 1) {
+        if (Dispatcher->WritesRefused()) {
+            text += std::string(" ") + kFirefoxOpenNoSwitch;
+        } else if (const std::optional<size_t> next = NextCandidate()) {
+            text += " " + nextproxy::SwitchedTo(ListCheck->Entries()[*next]);
+            UseEntry(*next);
+        } else {
+            text += std::string(" ") + nextproxy::kNoOtherAnswered;
+        }
+    }
+    // Always a balloon: the watch speaks unasked, and a box would take the
+    // keyboard from whatever the user is doing.
+    Tray->ShowBalloon("Quillbarrow", text);
+}
+
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 void TfrmMain::PM_QuitClick() { Quit(); }
 void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
@@ -491,10 +600,13 @@ void TfrmMain::cmdGetListClick() {
     if (fetching_) return;
     ApplyWaitingEdit();
     SetFetching(true);
+    // It starts again on the new list's state.
+    StopWatch();
     // The results belong to the list that this command replaces.
     if (ListCheck) {
         ListCheck->Clear();
         cmbProxyList.RedrawItem(-1);
+        RefreshNextProxy();
     }
     SetCredentials();
     // A quit during the credentials fetch ends the command there.
@@ -504,6 +616,7 @@ void TfrmMain::cmdGetListClick() {
         std::exchange(afterFetch_, nullptr)();
     else if (listed)
         StartListCheck();
+    UpdateWatch();
     // What the command had to tell, now that it is done.
     if (!notices_.empty() && Handle()) PostMessageW(Handle(), kNoticeMessage, 0, 0);
 }
@@ -572,7 +685,13 @@ void TfrmMain::StartListCheck() {
     }
     if (!ListCheck) {
         ListCheck = std::make_unique<ProxyCheck>();
-        ListCheck->onResult = [this](int index) { cmbProxyList.RedrawItem(index); };
+        ListCheck->onResult = [this](int index) {
+            cmbProxyList.RedrawItem(index);
+            // A result can only add a candidate.
+            if (!PopupMenu.ItemEnabled(PM_NextProxy) &&
+                ListCheck->ResultOf(index).outcome == probe::Outcome::Answered)
+                RefreshNextProxy();
+        };
     }
     // A list from a provider on this machine or its network (the demo's, a
     // test's) may name proxies there; one from the internet may not.

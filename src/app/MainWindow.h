@@ -15,6 +15,7 @@
 class Browse;
 class IDChecker;
 class ProxyCheck;
+class ProxyWatch;
 class TfrmSetting;
 class TfrmAbout;
 namespace net {
@@ -32,6 +33,10 @@ struct MainWindowOptions {
     // Tests whose lists name addresses outside this machine turn the check
     // of the listed proxies off, whatever the settings file says.
     bool checkListedProxies = true;
+    // The watch's interval in milliseconds, in place of the seconds of
+    // [CHECK] WATCH while that is on, so that tests wait on no clock. 0: as
+    // WATCH says.
+    uint32_t watchIntervalMs = 0;
 };
 
 class TfrmMain : public ui::Form {
@@ -55,7 +60,7 @@ public:
 
     // Components without a window.
     ui::PopupMenu PopupMenu;
-    int PM_Open, PM_GetProxy, PM_UseProxy, PM_Direct, PM_Test, PM_Quit;
+    int PM_Open, PM_GetProxy, PM_UseProxy, PM_Direct, PM_NextProxy, PM_Test, PM_Quit;
     ui::ImageList IconList{32};
     ui::Timer Timer{*this};
     std::unique_ptr<TTrayIcon> Tray;
@@ -71,6 +76,9 @@ public:
     // Checks the listed proxies after Get Proxy; made for the first check,
     // and the first to go.
     std::unique_ptr<ProxyCheck> ListCheck;
+    // Asks the proxy in use at the [CHECK] WATCH interval; made when first
+    // needed.
+    std::unique_ptr<ProxyWatch> InUseWatch;
 
     int32_t TimeOutSec = 0;
     BrowserKind BrowserIndex = 0;
@@ -103,6 +111,11 @@ public:
     void cmdGetListClick();
     void cmdSettingClick();
     void ImageClick();
+    // Next Proxy (the tray menu item and Ctrl+N): the entry after the address
+    // in use among those whose last check answered, fastest first, as if the
+    // user picked it; then Use Proxy when the proxy is off. A beep when there
+    // is none.
+    void PM_NextProxyClick();
     void PM_TestClick();
     void PM_OpenClick();
     void PM_QuitClick();
@@ -170,6 +183,21 @@ private:
     void StartListCheck();
     void CancelListCheck();
     ui::ItemNote ListNote(int index) const;
+    // The list index Next Proxy switches to, from the current check's results.
+    std::optional<size_t> NextCandidate() const;
+    // Greys Next Proxy out while it has nothing to switch to.
+    void RefreshNextProxy();
+    // Picks the list's entry as the user would, then turns the proxy on.
+    void UseEntry(size_t index);
+    // The watch's interval from the settings; 0 when it is off.
+    uint32_t WatchIntervalMs() const;
+    // Watches the address in use while a proxy is in use (and no Get Proxy
+    // is replacing the list), restarting it on another address.
+    void UpdateWatch();
+    void StopWatch();
+    // The address in use failed twice in a row: a balloon, and with
+    // [CHECK] AUTONEXT=1 the switch of Next Proxy.
+    void WatchStopped(const std::string& address);
     // Runs the termination choice and stores the position, once per program run.
     void Terminate();
     // After [FIREFOX] FOLLOW_WINDOWS has changed and the dispatcher has read it.

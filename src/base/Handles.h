@@ -17,6 +17,7 @@ inline void DeleteBitmap(HBITMAP h) { DeleteObject(h); }
 inline void DeleteBrush(HBRUSH h) { DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
+inline void DestroyAccelerators(HACCEL h) { DestroyAcceleratorTable(h); }
 inline void CloseFile(FILE* f) { fclose(f); }
 inline void DeleteDc(HDC h) { DeleteDC(h); }
 inline void FreeLocal(void* p) { LocalFree(p); }
@@ -30,6 +31,7 @@ using UniqueBitmap = Owned<HBITMAP, detail::DeleteBitmap>;
 using UniqueBrush = Owned<HBRUSH, detail::DeleteBrush>;
 using UniqueIcon = Owned<HICON, detail::DestroyIconHandle>;
 using UniqueMenu = Owned<HMENU, detail::DestroyMenuHandle>;
+using UniqueAccel = Owned<HACCEL, detail::DestroyAccelerators>;
 using UniqueFile = Owned<FILE*, detail::CloseFile>;
 using UniqueDc = Owned<HDC, detail::DeleteDc>;
 // Memory the system allocated with LocalAlloc for the caller.

@@ -6,24 +6,38 @@
 namespace base {
 
 namespace {
-std::vector<HWND>& DialogWindows() {
-    static std::vector<HWND> windows;
+struct DialogWindow {
+    HWND hwnd;
+    HACCEL accelerators;
+};
+
+std::vector<DialogWindow>& DialogWindows() {
+    static std::vector<DialogWindow> windows;
     return windows;
 }
 
 bool TranslateForDialogs(MSG& msg) {
-    for (HWND w : DialogWindows()) {
-        if (IsWindow(w) && (msg.hwnd == w || IsChild(w, msg.hwnd)) && IsDialogMessageW(w, &msg)) return true;
+    for (const DialogWindow& d : DialogWindows()) {
+        HWND w = d.hwnd;
+        if (!IsWindow(w) || (msg.hwnd != w && !IsChild(w, msg.hwnd))) continue;
+        if (d.accelerators && TranslateAcceleratorW(w, d.accelerators, &msg)) return true;
+        if (IsDialogMessageW(w, &msg)) return true;
     }
     return false;
 }
 }  // namespace
 
-void RegisterDialogWindow(HWND hwnd) { DialogWindows().push_back(hwnd); }
+void RegisterDialogWindow(HWND hwnd) { DialogWindows().push_back({hwnd, nullptr}); }
 
 void UnregisterDialogWindow(HWND hwnd) {
     auto& v = DialogWindows();
-    v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
+    v.erase(std::remove_if(v.begin(), v.end(), [hwnd](const DialogWindow& d) { return d.hwnd == hwnd; }),
+            v.end());
+}
+
+void SetAccelerators(HWND hwnd, HACCEL table) {
+    for (DialogWindow& d : DialogWindows())
+        if (d.hwnd == hwnd) d.accelerators = table;
 }
 
 void DispatchOne(MSG& msg) {

@@ -28,5 +28,9 @@ void DispatchOne(MSG& msg);
 // messages the loop should route through IsDialogMessage.
 void RegisterDialogWindow(HWND hwnd);
 void UnregisterDialogWindow(HWND hwnd);
+// Keys that run a registered window's commands while it or one of its
+// controls has the keyboard, translated before the dialog navigation (which
+// would hand them to the focused control). Null takes them away.
+void SetAccelerators(HWND hwnd, HACCEL table);
 
 }  // namespace base

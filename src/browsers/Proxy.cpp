@@ -83,6 +83,11 @@ void Proxy::GetServer(std::string& buffer) {
     }
 }
 
+bool Proxy::WritesRefused() {
+    BrowserAdapter* a = Adapter();
+    return a && a->InUse();
+}
+
 bool Proxy::SetServer(const std::string& address) {
     BrowserAdapter* a = Adapter();
     if (!a) return true;

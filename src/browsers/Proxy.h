@@ -28,6 +28,8 @@ public:
     bool SetEnabled(int state);
     void GetServer(std::string& buffer);
     bool SetServer(const std::string& address);
+    // Whether the two writes would be refused right now (a running Firefox).
+    bool WritesRefused();
 
     BrowserKind Current() const { return kind_; }
     static std::string Caption(BrowserKind kind);

@@ -8,12 +8,12 @@ namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+}  // namespace
+
 bool SameAddress(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
-
-}  // namespace
 
 std::optional<size_t> NextAnswering(const std::vector<std::string>& entries, const std::vector<Heard>& heard,
                                     std::string_view inUse) {

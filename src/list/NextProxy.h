@@ -11,6 +11,9 @@
 
 namespace nextproxy {
 
+// Whether two texts name the same proxy: host names match in any case.
+bool SameAddress(std::string_view a, std::string_view b);
+
 // What the last check of the list heard from one entry.
 struct Heard {
     bool answered = false;

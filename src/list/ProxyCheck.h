@@ -61,6 +61,8 @@ public:
 
     bool Running() const { return running_; }
     int Count() const { return static_cast<int>(results_.size()); }
+    // The entries of the last check, in list order.
+    const std::vector<std::string>& Entries() const { return entries_; }
     // Unchecked for an index outside the last check.
     Result ResultOf(int index) const;
     // Takes an entry's result heard elsewhere (the watch on the proxy in

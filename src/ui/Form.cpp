@@ -52,6 +52,9 @@ const KindTraits& TraitsOf(Kind kind) {
 // dragged off the screen.
 constexpr int kUsableCaption = 100;
 
+// The commands of shortcut keys, far above the controls' ids (from 100 up).
+constexpr WORD kFirstShortcutId = 0x7000;
+
 }  // namespace
 
 void Form::RegisterFormClass() {
@@ -341,6 +344,17 @@ LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool Form::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+void Form::AddShortcut(BYTE modifiers, WORD key, std::function<void()> handler) {
+    shortcuts_.push_back(std::move(handler));
+    shortcutKeys_.push_back({static_cast<BYTE>(FVIRTKEY | modifiers), key,
+                             static_cast<WORD>(kFirstShortcutId + shortcuts_.size() - 1)});
+    // A table cannot grow: a new one takes the old one's place.
+    accelerators_.reset(
+        CreateAcceleratorTableW(shortcutKeys_.data(), static_cast<int>(shortcutKeys_.size())));
+    if (!accelerators_) throw Exception("Cannot create accelerators");
+    base::SetAccelerators(hwnd_.get(), accelerators_.get());
+}
+
 LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     HWND hwnd = hwnd_.get();
     LRESULT result = 0;
@@ -349,6 +363,14 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND: {
             int id = LOWORD(wp);
             int code = HIWORD(wp);
+            // Code 1 without a control: a key of the accelerator table.
+            if (code == 1 && lp == 0 && id >= kFirstShortcutId &&
+                static_cast<size_t>(id - kFirstShortcutId) < shortcuts_.size()) {
+                // Copied: the handler may add shortcuts.
+                auto handler = shortcuts_[static_cast<size_t>(id - kFirstShortcutId)];
+                if (handler) handler();
+                return 0;
+            }
             if (lp == 0 || id == IDOK || id == IDCANCEL) {
                 // Enter and Esc arrive from the dialog navigation as IDOK/IDCANCEL.
                 if (id == IDOK && defaultButton_) {

@@ -102,6 +102,9 @@ public:
     // The buttons that Enter and Esc press (their rows say so).
     void SetDefaultButton(Button* button) { defaultButton_ = button; }
     void SetCancelButton(Button* button) { cancelButton_ = button; }
+    // A key that runs handler while the window or one of its controls has the
+    // keyboard: key is a virtual-key code, modifiers FCONTROL, FSHIFT, FALT.
+    void AddShortcut(BYTE modifiers, WORD key, std::function<void()> handler);
     // Puts a radio button into the radio group of a group box (null: of the
     // form outside every box) and returns the whole group, in the order made.
     const std::vector<RadioButton*>& JoinRadioGroup(RadioButton* radio, const Control* box);
@@ -149,6 +152,9 @@ private:
     std::map<const Control*, std::vector<RadioButton*>> radioGroups_;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
+    std::vector<ACCEL> shortcutKeys_;
+    std::vector<std::function<void()>> shortcuts_;  // by command id from kFirstShortcutId
+    base::UniqueAccel accelerators_;
     int nextId_ = 100;
     int dpi_ = 96;
     bool modal_ = false;

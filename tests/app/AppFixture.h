@@ -59,6 +59,7 @@ protected:
         // The lists of most tests name documentation addresses, which no test
         // may contact; the tests of the check turn it back on.
         o.checkListedProxies = checkListedProxies;
+        o.watchIntervalMs = watchIntervalMs;
         return o;
     }
 
@@ -146,6 +147,7 @@ protected:
 
     std::unique_ptr<TfrmMain> form;
     bool checkListedProxies = false;
+    uint32_t watchIntervalMs = 0;
     std::string prefs;
     std::unique_ptr<scratch::LockHolder> firefox;
 };

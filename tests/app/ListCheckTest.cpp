@@ -5,7 +5,9 @@
 #include <functional>
 
 #include "app/AppFixture.h"
+#include "base/Text.h"
 #include "list/ProxyCheck.h"
+#include "list/ProxyWatch.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
 
@@ -35,6 +37,39 @@ protected:
         return v;
     }
     void GetProxy(TfrmMain& f) { SendMessageW(f.cmdGetList.Handle(), BM_CLICK, 0, 0); }
+    // Get Proxy, and the check of the list to its end.
+    bool GetProxyChecked(TfrmMain& f) {
+        GetProxy(f);
+        return RunUntil([&] { return !f.ListCheck->Running(); }, 20000);
+    }
+    // The window with the watch on at the shortest interval, its balloons
+    // recorded (atBalloon runs as each comes).
+    TfrmMain& StartWatched(std::function<void()> atBalloon = {}) {
+        Ini().WriteString("CHECK", "WATCH", "60");
+        watchIntervalMs = 1;
+        form = std::make_unique<TfrmMain>(Options());
+        form->Tray->shellNotify = [this, atBalloon](DWORD action, const NOTIFYICONDATAW& data) {
+            if (action != NIM_MODIFY || !(data.uFlags & NIF_INFO)) return true;
+            if (atBalloon) atBalloon();
+            balloons.push_back(base::Narrow(data.szInfo));
+            return true;
+        };
+        form->Show();
+        return *form;
+    }
+    std::vector<std::string> balloons;
+    // Ctrl+N as the keyboard sends it to the list's edit field, where the
+    // user types; the message loop turns it into the window's command.
+    static void PressCtrlN(TfrmMain& f) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(EditOf(f.cmbProxyList), WM_KEYDOWN, 'N', 1);
+        base::ProcessMessages();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
     // Runs the message loop until done() or ms pass (the bound only catches a hang).
     static bool RunUntil(const std::function<bool()>& done, DWORD ms) {
         const DWORD start = GetTickCount();
@@ -140,11 +175,106 @@ TEST_F(ListCheck, EnableZeroMakesNoConnection) {
     LoopbackServer list({Reply().Send(Page({answers.Entry()}))});
     UseList(list);
     Ini().WriteInteger("CHECK", "ENABLE", 0);
+    Ini().WriteString("CHECK", "WATCH", "60");  // and no watch either
+    watchIntervalMs = 1;
     TfrmMain& f = Start();
     GetProxy(f);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     RunUntil([] { return false; }, 300);
     EXPECT_EQ(Items(f), std::vector<std::string>{answers.Entry()});
     EXPECT_EQ(answers.Accepted(), 0);
     EXPECT_FALSE(f.ListCheck);
     EXPECT_EQ(f.cmbProxyList.itemNote(0).text, "");
+}
+
+TEST_F(ListCheck, NextProxyWalksTheAnsweringEntriesAndIsGreyedWithoutOne) {
+    StandInProxy a(Kind::Answers), c(Kind::Answers);
+    const std::string refused = "127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort());
+    LoopbackServer list(
+        {Reply().Send(Page({a.Entry(), refused, c.Entry()})), Reply().Send(Page({refused, a.Entry()}))});
+    UseList(list);
+    TfrmMain& f = Start();
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));  // no check yet
+    ASSERT_TRUE(GetProxyChecked(f));
+    ASSERT_EQ(ProxyServer(), a.Entry());
+    EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));
+
+    // The other entry that answered, not the next in the list; then the proxy goes on.
+    PressCtrlN(f);
+    EXPECT_EQ(ProxyServer() + " " + f.cmbProxyList.Text(), c.Entry() + " " + c.Entry());
+    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    f.PopupMenu.ClickItem(f.PM_NextProxy);  // and round again
+    EXPECT_EQ(ProxyServer(), a.Entry());
+
+    // A new list where one entry answers: once it is in use, nothing is
+    // left to switch to.
+    ASSERT_TRUE(GetProxyChecked(f));
+    PressCtrlN(f);
+    EXPECT_EQ(ProxyServer(), a.Entry());
+    EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));
+    PressCtrlN(f);
+    EXPECT_EQ(ProxyServer() + " " + f.cmbProxyList.Text(), a.Entry() + " " + a.Entry());
+}
+
+TEST_F(ListCheck, TheWatchTellsOfTwoFailuresInARowAndAutoNextSwitches) {
+    StandInProxy a(Kind::ClosesAtOnce), c(Kind::ClosesAtOnce);
+    // Connection 0 is the check's; the watch's asks follow it.
+    a.Script({Kind::Answers, Kind::Answers, Kind::ClosesAtOnce, Kind::Answers, Kind::ClosesAtOnce});
+    c.Script({Kind::Answers});
+    const std::string refused = "127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort());
+    LoopbackServer list({Reply().Send(Page({a.Entry(), refused, c.Entry()}))});
+    UseList(list);
+    Ini().WriteInteger("TERMINAL", "OPTION", 0);
+    int askedAtFirst = 0;
+    TfrmMain& f = StartWatched([&] {
+        if (balloons.empty()) askedAtFirst = a.Accepted();
+    });
+    ASSERT_TRUE(GetProxyChecked(f));
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);  // the first entry is in use: watched
+
+    ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
+    // Answered, failed, answered (the count starts again), failed, failed.
+    EXPECT_EQ(askedAtFirst, 6);
+    EXPECT_EQ(balloons[0], a.Entry() + " stopped answering.");
+    EXPECT_EQ(ProxyServer(), a.Entry());
+    EXPECT_EQ(f.cmbProxyList.itemNote(0).text, "no answer");
+
+    // Direct and Use Proxy watch it afresh; with AUTONEXT=1 two failures switch.
+    Ini().WriteInteger("CHECK", "AUTONEXT", 1);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(RunUntil([&] { return balloons.size() == 2; }, 30000));
+    EXPECT_EQ(balloons[1], a.Entry() + " stopped answering. Switched to " + c.Entry() + ".");
+    EXPECT_EQ(ProxyServer(), c.Entry());
+    // The first entry has failed since the check: when this one stops too,
+    // there is nothing left to switch to.
+    ASSERT_TRUE(RunUntil([&] { return balloons.size() == 3; }, 30000));
+    EXPECT_EQ(balloons[2],
+              c.Entry() + " stopped answering. No other listed proxy answered in the last check.");
+    EXPECT_EQ(ProxyServer(), c.Entry());
+
+    f.cmbBrowserClick();  // the same browser again, still on the proxy: watched afresh
+    EXPECT_EQ(f.InUseWatch->FailuresInARow(), 0);
+}
+
+// Firefox open, its proxy typed by hand and in no list: the watch asks it,
+// switches nothing, and tells it in a balloon, never a box.
+TEST_F(ListCheck, TheWatchSwitchesNothingWhileFirefoxIsOpen) {
+    StandInProxy inUse(Kind::Answers), other(Kind::Answers);
+    RunFirefox(
+        "user_pref(\"network.proxy.http\", \"127.0.0.1\");\n"
+        "user_pref(\"network.proxy.http_port\", " +
+        std::to_string(inUse.Port()) + ");\nuser_pref(\"network.proxy.type\", 1);\n");
+    LoopbackServer list({Reply().Send(Page({other.Entry()}))});
+    UseList(list);
+    Ini().WriteInteger("CHECK", "AUTONEXT", 1);
+    ASSERT_TRUE(GetProxyChecked(StartWatched()));
+    testing_support::Notices().clear();  // Get Proxy's first entry, refused
+    inUse.SetKind(Kind::ClosesAtOnce);
+    ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
+    base::ProcessMessages();
+    EXPECT_EQ(balloons[0],
+              inUse.Entry() + " stopped answering. Firefox is open, so no other proxy was switched to.");
+    EXPECT_TRUE(testing_support::Notices().empty());
+    EXPECT_EQ(form->ProxyText, inUse.Entry());
 }

@@ -6,6 +6,7 @@
 #include "base/Notice.h"
 #include "base/Text.h"
 #include "list/ProxyCheck.h"
+#include "list/ProxyWatch.h"
 #include "net/HttpClient.h"
 #include "support/LoopbackServer.h"
 #include "support/StandInProxy.h"
@@ -94,6 +95,25 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
         EXPECT_FALSE(IsWindow(f.Handle()));
         EXPECT_FALSE(f.ListCheck->Running());
         EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+        form.reset();
+        DrainQuit();
+    }
+    {
+        SCOPED_TRACE("an ask of the watch on the proxy in use");
+        qbtest::StandInProxy inUse(qbtest::StandInProxy::Kind::Silent);
+        Reg().SetString("ProxyServer", inUse.Entry());
+        Reg().SetDword("ProxyEnable", 1);
+        Ini().WriteString("CHECK", "WATCH", "60");
+        checkListedProxies = true;
+        watchIntervalMs = 1;
+        TfrmMain& f = Start();
+        ASSERT_TRUE(PumpUntil([&] { return inUse.Open() == 1; }));
+        EndTheSession(f.Handle());
+        EXPECT_FALSE(IsWindow(f.Handle()));
+        EXPECT_FALSE(f.InUseWatch->Running());
+        EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
+        EXPECT_TRUE(PumpUntil([&] { return inUse.Open() == 0; }));
+        EXPECT_EQ(inUse.Accepted(), 1);
         form.reset();
         DrainQuit();
     }

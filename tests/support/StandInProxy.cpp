@@ -19,6 +19,7 @@ struct StandInProxy::State {
     std::atomic<int> open{0};
     mutable std::mutex mutex;
     std::vector<std::string> requests;
+    std::vector<Kind> script;
     // Last: it stops and joins the connections' threads before the rest goes.
     std::unique_ptr<tcp::Listener> listener;
 
@@ -34,7 +35,11 @@ struct StandInProxy::State {
             requests[index].append(bytes);
         };
         tcp::ReadRequest(s, stop, -1, record);
-        const Kind kind = this->kind;
+        Kind kind = this->kind;
+        {
+            std::lock_guard lock(mutex);
+            if (index < script.size()) kind = script[index];
+        }
         switch (kind) {
             case Kind::Answers:
                 if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
@@ -82,6 +87,11 @@ StandInProxy::StandInProxy(Kind kind, int answerDelayMs) : state_(std::make_shar
 StandInProxy::~StandInProxy() { state_->listener.reset(); }
 
 void StandInProxy::SetKind(Kind kind) { state_->kind = kind; }
+
+void StandInProxy::Script(std::vector<Kind> kinds) {
+    std::lock_guard lock(state_->mutex);
+    state_->script = std::move(kinds);
+}
 
 uint16_t StandInProxy::Port() const { return state_->listener->Port(); }
 std::string StandInProxy::Entry() const { return "127.0.0.1:" + std::to_string(Port()); }

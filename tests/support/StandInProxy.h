@@ -32,6 +32,10 @@ public:
     // How the connections accepted from now on behave: a proxy that answers
     // and then stops.
     void SetKind(Kind kind);
+    // The n-th connection accepted (from 0, the first ever) behaves as
+    // kinds[n], those past the end as the kind set: the turns a client
+    // takes, fixed before it takes them.
+    void Script(std::vector<Kind> kinds);
     uint16_t Port() const;
     std::string Entry() const;  // "127.0.0.1:<port>", as the list shows it
     int Accepted() const;       // connections accepted so far
