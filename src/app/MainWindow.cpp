@@ -88,7 +88,14 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     RadioOption1.onClick = [this] { ProxyOption = 1; };
     RadioOption2.onClick = [this] { ProxyOption = 2; };
     RadioOption3.onClick = [this] { ProxyOption = 3; };
-    cmbBrowser.onClick = [this] { cmbBrowserClick(); };
+    cmbBrowser.onPick = [this] { cmbBrowserClick(); };
+    // A step of the closed list (an arrow key, a letter) waits as an edit of
+    // the proxy list does.
+    cmbBrowser.onChange = [this] {
+        browserWaiting_ = true;
+        editTimer_.Restart(kEditSettleMs);
+    };
+    cmbBrowser.onLeave = [this] { ApplyWaitingEdit(); };
     cmdSetting.onClick = [this] { cmdSettingClick(); };
     cmbProxyList.onChange = [this] { cmbProxyListChange(); };
     cmbProxyList.onPick = [this] {
@@ -96,7 +103,10 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     };
     cmbProxyList.onEnter = [this] { ApplyWaitingEdit(); };
     cmbProxyList.onLeave = [this] { ApplyWaitingEdit(); };
-    editTimer_.onTimer = [this] { ApplyWaitingEdit(); };
+    editTimer_.onTimer = [this] {
+        editTimer_.SetEnabled(false);
+        ApplyWaitingEdit();
+    };
     cmdGetList.onClick = [this] { cmdGetListClick(); };
     cmdSetDefault.onClick = [this] { cmdSetDefaultClick(); };
     cmdUseDefault.onClick = [this] { cmdUseDefaultClick(); };
@@ -247,6 +257,7 @@ void TfrmMain::Terminate() {
     // is shown, but must not keep the user from ending the program. What the
     // user typed last reaches the browser before the termination choice.
     if (editWaiting_) base::Guarded([this] { UseListText(true); });
+    if (browserWaiting_) base::Guarded([this] { ApplyBrowserStep(); });
     base::Guarded([this] { ApplyTermination(); });
     base::Guarded([this] { SavePosition(); });
 }
@@ -368,11 +379,17 @@ void TfrmMain::cmbProxyListChange() {
 
 void TfrmMain::ApplyWaitingEdit() {
     if (editWaiting_ && !ended_) UseListText(true);
+    if (browserWaiting_ && !ended_) ApplyBrowserStep();
+}
+
+void TfrmMain::ApplyBrowserStep() {
+    browserWaiting_ = false;
+    // Steps that led back to the browser in use change nothing.
+    if (cmbBrowser.ItemIndex() != BrowserIndex) cmbBrowserClick();
 }
 
 void TfrmMain::UseListText(bool keepListText) {
     editWaiting_ = false;
-    editTimer_.SetEnabled(false);
     const std::string address = cmbProxyList.Text();
     // Not a host:port: nothing is written, and the text stays as it is.
     if (!IsProxyAddress(address)) return;
@@ -418,6 +435,7 @@ bool TfrmMain::CheckBrowserPath(BrowserKind kind) {
 }
 
 void TfrmMain::cmbBrowserClick() {
+    browserWaiting_ = false;  // this choice is the one taken up
     // An edit still waiting belongs to the browser being left. That browser
     // may refuse the writes; say so, and still switch, so the list, the
     // caption and the dispatcher never disagree.

@@ -135,9 +135,12 @@ private:
     // that waited is settled by it. keepListText: as for RefreshState, when
     // the browser refuses the write.
     void UseListText(bool keepListText = false);
-    // Writes an edit of the list's text that waits, if any: before every
-    // command, and when the user ends it (Enter, the focus leaving the box).
+    // Writes an edit of the list's text that waits, if any, and takes up a
+    // browser stepped to in the closed browser list: before every command,
+    // and when the user ends it (Enter, the focus leaving the box).
     void ApplyWaitingEdit();
+    // A browser stepped to waits: each one passed would get its termination choice.
+    void ApplyBrowserStep();
     // The displays show what the browser's settings hold; a write that a
     // running browser kept out is explained.
     void RefreshAfterWrite(bool written, bool keepListText = false);
@@ -187,6 +190,8 @@ private:
     bool toldCannotFollow_ = false;
     std::function<void()> afterFetch_;
     bool editWaiting_ = false;
+    bool browserWaiting_ = false;
+    // Settles an edit of either list once the user pauses.
     base::Timer editTimer_;
     std::deque<std::string> notices_;
     bool noticeOpen_ = false;
