@@ -32,8 +32,15 @@ constexpr UINT kEditSettleMs = 500;
 
 constexpr char kFirefoxOpen[] =
     "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
-    "when it closes, which would undo this change, so nothing was changed.\n\n"
-    "Close Firefox, then switch again.";
+    "when it closes, which would undo this change, so nothing was changed.\n\n";
+// A balloon holds at most 255 characters.
+constexpr char kFirefoxOpenTold[] =
+    "Close Firefox and switch again, or open the window to have Firefox follow the Windows "
+    "proxy settings.";
+constexpr char kFirefoxOpenAsked[] =
+    "Should Firefox follow the Windows proxy settings? From Firefox's next start, every switch "
+    "then reaches it at once, also while it runs; this one is made now.\n\n"
+    "Otherwise: Close Firefox, then switch again.";
 
 // Only a host:port reaches a browser's settings, and only whole: whatever else
 // a list page, a typed text or a stored default may hold (a line break into
@@ -325,13 +332,17 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
-void TfrmMain::TellUser(const std::string& message) {
+void TfrmMain::TellUser(const std::string& message) { Tell({message}); }
+
+void TfrmMain::Tell(Notice notice) {
     // A box opened inside a command would hold it up until answered (Get
     // Proxy greyed out, the cursor busy, the check not started, Quit put
     // off): it opens once the command is done. The same text waiting twice
     // is told once.
     if (!Handle()) return;
-    if (std::find(notices_.begin(), notices_.end(), message) == notices_.end()) notices_.push_back(message);
+    if (std::none_of(notices_.begin(), notices_.end(),
+                     [&](const Notice& n) { return n.text == notice.text; }))
+        notices_.push_back(std::move(notice));
     PostMessageW(Handle(), kNoticeMessage, 0, 0);
 }
 
@@ -343,31 +354,69 @@ void TfrmMain::ShowNotices() {
             notices_.clear();
             return;
         }
-        std::string message = std::move(notices_.front());
+        Notice notice = std::move(notices_.front());
         notices_.pop_front();
         // Hidden in the notification area or minimised, the window has no
         // taskbar button, and its box would open unseen behind the browser.
         const bool hidden = !IsWindowVisible(Handle()) || IsIconic(Handle());
-        if (hidden && Tray->ShowBalloon("Quillbarrow", message)) continue;
+        if (hidden && Tray->ShowBalloon("Quillbarrow", notice.text)) {
+            askOnRestore_ = askOnRestore_ || notice.offersFollow;
+            continue;
+        }
+        if (notice.offersFollow) {
+            AskFirefoxToFollow();
+            continue;
+        }
         noticeOpen_ = true;
-        base::ShowNotice(Handle(), message);
+        base::ShowNotice(Handle(), notice.text);
         noticeOpen_ = false;
     }
 }
 
-void TfrmMain::RefreshAfterWrite(bool written, bool keepListText) {
+void TfrmMain::AskFirefoxToFollow() {
+    // Moot once a later switch has gone through, another browser is
+    // selected, or Firefox follows already.
+    if (!refused_.enabled && !refused_.server) return;
+    if (Dispatcher->Current() != 2 || Dispatcher->FirefoxFollowsWindows()) {
+        refused_ = {};
+        return;
+    }
+    noticeOpen_ = true;
+    const bool yes = base::AskUser(Handle(), std::string(kFirefoxOpen) + kFirefoxOpenAsked);
+    noticeOpen_ = false;
+    const RefusedSwitch refused = std::exchange(refused_, {});
+    if (!yes || ended_) return;
+    base::Guarded([&] {
+        SetFirefoxFollowsWindows(true);
+        // In the order the commands make them: the address, then on or off.
+        if (refused.server) Dispatcher->SetServer(*refused.server);
+        if (refused.enabled) Dispatcher->SetEnabled(*refused.enabled);
+        RefreshState();
+    });
+}
+
+void TfrmMain::RefreshAfterWrite(bool written, const RefusedSwitch& change, bool keepListText) {
     // A write left out because the browser runs (only Firefox is told apart)
     // is explained; what the user typed stays in the box to be sent again.
     RefreshState(keepListText && !written);
-    if (!written) TellUser(kFirefoxOpen);
+    if (written) {
+        // Whatever the question would have made is out of date now.
+        refused_ = {};
+        askOnRestore_ = false;
+        return;
+    }
+    if (change.server) refused_.server = change.server;
+    if (change.enabled) refused_.enabled = change.enabled;
+    Tell({std::string(kFirefoxOpen) + kFirefoxOpenTold, true});
 }
 
 // --- Commands
 
 void TfrmMain::cmdUseProxyClick() {
     ApplyWaitingEdit();
-    UsingProxy = UsingProxy == 0 ? 1 : 0;
-    RefreshAfterWrite(Dispatcher->SetEnabled(UsingProxy));
+    const int state = UsingProxy == 0 ? 1 : 0;
+    UsingProxy = state;
+    RefreshAfterWrite(Dispatcher->SetEnabled(state), {.enabled = state});
 }
 
 void TfrmMain::cmbProxyListChange() {
@@ -394,7 +443,7 @@ void TfrmMain::UseListText(bool keepListText) {
     // Not a host:port: nothing is written, and the text stays as it is.
     if (!IsProxyAddress(address)) return;
     ProxyText = address;
-    RefreshAfterWrite(Dispatcher->SetServer(ProxyText), keepListText);
+    RefreshAfterWrite(Dispatcher->SetServer(ProxyText), {.server = ProxyText}, keepListText);
 }
 
 void TfrmMain::cmdSetDefaultClick() {
@@ -493,7 +542,11 @@ void TfrmMain::ImageClick() {
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 void TfrmMain::PM_QuitClick() { Quit(); }
 void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
-void TfrmMain::TrayRestore() { PopupMenu.SetItemEnabled(PM_Open, false); }
+void TfrmMain::TrayRestore() {
+    PopupMenu.SetItemEnabled(PM_Open, false);
+    // The question that a balloon could only announce.
+    if (std::exchange(askOnRestore_, false)) Tell({std::string(kFirefoxOpen) + kFirefoxOpenTold, true});
+}
 
 void TfrmMain::TimerTimer() { Tray->SetIconIndex((Tray->IconIndex() + 1) % 6); }
 

@@ -28,10 +28,11 @@ TEST_F(Notices, GetProxyTellsOnceItIsDone) {
     static TfrmMain* f;
     static std::vector<std::string> seen;
     seen.clear();
-    base::SetNoticeHook([](HWND, const std::string&) {
+    base::SetQuestionHook([](HWND, const std::string&) {
         seen.push_back(std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
                        (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
                        (f->ListCheck && f->ListCheck->Running() ? " checking" : " not checking"));
+        return false;
     });
     f = &Start();
     SendMessageW(f->cmdGetList.Handle(), BM_CLICK, 0, 0);
@@ -62,10 +63,48 @@ TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
     EXPECT_EQ(std::wstring(calls[0].szInfo).substr(0, 16), L"Firefox is open.");
     EXPECT_TRUE(testing_support::Notices().empty());
 
-    // Shown again, the window has its box.
+    // Shown again, the window asks what the balloon could only tell.
     form->PopupMenu.ClickItem(form->PM_Open);
-    form->PopupMenu.ClickItem(form->PM_UseProxy);
     base::ProcessMessages();
     EXPECT_EQ(calls.size(), 1u);
-    EXPECT_EQ(testing_support::Notices().size(), 1u);
+    ASSERT_EQ(testing_support::Notices().size(), 1u);
+    EXPECT_TRUE(testing_support::Notices()[0].question);
+}
+
+// A switch that the running Firefox kept out asks whether Firefox should
+// follow the Windows settings. Two commands before the window gets to it:
+// one question, and Yes makes both switches there.
+TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesNothing) {
+    RunFirefox("");
+    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Reg().SetDword("ProxyEnable", 0);
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    TfrmMain& f = Start();
+    const struct {
+        bool yes;
+        const char* follow;  // [FIREFOX] FOLLOW_WINDOWS
+        const char* userJs;
+        const char* server;
+        uint32_t enabled;
+    } rows[] = {
+        {false, "<absent>", "<absent>", "192.0.2.1:80", 0},
+        {true, "1", "user_pref(\"network.proxy.type\", 5);\r\n", "192.0.2.62:8062", 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.yes ? "Yes" : "No");
+        testing_support::AnswerYes() = row.yes;
+        SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
+        SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+        base::ProcessMessages();
+        ASSERT_EQ(testing_support::Notices().size(), 1u);
+        EXPECT_TRUE(testing_support::Notices()[0].question);
+        testing_support::Notices().clear();
+        EXPECT_EQ(Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "<absent>"), row.follow);
+        EXPECT_EQ(scratch::Exists(userJs) ? scratch::ReadBytes(userJs) : "<absent>", row.userJs);
+        EXPECT_EQ(ProxyServer(), row.server);
+        EXPECT_EQ(Reg().GetDword("ProxyEnable"), row.enabled);
+        EXPECT_EQ(scratch::ReadBytes(prefs), "");
+    }
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
 }
