@@ -508,7 +508,12 @@ void TfrmMain::cmdSettingClick() {
     SettingDialog->ShowModal();
     LoadSettings();
     Dispatcher->PrepareBrowser();
-    if (Dispatcher->FirefoxFollowsWindows() != followed) FirefoxModeChanged();
+    // Either way the selected browser's store may have changed (Opera's
+    // file named or cleared, Firefox's profile or mode).
+    if (Dispatcher->FirefoxFollowsWindows() != followed)
+        FirefoxModeChanged();
+    else
+        RefreshState();
 }
 
 void TfrmMain::SetFirefoxFollowsWindows(bool on) {
