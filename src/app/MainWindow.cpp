@@ -33,7 +33,7 @@ constexpr UINT kEditSettleMs = 500;
 constexpr char kFirefoxOpen[] =
     "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
     "when it closes, which would undo this change, so nothing was changed.\n\n";
-// A balloon holds at most 255 characters.
+// After kFirefoxOpen, in a balloon: the two together fit its 255 characters.
 constexpr char kFirefoxOpenTold[] =
     "Close Firefox and switch again, or open the window to have Firefox follow the Windows "
     "proxy settings.";
