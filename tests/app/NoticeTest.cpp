@@ -2,6 +2,7 @@
 // the user can see it.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/AppFixture.h"
@@ -81,30 +82,21 @@ TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesN
     Reg().SetDword("ProxyEnable", 0);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
     TfrmMain& f = Start();
-    const struct {
-        bool yes;
-        const char* follow;  // [FIREFOX] FOLLOW_WINDOWS
-        const char* userJs;
-        const char* server;
-        uint32_t enabled;
-    } rows[] = {
-        {false, "<absent>", "<absent>", "192.0.2.1:80", 0},
-        {true, "1", "user_pref(\"network.proxy.type\", 5);\r\n", "192.0.2.62:8062", 1},
+    auto state = [&] {
+        return Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
+               (scratch::Exists(userJs) ? " user.js " : " ") + ProxyServer() +
+               (Reg().GetDword("ProxyEnable") ? " on" : " off");
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.yes ? "Yes" : "No");
-        testing_support::AnswerYes() = row.yes;
+    for (auto [yes, after] :
+         {std::pair{false, "- 192.0.2.1:80 off"}, {true, "1 user.js 192.0.2.62:8062 on"}}) {
+        testing_support::AnswerYes() = yes;
         SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
         SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
         base::ProcessMessages();
         ASSERT_EQ(testing_support::Notices().size(), 1u);
         EXPECT_TRUE(testing_support::Notices()[0].question);
         testing_support::Notices().clear();
-        EXPECT_EQ(Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "<absent>"), row.follow);
-        EXPECT_EQ(scratch::Exists(userJs) ? scratch::ReadBytes(userJs) : "<absent>", row.userJs);
-        EXPECT_EQ(ProxyServer(), row.server);
-        EXPECT_EQ(Reg().GetDword("ProxyEnable"), row.enabled);
-        EXPECT_EQ(scratch::ReadBytes(prefs), "");
+        EXPECT_EQ(state(), after);
     }
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
 }
