@@ -430,7 +430,6 @@ TEST_F(SettingDialogTest, ATextTheFileCannotHoldSavesNothingAndNamesItsField) {
     auto& notices = testing_support::Notices();
     notices.clear();
     dialog.Show();
-    Type(dialog.txtDefaultProxy, "192.0.2.7:8080");
     Type(dialog.txtPassword, "pass\tword");
     Click(dialog.OKBtn);
     EXPECT_EQ(dialog.ModalResultValue(), ui::mrNone);
