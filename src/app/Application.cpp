@@ -48,9 +48,9 @@ int RunApplication(HINSTANCE, int show) {
         // Ending without a word would leave the user wondering where the
         // program went.
         if (!TTrayIcon::RestoreRunningCopy())
-            base::ShowNotice(nullptr,
-                             "Quillbarrow is already running, but its window could not be brought back.\n\n"
-                             "Look for its icon in the notification area.");
+            base::ShowNoticeInFront(
+                "Quillbarrow is already running, but its window could not be brought back.\n\n"
+                "Look for its icon in the notification area.");
         return 0;
     }
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

@@ -34,8 +34,15 @@ constexpr UINT kEditSettleMs = 500;
 
 constexpr char kFirefoxOpen[] =
     "Firefox is open. It keeps its own copy of the proxy settings and writes it back "
-    "when it closes, which would undo this change, so nothing was changed.\n\n"
-    "Close Firefox, then switch again.";
+    "when it closes, which would undo this change, so nothing was changed.\n\n";
+// After kFirefoxOpen, in a balloon: the two together fit its 255 characters.
+constexpr char kFirefoxOpenTold[] =
+    "Close Firefox and switch again, or open the window to have Firefox follow the Windows "
+    "proxy settings.";
+constexpr char kFirefoxOpenAsked[] =
+    "Should Firefox follow the Windows proxy settings? From Firefox's next start, every switch "
+    "then reaches it at once, also while it runs; this one is made now.\n\n"
+    "Otherwise: Close Firefox, then switch again.";
 // After "<address> stopped answering." when AUTONEXT finds Firefox open: the
 // watch never opens a box, so it tries no write that would be refused.
 constexpr char kFirefoxOpenNoSwitch[] = "Firefox is open, so no other proxy was switched to.";
@@ -93,7 +100,14 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     RadioOption1.onClick = [this] { ProxyOption = 1; };
     RadioOption2.onClick = [this] { ProxyOption = 2; };
     RadioOption3.onClick = [this] { ProxyOption = 3; };
-    cmbBrowser.onClick = [this] { cmbBrowserClick(); };
+    cmbBrowser.onPick = [this] { cmbBrowserClick(); };
+    // A step of the closed list (an arrow key, a letter) waits as an edit of
+    // the proxy list does.
+    cmbBrowser.onChange = [this] {
+        browserWaiting_ = true;
+        editTimer_.Restart(kEditSettleMs);
+    };
+    cmbBrowser.onLeave = [this] { ApplyWaitingEdit(); };
     cmdSetting.onClick = [this] { cmdSettingClick(); };
     cmbProxyList.onChange = [this] { cmbProxyListChange(); };
     cmbProxyList.onPick = [this] {
@@ -101,7 +115,10 @@ TfrmMain::TfrmMain(const MainWindowOptions& options)
     };
     cmbProxyList.onEnter = [this] { ApplyWaitingEdit(); };
     cmbProxyList.onLeave = [this] { ApplyWaitingEdit(); };
-    editTimer_.onTimer = [this] { ApplyWaitingEdit(); };
+    editTimer_.onTimer = [this] {
+        editTimer_.SetEnabled(false);
+        ApplyWaitingEdit();
+    };
     cmdGetList.onClick = [this] { cmdGetListClick(); };
     cmdSetDefault.onClick = [this] { cmdSetDefaultClick(); };
     cmdUseDefault.onClick = [this] { cmdUseDefaultClick(); };
@@ -263,6 +280,7 @@ void TfrmMain::Terminate() {
     // is shown, but must not keep the user from ending the program. What the
     // user typed last reaches the browser before the termination choice.
     if (editWaiting_) base::Guarded([this] { UseListText(true); });
+    if (browserWaiting_) base::Guarded([this] { ApplyBrowserStep(); });
     base::Guarded([this] { ApplyTermination(); });
     base::Guarded([this] { SavePosition(); });
 }
@@ -330,13 +348,17 @@ bool TfrmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
-void TfrmMain::TellUser(const std::string& message) {
+void TfrmMain::TellUser(const std::string& message) { Tell({message}); }
+
+void TfrmMain::Tell(Notice notice) {
     // A box opened inside a command would hold it up until answered (Get
     // Proxy greyed out, the cursor busy, the check not started, Quit put
     // off): it opens once the command is done. The same text waiting twice
     // is told once.
     if (!Handle()) return;
-    if (std::find(notices_.begin(), notices_.end(), message) == notices_.end()) notices_.push_back(message);
+    if (std::none_of(notices_.begin(), notices_.end(),
+                     [&](const Notice& n) { return n.text == notice.text; }))
+        notices_.push_back(std::move(notice));
     PostMessageW(Handle(), kNoticeMessage, 0, 0);
 }
 
@@ -348,31 +370,74 @@ void TfrmMain::ShowNotices() {
             notices_.clear();
             return;
         }
-        std::string message = std::move(notices_.front());
+        Notice notice = std::move(notices_.front());
         notices_.pop_front();
         // Hidden in the notification area or minimised, the window has no
         // taskbar button, and its box would open unseen behind the browser.
         const bool hidden = !IsWindowVisible(Handle()) || IsIconic(Handle());
-        if (hidden && Tray->ShowBalloon("Quillbarrow", message)) continue;
+        if (hidden && Tray->ShowBalloon("Quillbarrow", notice.text)) {
+            askOnRestore_ = askOnRestore_ || notice.offersFollow;
+            continue;
+        }
+        if (notice.offersFollow) {
+            AskFirefoxToFollow();
+            continue;
+        }
         noticeOpen_ = true;
-        base::ShowNotice(Handle(), message);
+        base::ShowNotice(Handle(), notice.text);
         noticeOpen_ = false;
     }
 }
 
-void TfrmMain::RefreshAfterWrite(bool written, bool keepListText) {
+void TfrmMain::AskFirefoxToFollow() {
+    // Moot once a later switch has gone through, another browser is
+    // selected, or Firefox follows already.
+    if (!refused_.enabled && !refused_.server) return;
+    if (Dispatcher->Current() != 2 || Dispatcher->FirefoxFollowsWindows()) {
+        refused_ = {};
+        return;
+    }
+    noticeOpen_ = true;
+    const bool yes = base::AskUser(Handle(), std::string(kFirefoxOpen) + kFirefoxOpenAsked);
+    noticeOpen_ = false;
+    const RefusedSwitch refused = std::exchange(refused_, {});
+    if (!yes || ended_) return;
+    base::Guarded([&] {
+        SetFirefoxFollowsWindows(true);
+        // In the order the commands make them: the address, then on or off.
+        if (refused.server) Dispatcher->SetServer(*refused.server);
+        if (refused.enabled) Dispatcher->SetEnabled(*refused.enabled);
+        RefreshState();
+    });
+}
+
+void TfrmMain::RefreshAfterWrite(bool written, const RefusedSwitch& change, bool keepListText) {
     // A write left out because the browser runs (only Firefox is told apart)
     // is explained; what the user typed stays in the box to be sent again.
     RefreshState(keepListText && !written);
-    if (!written) TellUser(kFirefoxOpen);
+    if (written) {
+        // Whatever the question would have made is out of date now.
+        refused_ = {};
+        askOnRestore_ = false;
+        return;
+    }
+    if (change.server) refused_.server = change.server;
+    if (change.enabled) refused_.enabled = change.enabled;
+    Tell({std::string(kFirefoxOpen) + kFirefoxOpenTold, true});
 }
 
 // --- Commands
 
 void TfrmMain::cmdUseProxyClick() {
     ApplyWaitingEdit();
-    UsingProxy = UsingProxy == 0 ? 1 : 0;
-    RefreshAfterWrite(Dispatcher->SetEnabled(UsingProxy));
+    const int state = UsingProxy == 0 ? 1 : 0;
+    UsingProxy = state;
+    RefusedSwitch change{.enabled = state};
+    // Refused by a running Firefox, Use Proxy meant the proxy the window
+    // shows: a Yes to the question takes it along to the Windows settings,
+    // which may hold another address or none.
+    if (state == 1 && !refused_.server && IsProxyAddress(ProxyText)) change.server = ProxyText;
+    RefreshAfterWrite(Dispatcher->SetEnabled(state), change);
 }
 
 void TfrmMain::cmbProxyListChange() {
@@ -384,16 +449,22 @@ void TfrmMain::cmbProxyListChange() {
 
 void TfrmMain::ApplyWaitingEdit() {
     if (editWaiting_ && !ended_) UseListText(true);
+    if (browserWaiting_ && !ended_) ApplyBrowserStep();
+}
+
+void TfrmMain::ApplyBrowserStep() {
+    browserWaiting_ = false;
+    // Steps that led back to the browser in use change nothing.
+    if (cmbBrowser.ItemIndex() != BrowserIndex) cmbBrowserClick();
 }
 
 void TfrmMain::UseListText(bool keepListText) {
     editWaiting_ = false;
-    editTimer_.SetEnabled(false);
     const std::string address = cmbProxyList.Text();
     // Not a host:port: nothing is written, and the text stays as it is.
     if (!IsProxyAddress(address)) return;
     ProxyText = address;
-    RefreshAfterWrite(Dispatcher->SetServer(ProxyText), keepListText);
+    RefreshAfterWrite(Dispatcher->SetServer(ProxyText), {.server = ProxyText}, keepListText);
 }
 
 void TfrmMain::cmdSetDefaultClick() {
@@ -434,6 +505,7 @@ bool TfrmMain::CheckBrowserPath(BrowserKind kind) {
 }
 
 void TfrmMain::cmbBrowserClick() {
+    browserWaiting_ = false;  // this choice is the one taken up
     // An edit still waiting belongs to the browser being left. That browser
     // may refuse the writes; say so, and still switch, so the list, the
     // caption and the dispatcher never disagree.
@@ -459,7 +531,12 @@ void TfrmMain::cmdSettingClick() {
     SettingDialog->ShowModal();
     LoadSettings();
     Dispatcher->PrepareBrowser();
-    if (Dispatcher->FirefoxFollowsWindows() != followed) FirefoxModeChanged();
+    // Either way the selected browser's store may have changed (Opera's
+    // file named or cleared, Firefox's profile or mode).
+    if (Dispatcher->FirefoxFollowsWindows() != followed)
+        FirefoxModeChanged();
+    else
+        RefreshState();
 }
 
 void TfrmMain::SetFirefoxFollowsWindows(bool on) {
@@ -503,8 +580,13 @@ void TfrmMain::PM_NextProxyClick() {
 void TfrmMain::UseEntry(size_t index) {
     cmbProxyList.SetItemIndex(static_cast<int>(index));
     UseListText(true);
-    // Refused while Firefox runs, the address stays as it was, and so does the switch.
-    if (UsingProxy == 0 && !Dispatcher->WritesRefused()) cmdUseProxyClick();
+    if (UsingProxy != 0) return;
+    // Refused while Firefox runs, the address stays as it was, and so does
+    // the switch; a Yes to the one question then makes both.
+    if (Dispatcher->WritesRefused())
+        refused_.enabled = 1;
+    else
+        cmdUseProxyClick();
 }
 
 std::optional<size_t> TfrmMain::NextCandidate() const {
@@ -584,7 +666,11 @@ void TfrmMain::WatchStopped(const std::string& address) {
 void TfrmMain::PM_OpenClick() { Tray->Restore(); }
 void TfrmMain::PM_QuitClick() { Quit(); }
 void TfrmMain::TrayMinimize() { PopupMenu.SetItemEnabled(PM_Open, true); }
-void TfrmMain::TrayRestore() { PopupMenu.SetItemEnabled(PM_Open, false); }
+void TfrmMain::TrayRestore() {
+    PopupMenu.SetItemEnabled(PM_Open, false);
+    // The question that a balloon could only announce.
+    if (std::exchange(askOnRestore_, false)) Tell({std::string(kFirefoxOpen) + kFirefoxOpenTold, true});
+}
 
 void TfrmMain::TimerTimer() { Tray->SetIconIndex((Tray->IconIndex() + 1) % 6); }
 

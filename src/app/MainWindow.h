@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "browsers/Proxy.h"
@@ -148,17 +149,35 @@ private:
     // that waited is settled by it. keepListText: as for RefreshState, when
     // the browser refuses the write.
     void UseListText(bool keepListText = false);
-    // Writes an edit of the list's text that waits, if any: before every
-    // command, and when the user ends it (Enter, the focus leaving the box).
+    // Writes an edit of the list's text that waits, if any, and takes up a
+    // browser stepped to in the closed browser list: before every command,
+    // and when the user ends it (Enter, the focus leaving the box).
     void ApplyWaitingEdit();
+    // A browser stepped to waits: each one passed would get its termination choice.
+    void ApplyBrowserStep();
+    // A switch that a running Firefox kept out (nothing is written while it
+    // runs and reads prefs.js), held for the question that offers to have
+    // Firefox follow the Windows settings: Yes makes the switch there.
+    struct RefusedSwitch {
+        std::optional<int> enabled = {};
+        std::optional<std::string> server = {};
+    };
     // The displays show what the browser's settings hold; a write that a
-    // running browser kept out is explained.
-    void RefreshAfterWrite(bool written, bool keepListText = false);
+    // running browser kept out (change) is explained.
+    void RefreshAfterWrite(bool written, const RefusedSwitch& change, bool keepListText = false);
     // The main window's one way of telling the user something: shown once the
     // command at hand has finished, in a box owned by the window, or as a
     // balloon from the tray icon while the window is hidden or minimised.
     void TellUser(const std::string& message);
+    struct Notice {
+        std::string text;
+        // Asks whether Firefox should follow the Windows settings, in a box;
+        // a balloon only tells, and the question waits for the window.
+        bool offersFollow = false;
+    };
+    void Tell(Notice notice);
     void ShowNotices();
+    void AskFirefoxToFollow();
     // The first tester page, or the second for the right mouse button.
     std::string TesterUrl(ui::MouseButton button) const;
 
@@ -215,7 +234,12 @@ private:
     bool toldCannotFollow_ = false;
     std::function<void()> afterFetch_;
     bool editWaiting_ = false;
+    bool browserWaiting_ = false;
+    // Settles an edit of either list once the user pauses.
     base::Timer editTimer_;
-    std::deque<std::string> notices_;
+    std::deque<Notice> notices_;
     bool noticeOpen_ = false;
+    RefusedSwitch refused_;
+    // A balloon told of a refused switch while the window was hidden.
+    bool askOnRestore_ = false;
 };

@@ -98,8 +98,14 @@ HeaderLineInfo ClassifyHeaderLine(std::string_view line) {
     HeaderLineInfo info;
     std::string first = FieldOf(UpperCase(line), ' ', 1);
     if (first == "SET-COOKIE:") {
-        info.kind = HeaderLineInfo::SetCookie;
-        info.value = ValueFrom(line, 12);
+        // A cookie with a control byte (a bare CR, a NUL) would carry it
+        // into the Cookie line of the next request: it is dropped.
+        std::string value = ValueFrom(line, 12);
+        if (std::none_of(value.begin(), value.end(),
+                         [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+            info.kind = HeaderLineInfo::SetCookie;
+            info.value = std::move(value);
+        }
     } else if (first == "LOCATION:") {
         info.value = ValueFrom(line, 10);
         const bool clean = std::none_of(info.value.begin(), info.value.end(),

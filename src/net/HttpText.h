@@ -35,7 +35,8 @@ int16_t StatusCodeOf(std::string_view statusLine);
 
 // What a response header line means to the client. A Location whose value
 // holds a byte below 0x21 (a bare CR, a NUL, a blank) is BadLocation: taken as
-// the next address it would carry that byte into the next request line.
+// the next address it would carry that byte into the next request line. A
+// Set-Cookie whose value holds a byte below 0x20 is Other, for the same reason.
 struct HeaderLineInfo {
     enum Kind { Other, SetCookie, Location, BadLocation, ContentLength } kind = Other;
     std::string value;  // cookie or location text, at most kMaxHeaderValue bytes

@@ -6,8 +6,10 @@
 
 #include "settings/Defaults.h"
 #include "settings/FirefoxProfile.h"
+#include "settings/IniRules.h"
 #include "settings/ProgramCheck.h"
 #include "settings/UserPath.h"
+#include "base/Notice.h"
 #include "base/Text.h"
 
 namespace {
@@ -141,26 +143,26 @@ TfrmSetting::TfrmSetting(HWND owner, IniFile& settings)
     fields_ = {
         {cmbProxyType, setting::ListType},
         {cmbAnyOption, setting::ListOption},
-        {txtDefaultProxy, setting::DefaultProxy},
-        {txtAnonymousURL, setting::AnonymousUrl},
-        {txtNonAnonymousURL, setting::NonAnonymousUrl},
-        {txtSpeedURL, setting::SpeedRankUrl},
-        {txtCheckerURL1, setting::Checker1Url},
-        {txtCheckerURL2, setting::Checker2Url},
-        {txtPasswdURL, setting::IdPassUrl},
+        {txtDefaultProxy, setting::DefaultProxy, "Default Proxy"},
+        {txtAnonymousURL, setting::AnonymousUrl, "Anonymous URL"},
+        {txtNonAnonymousURL, setting::NonAnonymousUrl, "Non-Anonymous URL"},
+        {txtSpeedURL, setting::SpeedRankUrl, "SpeedRanking URL"},
+        {txtCheckerURL1, setting::Checker1Url, "Tester URL (L)"},
+        {txtCheckerURL2, setting::Checker2Url, "Tester URL (R)"},
+        {txtPasswdURL, setting::IdPassUrl, "UID/Pwd URL"},
         {cmbTerminal, setting::TerminalOption},
-        {txtOperaIni, setting::OperaIniFile},
-        {txtOperaPath, setting::OperaPath},
-        {txtFirefoxIni, setting::FirefoxIniFile},
-        {txtFirefoxPath, setting::FirefoxPath},
+        {txtOperaIni, setting::OperaIniFile, "Opera IniFile"},
+        {txtOperaPath, setting::OperaPath, "Opera Path"},
+        {txtFirefoxIni, setting::FirefoxIniFile, "Mozilla Firefox IniFile"},
+        {txtFirefoxPath, setting::FirefoxPath, "Mozilla Firefox Path"},
         {chkFirefoxFollowWindows, setting::FirefoxFollowWindows},
-        {txtChromePath, setting::ChromePath},
-        {txtEdgePath, setting::EdgePath},
+        {txtChromePath, setting::ChromePath, "Google Chrome Path"},
+        {txtEdgePath, setting::EdgePath, "Microsoft Edge Path"},
         {cmbBrowser, setting::DefaultBrowser},
-        {txtUserID, setting::CyberUserId},
-        {txtPassword, setting::CyberPassword},
-        {txtTimeout, setting::TimeOut},
-        {txtWatch, setting::Watch},
+        {txtUserID, setting::CyberUserId, "UserID"},
+        {txtPassword, setting::CyberPassword, "Password"},
+        {txtTimeout, setting::TimeOut, "TimeOut"},
+        {txtWatch, setting::Watch, "Watch"},
         {chkAutoNext, setting::AutoNext},
     };
 }
@@ -211,7 +213,24 @@ void TfrmSetting::FormShow() {
     CheckProgram(2, txtFirefoxPath, txtFirefoxIni, cmdFirefoxScan, kFirefoxNotFound);
 }
 
+const TfrmSetting::Field* TfrmSetting::UnstorableField() const {
+    for (const Field& f : fields_)
+        if (f.edit && !ini::IsOneLineText(f.edit->Text())) return &f;
+    return nullptr;
+}
+
 void TfrmSetting::OKBtnClick() {
+    // The settings file refuses such a text (it would start a key of its
+    // own), and would do so with the keys before it already written: all or
+    // nothing, and the user is shown where.
+    if (const Field* bad = UnstorableField()) {
+        SetFocus(bad->edit->Handle());
+        SendMessageW(bad->edit->Handle(), EM_SETSEL, 0, -1);
+        base::ShowNotice(Handle(), std::string("Nothing was saved: the field \"") + bad->name +
+                                       "\" holds a line break or another control character (a pasted "
+                                       "tab, for example).\n\nTake it out, then save again.");
+        return;
+    }
     // A refused write stops the remaining keys, but the dialog still closes:
     // the error reaches the standard error box after this handler returns.
     struct CloseAfterwards {

@@ -95,17 +95,21 @@ protected:
 
 private:
     // A control bound to its key: a drop-down list stores its item index, an
-    // edit field its text as typed, a check box 1 or 0.
+    // edit field its text as typed (named as the user finds it on the
+    // dialog), a check box 1 or 0.
     struct Field {
         Field(ui::ComboBox& c, const IntSetting& s) : list(&c), index(s) {}
-        Field(ui::Edit& e, const TextSetting& s) : edit(&e), text(s) {}
+        Field(ui::Edit& e, const TextSetting& s, const char* n) : edit(&e), text(s), name(n) {}
         Field(ui::CheckBox& b, const IntSetting& s) : box(&b), index(s) {}
         ui::ComboBox* list = nullptr;
         ui::CheckBox* box = nullptr;
         IntSetting index{};
         ui::Edit* edit = nullptr;
         TextSetting text{};
+        const char* name = "";
     };
+    // The first edit field whose text the settings file cannot hold, if any.
+    const Field* UnstorableField() const;
 
     void LoadPosition();
     void SavePosition();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 #include "base/Error.h"
 #include "base/Text.h"
@@ -156,6 +157,7 @@ void ComboBox::SetItemIndex(int index) { SendMessageW(hwnd_, CB_SETCURSEL, stati
 
 void ComboBox::OnCommand(int code) {
     if (editable_) return OnEditableCommand(code);
+    if (onPick) return OnPickListCommand(code);
     if (code == CBN_SELCHANGE) {
         if (onClick) onClick();
         if (onChange) onChange();
@@ -198,6 +200,41 @@ void ComboBox::OnEditableCommand(int code) {
             // text just picked: no edit either.
             if (Dropped() || index < 0 || item == Text()) break;
             SetText(item);
+            if (onChange) onChange();
+            break;
+        case CBN_KILLFOCUS:
+            if (onLeave) onLeave();
+            break;
+    }
+}
+
+void ComboBox::OnPickListCommand(int code) {
+    const int index = ItemIndex();
+    switch (code) {
+        case CBN_DROPDOWN:
+            dropped_ = true;
+            indexBeforeDrop_ = index;
+            pickedIndex_ = -1;
+            break;
+        case CBN_SELENDOK:
+            // Also sent for a step in the closed box, ahead of its CBN_SELCHANGE.
+            if (!Dropped() || index < 0) break;
+            dropped_ = false;
+            pickedIndex_ = index;
+            onPick();
+            break;
+        case CBN_SELENDCANCEL:
+            // Wine leaves the item that the arrow keys reached selected (also
+            // when F4 closes the list), though nothing was picked.
+            if (dropped_ && index != indexBeforeDrop_) SetItemIndex(indexBeforeDrop_);
+            dropped_ = false;
+            break;
+        case CBN_CLOSEUP: dropped_ = false; break;
+        case CBN_SELCHANGE:
+            // Moving through the dropped-down list is no step; a click on an
+            // item ends with this after the list has closed, on that item.
+            if (Dropped()) break;
+            if (std::exchange(pickedIndex_, -1) == index) break;
             if (onChange) onChange();
             break;
         case CBN_KILLFOCUS:

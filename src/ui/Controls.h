@@ -135,8 +135,12 @@ public:
     // with the arrow keys is none until the pick), Enter in the closed box,
     // and the focus leaving the box. Esc or a click elsewhere while the list
     // is down puts back the text it had before. A list that cannot be typed
-    // into calls onChange with onClick. Without onEnter, Enter is the form's
-    // as in any other control.
+    // into calls onChange with onClick, for every item the selection passes;
+    // one that has onPick tells apart the same way instead: onPick for a pick
+    // from the dropped-down list, onChange for a step in the closed box (an
+    // arrow key, a letter), and Esc or a click elsewhere puts back the item
+    // it showed before. Without onEnter, Enter is the form's as in any other
+    // control.
     std::function<void()> onChange;
     std::function<void()> onPick;
     std::function<void()> onEnter;
@@ -168,11 +172,16 @@ protected:
 private:
     void FitItemHeights();
     void OnEditableCommand(int code);
+    void OnPickListCommand(int code);
     static LRESULT CALLBACK EditSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool Dropped() const;
     // The text when the list last dropped down; put back when it closes
     // without a pick.
     std::string textBeforeDrop_;
+    int indexBeforeDrop_ = -1;
+    // A pick from the list ends with the selection's change after the list
+    // has closed, which is no step of the closed box.
+    int pickedIndex_ = -1;
     bool dropped_ = false;
 
 public:

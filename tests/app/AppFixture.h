@@ -127,6 +127,7 @@ protected:
     }
 
     void TearDown() override {
+        testing_support::AnswerYes() = false;
         if (form) {
             // Tear down without running the close path.
             form.reset();

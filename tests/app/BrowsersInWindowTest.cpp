@@ -14,12 +14,6 @@ using BrowsersInWindow = AppTest;
 
 namespace {
 
-void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
-    SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo.Handle()));
-}
-
 // An Opera 12 preference file named in the settings, held open without
 // sharing as another program may hold it: every write to it is refused.
 base::UniqueHandle HoldOperaPrefs(const scratch::Folder& folder) {
@@ -64,9 +58,7 @@ TEST_F(BrowsersInWindow, SwitchingToFirefoxAppliesTerminationToInternetExplorer)
     Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     Reg().SetDword("ProxyEnable", 1);
     TfrmMain& f = Start();
-    SendMessageW(f.cmbBrowser.Handle(), CB_SETCURSEL, 2, 0);
-    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
+    PickFromList(f.cmbBrowser, 2);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Mozilla Firefox");
     EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
@@ -94,9 +86,7 @@ TEST_F(BrowsersInWindow, RefusedTerminationWriteIsShownButNeverTrapsTheUser) {
     testing_support::ErrorBoxes().clear();
 
     // Leaving Opera: the error is shown and the switch still happens.
-    SendMessageW(f.cmbBrowser.Handle(), CB_SETCURSEL, 0, 0);
-    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
+    PickFromList(f.cmbBrowser, 0);
     EXPECT_EQ(testing_support::ErrorBoxes().size(), 1u);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
     EXPECT_EQ(f.BrowserIndex, 0);
@@ -163,8 +153,8 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
         EXPECT_EQ(f.stsBar.PanelText(0), "Obtained");
 
         // Leaving Firefox, coming back and closing: no write and not a word.
-        Pick(f, f.cmbBrowser, 0);
-        Pick(f, f.cmbBrowser, 2);
+        PickFromList(f.cmbBrowser, 0);
+        PickFromList(f.cmbBrowser, 2);
         CloseByCloseBox();
         base::ProcessMessages();
         EXPECT_EQ(notices.size(), std::size(commands));
@@ -227,9 +217,9 @@ TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
     // Leaving Firefox applies the termination choice to the Windows settings.
-    Pick(f, f.cmbBrowser, 0);
+    PickFromList(f.cmbBrowser, 0);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
-    Pick(f, f.cmbBrowser, 2);
+    PickFromList(f.cmbBrowser, 2);
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
     base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
@@ -245,7 +235,7 @@ TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
     EXPECT_EQ(notices.size(), 1u);
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
     // On again: written at once into the profile now in use, whichever browser is selected.
-    Pick(f, f.cmbBrowser, 0);
+    PickFromList(f.cmbBrowser, 0);
     scratch::MakeFolders(folder / "Other");
     Ini().WriteString("FIREFOX", "INIFILE", folder / "Other\\prefs.js");
     f.SetFirefoxFollowsWindows(true);
@@ -290,7 +280,7 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     base::ProcessMessages();
     EXPECT_TRUE(notices.empty());
 
-    Pick(f, f.cmbBrowser, 4);
+    PickFromList(f.cmbBrowser, 4);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
     EXPECT_EQ(f.cmbBrowser.ItemIndex(), 0);
     base::ProcessMessages();
@@ -304,7 +294,7 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
             folder / "Local\\Microsoft\\Edge\\Application\\msedge.exe\n" +
             "\nIf it is installed elsewhere, give its path in the Setting dialog.");
     Ini().WriteString("FIREFOX", "PATH", folder / "no-such\\firefox.exe");
-    Pick(f, f.cmbBrowser, 2);
+    PickFromList(f.cmbBrowser, 2);
     base::ProcessMessages();
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[1].text.find("\n- " + folder / "no-such\\firefox.exe (the path in the settings)\n"),
@@ -313,7 +303,7 @@ TEST_F(BrowsersInWindow, APickedBrowserIsFoundWhereItIsInstalledOrNamedInOneNoti
     // Chrome for one user: found and kept; Test would start it; its path is not stored.
     const std::string chrome = folder / "Local\\Google\\Chrome\\Application\\chrome.exe";
     scratch::PlaceStandInBrowser(chrome);
-    Pick(f, f.cmbBrowser, 1);
+    PickFromList(f.cmbBrowser, 1);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
     EXPECT_EQ(f.Launcher->ProgramPath(1), chrome);
     EXPECT_EQ(Ini().ReadString("CHROME", "PATH", "<absent>"), "<absent>");

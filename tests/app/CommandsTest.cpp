@@ -13,13 +13,6 @@ using Commands = AppTest;
 
 void Click(const ui::Control& c) { SendMessageW(c.Handle(), BM_CLICK, 0, 0); }
 
-// What a user's pick in a drop-down list sends.
-void Pick(TfrmMain& f, const ui::ComboBox& combo, int index) {
-    SendMessageW(combo.Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(combo.Id(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo.Handle()));
-}
-
 }  // namespace
 
 TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
@@ -125,7 +118,7 @@ TEST_F(Commands, BrowserWithoutProgramFallsBackAfterTermination) {
     Ini().WriteString("FIREFOX", "PATH", folder / "no-such-firefox.exe");
     TfrmMain& f = Start();
     ASSERT_EQ(f.stsBar.PanelText(1).rfind("Using ", 0), 0u);
-    Pick(f, f.cmbBrowser, 2);
+    PickFromList(f.cmbBrowser, 2);
     // The browser being left got the termination choice (direct by default)...
     EXPECT_EQ(Reg().GetDword("ProxyEnable"), 0u);
     // ...and the choice fell back to Internet Explorer.
@@ -141,7 +134,7 @@ TEST_F(Commands, ChromeAndInternetExplorerShareSettingsButTerminationStillRuns) 
     Ini().WriteInteger("TERMINAL", "OPTION", 2);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.4:81");
     TfrmMain& f = Start();
-    Pick(f, f.cmbBrowser, 1);
+    PickFromList(f.cmbBrowser, 1);
     EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
     EXPECT_EQ(ProxyServer(), "192.0.2.4:81");
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.4:81");

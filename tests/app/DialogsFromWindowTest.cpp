@@ -5,6 +5,7 @@
 #include "app/AboutWindow.h"
 #include "app/AppFixture.h"
 #include "settings/SettingDialog.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -142,4 +143,23 @@ TEST_F(DialogsFromWindow, SavedFirefoxModeWritesUserJsAndShowsTheWindowsSettings
     saveWithTheBoxClicked();
     EXPECT_FALSE(scratch::Exists(userJs));
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+}
+
+// Saved with Opera selected, the dialog names the Opera 12 file that now
+// holds its proxy: the window shows that file's state at once.
+TEST_F(DialogsFromWindow, TheStoreTheDialogNamesIsShownAtOnce) {
+    Reg().SetString("ProxyServer", "192.0.2.3:80");
+    Reg().SetDword("ProxyEnable", 1);
+    const std::string opera = folder / "operaprefs.ini";
+    scratch::WriteBytes(opera, "[Proxy]\r\nHTTP Server=192.0.2.70:3128\r\nUse HTTP=0\r\n");
+    Ini().WriteString("OPERA", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
+    Ini().WriteInteger("BROWSER", "DEFAULT", 3);
+    TfrmMain& f = Start();
+    ASSERT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.3:80");
+    OnceInsideModal inside([&] {
+        SetWindowTextW(f.SettingDialog->txtOperaIni.Handle(), base::Widen(opera).c_str());
+        SendMessageW(f.SettingDialog->OKBtn.Handle(), BM_CLICK, 0, 0);
+    });
+    SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
 }

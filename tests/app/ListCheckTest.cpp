@@ -278,3 +278,17 @@ TEST_F(ListCheck, TheWatchSwitchesNothingWhileFirefoxIsOpen) {
     EXPECT_TRUE(testing_support::Notices().empty());
     EXPECT_EQ(form->ProxyText, inUse.Entry());
 }
+
+// Refused by a running Firefox, Next Proxy asks once, and Yes makes the whole step.
+TEST_F(ListCheck, NextProxyRefusedByFirefoxIsMadeWholeByYes) {
+    StandInProxy other(Kind::Answers);
+    RunFirefox("");
+    LoopbackServer list({Reply().Send(Page({other.Entry()}))});
+    UseList(list);
+    TfrmMain& f = Start();
+    ASSERT_TRUE(GetProxyChecked(f));
+    testing_support::AnswerYes() = true;
+    PressCtrlN(f);
+    base::ProcessMessages();
+    EXPECT_EQ(ProxyServer() + (Reg().GetDword("ProxyEnable") ? " on" : " off"), other.Entry() + " on");
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 
 #include "app/AppFixture.h"
 #include "browsers/ConnectionSettings.h"
@@ -61,13 +62,8 @@ TEST_F(ListEdit, ATypedAddressIsWrittenOnceWhenTheEditEnds) {
         {"Get Proxy", [](TfrmMain& f) { Command(f, f.cmdGetList); }, "192.0.2.9:3128", 0, 1,
          "192.0.2.62:8062"},
         // The edit goes to the browser being left, then its termination choice.
-        {"another browser",
-         [](TfrmMain& f) {
-             f.cmbBrowser.SetItemIndex(1);
-             SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(f.cmbBrowser.Id(), CBN_SELCHANGE),
-                          reinterpret_cast<LPARAM>(f.cmbBrowser.Handle()));
-         },
-         "192.0.2.62:8062", 1, 3, "192.0.2.62:8062"},
+        {"another browser", [](TfrmMain& f) { PickFromList(f.cmbBrowser, 1); }, "192.0.2.62:8062", 1, 3,
+         "192.0.2.62:8062"},
         {"closing", [](TfrmMain& f) { SendMessageW(f.Handle(), WM_CLOSE, 0, 0); }, "192.0.2.62:8062", 1, 3,
          "192.0.2.62:8062"},
     };
@@ -158,4 +154,36 @@ TEST_F(ListEdit, WhileFirefoxRunsTypingKeepsTheTextAndTellsOncePerEdit) {
     Type(f.cmbProxyList, L"0");
     ASSERT_TRUE(PumpUntil([&] { return notices.size() == 2; }));
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.9:31280");
+}
+
+// The browser list: steps in the closed box wait as an edit does, so the
+// browsers passed get no termination choice; through the dropped-down list
+// only the pick counts; a command takes up a step at once.
+TEST_F(ListEdit, ArrowKeysInTheBrowserListSwitchOnlyWhereTheyStop) {
+    Reg().SetDword("ProxyEnable", 1);
+    Ini().WriteString("CHROME", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
+    TfrmMain& f = Start();
+    HWND list = f.cmbBrowser.Handle();
+    SetFocus(list);
+    // Posted together: the settle timer's message comes only after all of them.
+    auto keys = [&](std::initializer_list<UINT> vks) {
+        for (UINT vk : vks) PostMessageW(list, WM_KEYDOWN, vk, 1);
+        base::ProcessMessages();
+    };
+    const uint32_t before = WriteCount();
+    keys({VK_DOWN, VK_UP, VK_DOWN});
+    ASSERT_TRUE(PumpUntil([&] { return f.Caption() == "Quillbarrow2012 for Google Chrome"; }));
+    EXPECT_EQ(WriteCount() - before, 1u);  // the termination choice (direct), for Internet Explorer only
+
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    keys({VK_UP, VK_ESCAPE});
+    EXPECT_EQ(f.cmbBrowser.ItemIndex(), 1);
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    keys({VK_UP, VK_RETURN});
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Internet Explorer");
+    EXPECT_EQ(WriteCount() - before, 2u);
+
+    keys({VK_DOWN});
+    Command(f, f.cmdUseProxy);
+    EXPECT_EQ(f.Caption(), "Quillbarrow2012 for Google Chrome");
 }

@@ -2,6 +2,7 @@
 // the user can see it.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/AppFixture.h"
@@ -28,10 +29,11 @@ TEST_F(Notices, GetProxyTellsOnceItIsDone) {
     static TfrmMain* f;
     static std::vector<std::string> seen;
     seen.clear();
-    base::SetNoticeHook([](HWND, const std::string&) {
+    base::SetQuestionHook([](HWND, const std::string&) {
         seen.push_back(std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
                        (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
                        (f->ListCheck && f->ListCheck->Running() ? " checking" : " not checking"));
+        return false;
     });
     f = &Start();
     SendMessageW(f->cmdGetList.Handle(), BM_CLICK, 0, 0);
@@ -62,10 +64,51 @@ TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
     EXPECT_EQ(std::wstring(calls[0].szInfo).substr(0, 16), L"Firefox is open.");
     EXPECT_TRUE(testing_support::Notices().empty());
 
-    // Shown again, the window has its box.
+    // Shown again, the window asks what the balloon could only tell.
     form->PopupMenu.ClickItem(form->PM_Open);
-    form->PopupMenu.ClickItem(form->PM_UseProxy);
     base::ProcessMessages();
     EXPECT_EQ(calls.size(), 1u);
-    EXPECT_EQ(testing_support::Notices().size(), 1u);
+    ASSERT_EQ(testing_support::Notices().size(), 1u);
+    EXPECT_TRUE(testing_support::Notices()[0].question);
+}
+
+// A switch that the running Firefox kept out asks whether Firefox should
+// follow the Windows settings. Two commands before the window gets to it:
+// one question, and Yes makes both switches there.
+TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesNothing) {
+    RunFirefox("");
+    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Reg().SetDword("ProxyEnable", 0);
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    TfrmMain& f = Start();
+    auto state = [&] {
+        return Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
+               (scratch::Exists(userJs) ? " user.js " : " ") + ProxyServer() +
+               (Reg().GetDword("ProxyEnable") ? " on" : " off");
+    };
+    for (auto [yes, after] :
+         {std::pair{false, "- 192.0.2.1:80 off"}, {true, "1 user.js 192.0.2.62:8062 on"}}) {
+        testing_support::AnswerYes() = yes;
+        SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
+        SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+        base::ProcessMessages();
+        ASSERT_EQ(testing_support::Notices().size(), 1u);
+        EXPECT_TRUE(testing_support::Notices()[0].question);
+        testing_support::Notices().clear();
+        EXPECT_EQ(state(), after);
+    }
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
+}
+
+// Use Proxy alone means the proxy the window showed, held in prefs.js.
+TEST_F(Notices, YesAfterUseProxyTakesTheShownProxyAlong) {
+    RunFirefox(
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", "
+        "3128);\n");
+    testing_support::AnswerYes() = true;
+    TfrmMain& f = Start();
+    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+    base::ProcessMessages();
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
 }

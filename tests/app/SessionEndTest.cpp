@@ -125,9 +125,11 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
         static HWND window;
         static int shown;
         shown = 0;
-        base::SetNoticeHook([](HWND, const std::string&) {
+        // Yes, once the session has ended, changes nothing.
+        base::SetQuestionHook([](HWND, const std::string&) {
             ++shown;
             EndTheSession(window);
+            return true;
         });
         window = Start().Handle();
         SendMessageW(form->cmdUseProxy.Handle(), BM_CLICK, 0, 0);
@@ -136,6 +138,7 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
         EXPECT_EQ(shown, 1);
         EXPECT_FALSE(IsWindow(window));
         EXPECT_EQ(Ini().ReadInteger("POSITION", "M_TOP", 0), 300);
+        EXPECT_EQ(Ini().ReadInteger("FIREFOX", "FOLLOW_WINDOWS", -1), -1);
         EXPECT_TRUE(testing_support::ErrorBoxes().empty());
     }
 }

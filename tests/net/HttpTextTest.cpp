@@ -228,6 +228,9 @@ TEST(ClassifyHeaderLine, PicksCookieLocationAndLength) {
     } cases[] = {
         {"Set-Cookie: id=7; path=/; expires=never\r\n", K::SetCookie, "id=7; path=/; expires=never", 0},
         {"Set-Cookie: \r\n", K::SetCookie, "", 0},
+        // A control byte would end up in the next request's Cookie line: dropped.
+        {"Set-Cookie: id=7\rGET /x\r\n", K::Other, "", 0},
+        {std::string("Set-Cookie: a\0b\r\n", 17), K::Other, "", 0},
         {"location: http://h/next\n", K::Location, "http://h/next", 0},
         {"Content-Length: 1234\r\n", K::ContentLength, "", 1234},
         {"Content-Length: \t42\r\n", K::ContentLength, "", 42},

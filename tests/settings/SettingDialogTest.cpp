@@ -424,6 +424,22 @@ TEST_F(SettingDialogTest, EnterSavesAndEscapeCancels) {
     EXPECT_EQ(Stored("TIMEOUT", "PROXY"), "25");
 }
 
+// The settings file refuses a control character: checked in every field
+// before anything is written, so nothing is, and the dialog stays open.
+TEST_F(SettingDialogTest, ATextTheFileCannotHoldSavesNothingAndNamesItsField) {
+    auto& notices = testing_support::Notices();
+    notices.clear();
+    dialog.Show();
+    Type(dialog.txtPassword, "pass\tword");
+    Click(dialog.OKBtn);
+    EXPECT_EQ(dialog.ModalResultValue(), ui::mrNone);
+    EXPECT_FALSE(scratch::Exists(ini.FileName()));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text,
+              "Nothing was saved: the field \"Password\" holds a line break or another control character (a "
+              "pasted tab, for example).\n\nTake it out, then save again.");
+}
+
 TEST(SettingDialogWriteError, RefusedWriteIsShownAndTheDialogStillCloses) {
     testing_support::ErrorBoxes().clear();
     scratch::Folder folder;

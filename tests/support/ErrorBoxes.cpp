@@ -15,10 +15,19 @@ std::vector<Notice>& Notices() {
     return notices;
 }
 
+bool& AnswerYes() {
+    static bool yes = false;
+    return yes;
+}
+
 void InstallErrorBoxRecorder() {
     base::SetErrorBoxHook([](const std::string& message) { ErrorBoxes().push_back(message); });
     base::SetNoticeHook([](HWND owner, const std::string& message) {
         Notices().push_back({owner, message});
+    });
+    base::SetQuestionHook([](HWND owner, const std::string& question) {
+        Notices().push_back({owner, question, true});
+        return AnswerYes();
     });
 }
 

@@ -10,11 +10,14 @@ namespace testing_support {
 
 std::vector<std::string>& ErrorBoxes();
 
+// A question is recorded among the notices, and answered with AnswerYes().
 struct Notice {
     HWND owner;
     std::string text;
+    bool question = false;
 };
 std::vector<Notice>& Notices();
+bool& AnswerYes();
 
 void InstallErrorBoxRecorder();
 
