@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "settings/IniFile.h"
@@ -15,6 +16,7 @@
 #include "support/LockHolder.h"
 #include "support/Scratch.h"
 #include "base/MessageLoop.h"
+#include "base/Text.h"
 
 // Runs fn every `ms` while a command waits (a fetch pumps the thread's timers).
 class During {
@@ -47,6 +49,8 @@ protected:
         Reg().GetString("ProxyServer", s);
         return s;
     }
+    // The stored address and whether the proxy is on, as one text.
+    std::string Switch() const { return ProxyServer() + (Reg().GetDword("ProxyEnable") ? " on" : " off"); }
     IniFile Ini() const { return IniFile(IniPath()); }
     RegFile Reg() const { return RegFile(key.Path()); }
 
@@ -70,6 +74,22 @@ protected:
         base::ProcessMessages();
         return *form;
     }
+    // Start() with the tray's balloons recorded as "title: text" (atBalloon
+    // runs as each comes).
+    TfrmMain& StartRecordingBalloons(std::function<void()> atBalloon = {}) {
+        form = std::make_unique<TfrmMain>(Options());
+        form->Tray->shellNotify = [this, atBalloon](DWORD action, const NOTIFYICONDATAW& data) {
+            if (action != NIM_MODIFY || !(data.uFlags & NIF_INFO)) return true;
+            if (atBalloon) atBalloon();
+            balloons.push_back(base::Narrow(data.szInfoTitle) + ": " + base::Narrow(data.szInfo));
+            return true;
+        };
+        form->Show();
+        base::ProcessMessages();
+        return *form;
+    }
+
+    static void Click(const ui::Control& c) { SendMessageW(c.Handle(), BM_CLICK, 0, 0); }
 
     // Closes the window by its close box and lets the loop see the end.
     void CloseByCloseBox() {
@@ -146,6 +166,7 @@ protected:
         testing_support::Notices().clear();
     }
 
+    std::vector<std::string> balloons;
     std::unique_ptr<TfrmMain> form;
     bool checkListedProxies = false;
     uint32_t watchIntervalMs = 0;

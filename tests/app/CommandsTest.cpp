@@ -11,8 +11,6 @@ namespace {
 
 using Commands = AppTest;
 
-void Click(const ui::Control& c) { SendMessageW(c.Handle(), BM_CLICK, 0, 0); }
-
 }  // namespace
 
 TEST_F(Commands, UseProxyWhileDirectSwitchesAndAnimates) {
