@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <utility>
-#include <vector>
 
 #include "app/AppFixture.h"
 #include "base/Notice.h"
@@ -27,47 +26,37 @@ TEST_F(Notices, GetProxyTellsOnceItIsDone) {
         "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">" + silent.Entry() + "</a><!-- end -->"))});
     Ini().WriteString("URL", "ANONYMOUS", "127.0.0.1:" + std::to_string(list.Port()) + "/pla5.html");
     static TfrmMain* f;
-    static std::vector<std::string> seen;
+    static std::string seen;
     seen.clear();
     base::SetQuestionHook([](HWND, const std::string&) {
-        seen.push_back(std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
-                       (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
-                       (f->ListCheck && f->ListCheck->Running() ? " checking" : " not checking"));
+        seen += std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
+                (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
+                (f->ListCheck && f->ListCheck->Running() ? " checking;" : " not checking;");
         return false;
     });
     f = &Start();
     SendMessageW(f->cmdGetList.Handle(), BM_CLICK, 0, 0);
     base::ProcessMessages();
     testing_support::InstallErrorBoxRecorder();
-    EXPECT_EQ(seen, std::vector<std::string>{"enabled enabled checking"});
+    EXPECT_EQ(seen, "enabled enabled checking;");
 }
 
 // Hidden in the notification area the window has no taskbar button: the
 // icon tells it in a balloon, and no box opens.
 TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
     RunFirefox("");
-    static std::vector<NOTIFYICONDATAW> calls;
-    calls.clear();
-    form = std::make_unique<TfrmMain>(Options());
-    form->Tray->shellNotify = [](DWORD action, const NOTIFYICONDATAW& data) {
-        if (action == NIM_MODIFY && (data.uFlags & NIF_INFO)) calls.push_back(data);
-        return true;
-    };
-    form->Show();
-    SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_FALSE(IsWindowVisible(form->Handle()));
-    form->PopupMenu.ClickItem(form->PM_UseProxy);
+    TfrmMain& f = StartRecordingBalloons();
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    f.PopupMenu.ClickItem(f.PM_UseProxy);
     base::ProcessMessages();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].uFlags, static_cast<UINT>(NIF_INFO));
-    EXPECT_EQ(std::wstring(calls[0].szInfoTitle), L"Quillbarrow");
-    EXPECT_EQ(std::wstring(calls[0].szInfo).substr(0, 16), L"Firefox is open.");
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_EQ(balloons[0].substr(0, 29), "Quillbarrow: Firefox is open.");
     EXPECT_TRUE(testing_support::Notices().empty());
 
     // Shown again, the window asks what the balloon could only tell.
-    form->PopupMenu.ClickItem(form->PM_Open);
+    f.PopupMenu.ClickItem(f.PM_Open);
     base::ProcessMessages();
-    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(balloons.size(), 1u);
     ASSERT_EQ(testing_support::Notices().size(), 1u);
     EXPECT_TRUE(testing_support::Notices()[0].question);
 }
@@ -82,20 +71,19 @@ TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesN
     Reg().SetDword("ProxyEnable", 0);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
     TfrmMain& f = Start();
+    auto& notices = testing_support::Notices();
     auto state = [&] {
-        return Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
-               (scratch::Exists(userJs) ? " user.js " : " ") + ProxyServer() +
-               (Reg().GetDword("ProxyEnable") ? " on" : " off");
+        const bool askedOnce = notices.size() == 1 && notices[0].question;
+        notices.clear();
+        return (askedOnce ? "asked once, " : "") + Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
+               (scratch::Exists(userJs) ? " user.js " : " ") + Switch();
     };
-    for (auto [yes, after] :
-         {std::pair{false, "- 192.0.2.1:80 off"}, {true, "1 user.js 192.0.2.62:8062 on"}}) {
+    for (auto [yes, after] : {std::pair{false, "asked once, - 192.0.2.1:80 off"},
+                              {true, "asked once, 1 user.js 192.0.2.62:8062 on"}}) {
         testing_support::AnswerYes() = yes;
         SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
         SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
         base::ProcessMessages();
-        ASSERT_EQ(testing_support::Notices().size(), 1u);
-        EXPECT_TRUE(testing_support::Notices()[0].question);
-        testing_support::Notices().clear();
         EXPECT_EQ(state(), after);
     }
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
