@@ -103,9 +103,8 @@ protected:
         DWORD end = GetTickCount() + ms;
         while (static_cast<LONG>(end - GetTickCount()) > 0) base::WaitForMessages(end - GetTickCount());
     }
-    // Pumps messages until done() holds; false after ms (a bound that only a
-    // hang reaches).
-    static bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
+    // Runs the message loop until done() or ms pass (the bound only catches a hang).
+    static bool RunUntil(const std::function<bool()>& done, DWORD ms = 20000) {
         const DWORD start = GetTickCount();
         while (!done()) {
             if (GetTickCount() - start >= ms) return false;

@@ -26,11 +26,15 @@ protected:
     }
 };
 
-// A button's command without the click's move of the focus, which would
-// apply the edit by itself.
+// A button's command, and a pick of a browser, without the click's move of
+// the focus, which would apply the edit by itself.
 void Command(TfrmMain& f, const ui::Button& button) {
     SendMessageW(f.Handle(), WM_COMMAND, MAKEWPARAM(button.Id(), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button.Handle()));
+}
+void PickBrowser(TfrmMain& f, int index) {
+    f.cmbBrowser.SetItemIndex(index);
+    f.cmbBrowserClick();
 }
 
 }  // namespace
@@ -41,7 +45,7 @@ TEST_F(ListEdit, ATypedAddressIsWrittenOnceWhenTheEditEnds) {
         std::function<void(TfrmMain&)> act;
         const char* after;  // the address, the switch, and the writes counted
     } rows[] = {
-        {"the pause", [](TfrmMain& f) { PumpUntil([&] { return !f.EditWaiting(); }); },
+        {"the pause", [](TfrmMain& f) { RunUntil([&] { return !f.EditWaiting(); }); },
          "192.0.2.9:3128 off 1"},
         {"Enter", [](TfrmMain& f) { Keys(EditOf(f.cmbProxyList), {VK_RETURN}); }, "192.0.2.9:3128 off 1"},
         {"the focus leaving", [](TfrmMain& f) { SetFocus(f.cmdSetting.Handle()); }, "192.0.2.9:3128 off 1"},
@@ -53,7 +57,7 @@ TEST_F(ListEdit, ATypedAddressIsWrittenOnceWhenTheEditEnds) {
         {"Use Default", [](TfrmMain& f) { Command(f, f.cmdUseDefault); }, "192.0.2.62:8062 off 2"},
         {"Get Proxy", [](TfrmMain& f) { Command(f, f.cmdGetList); }, "192.0.2.9:3128 off 1"},
         // The edit goes to the browser being left, then its termination choice.
-        {"another browser", [](TfrmMain& f) { PickFromList(f.cmbBrowser, 1); }, "192.0.2.62:8062 on 3"},
+        {"another browser", [](TfrmMain& f) { PickBrowser(f, 1); }, "192.0.2.62:8062 on 3"},
         {"closing", [](TfrmMain& f) { SendMessageW(f.Handle(), WM_CLOSE, 0, 0); }, "192.0.2.62:8062 on 3"},
         // Last: it stores the typed address as the default.
         {"Set Default", [](TfrmMain& f) { Command(f, f.cmdSetDefault); }, "192.0.2.9:3128 off 1"},
@@ -117,13 +121,14 @@ TEST_F(ListEdit, WhileFirefoxRunsTypingKeepsTheTextAndTellsOncePerEdit) {
     SetFocus(EditOf(f.cmbProxyList));
     SendMessageW(EditOf(f.cmbProxyList), EM_SETSEL, 0, -1);
     Type(f.cmbProxyList, L"192.0.2.9:3128");
-    ASSERT_TRUE(PumpUntil([&] { return !notices.empty(); }));
+    ASSERT_TRUE(RunUntil([&] { return !notices.empty(); }));
     base::ProcessMessages();
-    EXPECT_EQ(notices.size(), 1u);
-    EXPECT_EQ(f.cmbProxyList.Text() + ", " + f.stsBar.PanelText(1), "192.0.2.9:3128, Using 192.0.2.11:3128");
+    EXPECT_EQ(
+        f.cmbProxyList.Text() + ", " + f.stsBar.PanelText(1) + ", told " + std::to_string(notices.size()),
+        "192.0.2.9:3128, Using 192.0.2.11:3128, told 1");
 
     Type(f.cmbProxyList, L"0");
-    ASSERT_TRUE(PumpUntil([&] { return notices.size() == 2; }));
+    ASSERT_TRUE(RunUntil([&] { return notices.size() == 2; }));
     EXPECT_EQ(f.cmbProxyList.Text(), "192.0.2.9:31280");
 }
 
@@ -138,7 +143,7 @@ TEST_F(ListEdit, ArrowKeysInTheBrowserListSwitchOnlyWhereTheyStop) {
     SetFocus(list);
     const uint32_t before = WriteCount();
     Keys(list, {VK_DOWN, VK_UP, VK_DOWN});
-    ASSERT_TRUE(PumpUntil([&] { return f.Caption() == "Quillbarrow2012 for Google Chrome"; }));
+    ASSERT_TRUE(RunUntil([&] { return f.Caption() == "Quillbarrow2012 for Google Chrome"; }));
     EXPECT_EQ(WriteCount() - before, 1u);  // the termination choice (direct), for Internet Explorer only
 
     SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
