@@ -113,13 +113,14 @@ protected:
         return true;
     }
 
-    // The edit field of an editable drop-down list.
-    static HWND EditOf(const ui::ComboBox& combo) {
+    // A drop-down list's parts: its edit field (hwndItem) and its list (hwndList).
+    static COMBOBOXINFO Parts(const ui::ComboBox& combo) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         GetComboBoxInfo(combo.Handle(), &info);
-        return info.hwndItem;
+        return info;
     }
+    static HWND EditOf(const ui::ComboBox& combo) { return Parts(combo).hwndItem; }
     // Keys typed into it: each character makes the box tell its parent CBN_EDITCHANGE.
     static void Type(const ui::ComboBox& combo, const std::wstring& text) {
         for (wchar_t c : text) SendMessageW(EditOf(combo), WM_CHAR, c, 1);
@@ -127,13 +128,11 @@ protected:
     // A click on an item of the dropped-down list, as the user picks one.
     static void PickFromList(const ui::ComboBox& combo, int index) {
         SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
-        GetComboBoxInfo(combo.Handle(), &info);
+        HWND list = Parts(combo).hwndList;
         RECT r{};
-        SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
-        PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
-        PostMessageW(info.hwndList, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+        PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
         base::ProcessMessages();
     }
 

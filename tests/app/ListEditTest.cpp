@@ -52,8 +52,7 @@ TEST_F(ListEdit, ATypedAddressIsWrittenOnceWhenTheEditEnds) {
         {"a pick", [](TfrmMain& f) { PickFromList(f.cmbProxyList, 0); }, "192.0.2.2:3128 off 1"},
         // Every command applies the edit first, then does its own work.
         {"Use Proxy", [](TfrmMain& f) { Command(f, f.cmdUseProxy); }, "192.0.2.9:3128 on 2"},
-        {"the tray's Use Proxy", [](TfrmMain& f) { f.PopupMenu.ClickItem(f.PM_UseProxy); },
-         "192.0.2.9:3128 on 2"},
+        {"the tray menu", [](TfrmMain& f) { f.PopupMenu.ClickItem(f.PM_UseProxy); }, "192.0.2.9:3128 on 2"},
         {"Use Default", [](TfrmMain& f) { Command(f, f.cmdUseDefault); }, "192.0.2.62:8062 off 2"},
         {"Get Proxy", [](TfrmMain& f) { Command(f, f.cmdGetList); }, "192.0.2.9:3128 off 1"},
         // The edit goes to the browser being left, then its termination choice.
