@@ -2,7 +2,7 @@
 // the user can see it.
 #include <gtest/gtest.h>
 
-#include <utility>
+#include <tuple>
 
 #include "app/AppFixture.h"
 #include "base/Notice.h"
@@ -64,12 +64,14 @@ TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
 
 // A switch that the running Firefox kept out asks whether Firefox should
 // follow the Windows settings. Two commands before the window gets to it:
-// one question, and Yes makes both switches there.
+// one question, and Yes makes both switches there; Use Proxy alone means the
+// proxy the window showed, held in prefs.js.
 TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesNothing) {
-    RunFirefox("");
+    RunFirefox(
+        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", "
+        "3128);\n");
     const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
     Reg().SetString("ProxyServer", "192.0.2.1:80");
-    Reg().SetDword("ProxyEnable", 0);
     Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
     TfrmMain& f = Start();
     auto& notices = testing_support::Notices();
@@ -79,25 +81,15 @@ TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesN
         return (askedOnce ? "asked once, " : "") + Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
                (scratch::Exists(userJs) ? " user.js " : " ") + Switch();
     };
-    for (auto [yes, after] : {std::pair{false, "asked once, - 192.0.2.1:80 off"},
-                              {true, "asked once, 1 user.js 192.0.2.62:8062 on"}}) {
+    for (auto [yes, useDefault, after] : {std::tuple{false, true, "asked once, 0 192.0.2.1:80 off"},
+                                          {true, true, "asked once, 1 user.js 192.0.2.62:8062 on"},
+                                          {true, false, "asked once, 1 user.js 192.0.2.11:3128 on"}}) {
+        f.SetFirefoxFollowsWindows(false);  // each row starts from prefs.js
         testing_support::AnswerYes() = yes;
-        SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
+        if (useDefault) SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
         SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
         base::ProcessMessages();
         EXPECT_EQ(state(), after);
     }
-    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
-}
-
-// Use Proxy alone means the proxy the window showed, held in prefs.js.
-TEST_F(Notices, YesAfterUseProxyTakesTheShownProxyAlong) {
-    RunFirefox(
-        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", "
-        "3128);\n");
-    testing_support::AnswerYes() = true;
-    TfrmMain& f = Start();
-    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
-    base::ProcessMessages();
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
 }
