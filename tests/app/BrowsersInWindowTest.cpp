@@ -3,11 +3,9 @@
 #include <functional>
 
 #include "app/AppFixture.h"
-#include "browsers/Browse.h"
 #include "support/ErrorBoxes.h"
 #include "support/LockHolder.h"
 #include "support/LoopbackServer.h"
-#include "settings/RegFile.h"
 #include "base/Text.h"
 
 using BrowsersInWindow = AppTest;
@@ -170,52 +168,6 @@ TEST_F(BrowsersInWindow, RunningFirefoxKeepsItsPrefsAndEachCommandSaysSoOnce) {
     EXPECT_TRUE(notices.empty());
     const FILETIME lockTimeAfter = WrittenAt(lock);
     EXPECT_EQ(CompareFileTime(&lockTime, &lockTimeAfter), 0);
-}
-
-// Turning the mode off, and the dialog's way of turning it on, are pinned
-// from the Setting dialog; Use Proxy and Direct with Firefox running, end to end.
-TEST_F(BrowsersInWindow, FirefoxFollowingWindowsIsSwitchedThereWhileItRuns) {
-    const std::string kOurs = "user_pref(\"network.proxy.type\", 5);\r\n";
-    // A proxy in use in prefs.js: once Firefox follows, the Windows settings decide.
-    const std::string original =
-        "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", 3128);\n"
-        "user_pref(\"network.proxy.type\", 1);\n";
-    RunFirefox(original);
-    Reg().SetString("ProxyServer", "192.0.2.20:8020");
-    qbtest::LoopbackServer lists({qbtest::Reply().Send(qbtest::HttpResponse(
-        "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">192.0.2.10:8080</a><!-- end -->"))});
-    Ini().WriteString("URL", "ANONYMOUS", lists.Url("/pla5.html").substr(7));
-    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
-    Ini().WriteInteger("TERMINAL", "OPTION", 2);
-    Ini().WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
-    Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
-    TfrmMain& f = Start();
-    EXPECT_EQ(f.Caption() + ", " + f.stsBar.PanelText(1),
-              "Quillbarrow2012 for Mozilla Firefox, Direct Connection");
-
-    Click(f.cmdUseProxy);
-    EXPECT_EQ(Switch() + ", " + f.stsBar.PanelText(1), "192.0.2.20:8020 on, Using 192.0.2.20:8020");
-    EXPECT_TRUE(RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings"));
-    EXPECT_EQ(scratch::ReadBytes(prefs.substr(0, prefs.rfind('\\')) + "\\user.js"), kOurs);
-    Click(f.cmdGetList);
-    EXPECT_EQ(Switch(), "192.0.2.10:8080 on");
-    Click(f.cmdUseDefault);
-    Click(f.cmdUseProxy);
-    EXPECT_EQ(Switch(), "192.0.2.62:8062 off");
-    // Leaving Firefox applies the termination choice to the Windows settings.
-    PickFromList(f.cmbBrowser, 0);
-    PickFromList(f.cmbBrowser, 2);
-    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
-    base::ProcessMessages();
-    EXPECT_TRUE(testing_support::Notices().empty());
-    EXPECT_EQ(scratch::ReadBytes(prefs), original);
-
-    // Turned on with another browser selected: written at once into the profile now in use.
-    PickFromList(f.cmbBrowser, 0);
-    scratch::MakeFolders(folder / "Other");
-    Ini().WriteString("FIREFOX", "INIFILE", folder / "Other\\prefs.js");
-    f.SetFirefoxFollowsWindows(true);
-    EXPECT_EQ(scratch::ReadBytes(folder / "Other\\user.js"), kOurs);
 }
 
 TEST_F(BrowsersInWindow, FirefoxThatCannotFollowIsToldOncePerRunAndStillSwitched) {
