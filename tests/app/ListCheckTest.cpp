@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "app/AppFixture.h"
-#include "base/Text.h"
 #include "list/ProxyCheck.h"
 #include "list/ProxyWatch.h"
 #include "support/LoopbackServer.h"
