@@ -58,18 +58,16 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
         TfrmMain& f = Start();
         HWND hwnd = f.Handle();
         std::string inside;
-        {
-            During end(20, [&] {
-                if (!inside.empty() || !f.Fetching()) return;
-                EndTheSession(hwnd);
-                inside = Switch();
-                // Whatever comes after applies nothing again.
-                Reg().SetDword("ProxyEnable", 1);
-                SendMessageW(hwnd, WM_CLOSE, 0, 0);
-                EndTheSession(hwnd);
-            });
-            Click(f.cmdGetList);
-        }
+        During end(20, [&] {
+            if (!inside.empty() || !f.Fetching()) return;
+            EndTheSession(hwnd);
+            inside = Switch();
+            // Whatever comes after applies nothing again.
+            Reg().SetDword("ProxyEnable", 1);
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            EndTheSession(hwnd);
+        });
+        Click(f.cmdGetList);
         EXPECT_EQ(inside + (IsWindow(hwnd) ? ", shown, " : ", gone, ") + Switch(),
                   "192.0.2.1:80 off, gone, 192.0.2.1:80 on");
         EXPECT_FALSE(f.Inet->IsTimedOut());
@@ -99,16 +97,15 @@ TEST_F(SessionEnd, EndsAtOnceWhateverWaits) {
         DeleteFileW(base::Widen(IniPath()).c_str());
         RunFirefox("");
         testing_support::ErrorBoxes().clear();
-        static HWND window;
         static int shown;
         shown = 0;
         // Yes, once the session has ended, changes nothing.
-        base::SetQuestionHook([](HWND, const std::string&) {
+        base::SetQuestionHook([](HWND owner, const std::string&) {
             ++shown;
-            EndTheSession(window);
+            EndTheSession(owner);
             return true;
         });
-        window = Start().Handle();
+        HWND window = Start().Handle();
         SendMessageW(form->cmdUseProxy.Handle(), BM_CLICK, 0, 0);
         base::ProcessMessages();
         testing_support::InstallErrorBoxRecorder();
