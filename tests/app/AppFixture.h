@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "settings/IniFile.h"
@@ -15,6 +16,7 @@
 #include "support/LockHolder.h"
 #include "support/Scratch.h"
 #include "base/MessageLoop.h"
+#include "base/Text.h"
 
 // Runs fn every `ms` while a command waits (a fetch pumps the thread's timers).
 class During {
@@ -47,6 +49,8 @@ protected:
         Reg().GetString("ProxyServer", s);
         return s;
     }
+    // The stored address and whether the proxy is on, as one text.
+    std::string Switch() const { return ProxyServer() + (Reg().GetDword("ProxyEnable") ? " on" : " off"); }
     IniFile Ini() const { return IniFile(IniPath()); }
     RegFile Reg() const { return RegFile(key.Path()); }
 
@@ -70,6 +74,22 @@ protected:
         base::ProcessMessages();
         return *form;
     }
+    // Start() with the tray's balloons recorded as "title: text" (atBalloon
+    // runs as each comes).
+    TfrmMain& StartRecordingBalloons(std::function<void()> atBalloon = {}) {
+        form = std::make_unique<TfrmMain>(Options());
+        form->Tray->shellNotify = [this, atBalloon](DWORD action, const NOTIFYICONDATAW& data) {
+            if (action != NIM_MODIFY || !(data.uFlags & NIF_INFO)) return true;
+            if (atBalloon) atBalloon();
+            balloons.push_back(base::Narrow(data.szInfoTitle) + ": " + base::Narrow(data.szInfo));
+            return true;
+        };
+        form->Show();
+        base::ProcessMessages();
+        return *form;
+    }
+
+    static void Click(const ui::Control& c) { SendMessageW(c.Handle(), BM_CLICK, 0, 0); }
 
     // Closes the window by its close box and lets the loop see the end.
     void CloseByCloseBox() {
@@ -83,9 +103,8 @@ protected:
         DWORD end = GetTickCount() + ms;
         while (static_cast<LONG>(end - GetTickCount()) > 0) base::WaitForMessages(end - GetTickCount());
     }
-    // Pumps messages until done() holds; false after ms (a bound that only a
-    // hang reaches).
-    static bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
+    // Runs the message loop until done() or ms pass (the bound only catches a hang).
+    static bool RunUntil(const std::function<bool()>& done, DWORD ms = 20000) {
         const DWORD start = GetTickCount();
         while (!done()) {
             if (GetTickCount() - start >= ms) return false;
@@ -94,13 +113,14 @@ protected:
         return true;
     }
 
-    // The edit field of an editable drop-down list.
-    static HWND EditOf(const ui::ComboBox& combo) {
+    // A drop-down list's parts: its edit field (hwndItem) and its list (hwndList).
+    static COMBOBOXINFO Parts(const ui::ComboBox& combo) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         GetComboBoxInfo(combo.Handle(), &info);
-        return info.hwndItem;
+        return info;
     }
+    static HWND EditOf(const ui::ComboBox& combo) { return Parts(combo).hwndItem; }
     // Keys typed into it: each character makes the box tell its parent CBN_EDITCHANGE.
     static void Type(const ui::ComboBox& combo, const std::wstring& text) {
         for (wchar_t c : text) SendMessageW(EditOf(combo), WM_CHAR, c, 1);
@@ -108,13 +128,11 @@ protected:
     // A click on an item of the dropped-down list, as the user picks one.
     static void PickFromList(const ui::ComboBox& combo, int index) {
         SendMessageW(combo.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
-        COMBOBOXINFO info{};
-        info.cbSize = sizeof info;
-        GetComboBoxInfo(combo.Handle(), &info);
+        HWND list = Parts(combo).hwndList;
         RECT r{};
-        SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
-        PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
-        PostMessageW(info.hwndList, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+        PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
         base::ProcessMessages();
     }
 
@@ -146,6 +164,7 @@ protected:
         testing_support::Notices().clear();
     }
 
+    std::vector<std::string> balloons;
     std::unique_ptr<TfrmMain> form;
     bool checkListedProxies = false;
     uint32_t watchIntervalMs = 0;

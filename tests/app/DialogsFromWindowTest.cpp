@@ -5,6 +5,7 @@
 #include "app/AboutWindow.h"
 #include "app/AppFixture.h"
 #include "settings/SettingDialog.h"
+#include "support/LoopbackServer.h"
 #include "base/Text.h"
 
 namespace {
@@ -116,33 +117,62 @@ TEST_F(DialogsFromWindow, OwnerIsEnabledAgainWhenShowingFails) {
     EXPECT_FALSE(failing.IsModal());
 }
 
-TEST_F(DialogsFromWindow, SavedFirefoxModeWritesUserJsAndShowsTheWindowsSettings) {
-    const std::string prefs = scratch::MakeFirefoxProfile(folder / "AppData");
-    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+// Firefox running, with a proxy in use in prefs.js, follows the Windows
+// settings: every switch goes there and no notice is shown. The Setting
+// dialog turns that off, and on again into the profile in use whichever
+// browser is selected. Use Proxy and Direct are also pinned end to end.
+TEST_F(DialogsFromWindow, FirefoxFollowingWindowsIsSwitchedThereAndTurnedOffAndOn) {
+    const std::string kOurs = "user_pref(\"network.proxy.type\", 5);\r\n";
     const std::string inUse =
         "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", 3128);\n"
         "user_pref(\"network.proxy.type\", 1);\n";
-    scratch::WriteBytes(prefs, inUse);
-    Reg().SetDword("ProxyEnable", 0);
-    Ini().WriteInteger("BROWSER", "DEFAULT", 2);
+    RunFirefox(inUse);
+    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+    Reg().SetString("ProxyServer", "192.0.2.20:8020");
+    qbtest::LoopbackServer lists({qbtest::Reply().Send(qbtest::HttpResponse(
+        "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">192.0.2.10:8080</a><!-- end -->"))});
+    Ini().WriteString("URL", "ANONYMOUS", lists.Url("/pla5.html").substr(7));
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
+    Ini().WriteInteger("TERMINAL", "OPTION", 2);
+    Ini().WriteInteger("FIREFOX", "FOLLOW_WINDOWS", 1);
     // A program that exists, or Save would store "Firefox.exe Not Found" as the prefs.js to use.
     Ini().WriteString("FIREFOX", "PATH", scratch::HelperProgram("StandInBrowser.exe"));
     TfrmMain& f = Start();
-    ASSERT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
-    auto saveWithTheBoxClicked = [&] {
+    EXPECT_EQ(f.Caption() + ", " + f.stsBar.PanelText(1),
+              "Quillbarrow2012 for Mozilla Firefox, Direct Connection");
+
+    Click(f.cmdUseProxy);
+    EXPECT_EQ(Switch() + ", " + f.stsBar.PanelText(1), "192.0.2.20:8020 on, Using 192.0.2.20:8020");
+    EXPECT_TRUE(RegFile(key.Path() + "\\Connections").GetBinary("DefaultConnectionSettings"));
+    EXPECT_EQ(scratch::ReadBytes(userJs), kOurs);
+    Click(f.cmdGetList);
+    EXPECT_EQ(Switch(), "192.0.2.10:8080 on");
+    Click(f.cmdUseDefault);
+    Click(f.cmdUseProxy);
+    EXPECT_EQ(Switch(), "192.0.2.62:8062 off");
+    // Leaving Firefox applies the termination choice to the Windows settings.
+    PickFromList(f.cmbBrowser, 0);
+    PickFromList(f.cmbBrowser, 2);
+    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
+    base::ProcessMessages();
+    EXPECT_TRUE(testing_support::Notices().empty());
+
+    // Saved with the box clicked, and the profile's prefs.js as given.
+    auto saveWithTheBoxClicked = [&](const std::string& prefsJs) {
         OnceInsideModal inside([&] {
+            SetWindowTextW(f.SettingDialog->txtFirefoxIni.Handle(), base::Widen(prefsJs).c_str());
             SendMessageW(f.SettingDialog->chkFirefoxFollowWindows.Handle(), BM_CLICK, 0, 0);
             PostMessageW(f.SettingDialog->OKBtn.Handle(), BM_CLICK, 0, 0);
         });
-        SendMessageW(f.cmdSetting.Handle(), BM_CLICK, 0, 0);
+        Click(f.cmdSetting);
     };
-    saveWithTheBoxClicked();
-    EXPECT_EQ(scratch::ReadBytes(userJs), "user_pref(\"network.proxy.type\", 5);\r\n");
-    EXPECT_EQ(f.stsBar.PanelText(1), "Direct Connection");
+    saveWithTheBoxClicked(prefs);
+    EXPECT_EQ(f.stsBar.PanelText(1) + (scratch::Exists(userJs) ? ", user.js" : ""), "Using 192.0.2.11:3128");
     EXPECT_EQ(scratch::ReadBytes(prefs), inUse);
-    saveWithTheBoxClicked();
-    EXPECT_FALSE(scratch::Exists(userJs));
-    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
+    PickFromList(f.cmbBrowser, 0);
+    scratch::MakeFolders(folder / "Other");
+    saveWithTheBoxClicked(folder / "Other\\prefs.js");
+    EXPECT_EQ(scratch::ReadBytes(folder / "Other\\user.js"), kOurs);
 }
 
 // Saved with Opera selected, the dialog names the Opera 12 file that now

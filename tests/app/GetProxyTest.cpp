@@ -270,24 +270,18 @@ TEST_F(GetProxy, AddressWithItsOwnSchemeFailsBeforeConnecting) {
     EXPECT_EQ(server.Connections(), 0);
 }
 
+// Cut to the proxy field, it would name another port. An entry with line
+// breaks is pinned end to end.
 TEST_F(GetProxy, AFirstEntryThatIsNoHostAndPortIsListedButNotWritten) {
-    const std::string hostile = "1.2.3.4:80\r\n[ZZZ]\r\nINJECTED=1";
-    const std::string longer =
-        std::string(60, 'h') + "." + std::string(36, 'h') + ":80";  // cut to the field, another port
+    const std::string longer = std::string(60, 'h') + "." + std::string(36, 'h') + ":80";
     LoopbackServer server(
-        {Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + hostile + "</a>")),
-         Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + longer + "</a>"))});
+        {Reply().Send(HttpResponse("200 OK", {}, "hour<a class=\"A\">" + longer + "</a>"))});
     UseServer(server);
     Reg().SetString("ProxyServer", "192.0.2.1:80");
     TfrmMain& f = Start();
-    for (const std::string& first : {hostile, longer}) {
-        Click(f.cmdGetList);
-        EXPECT_EQ(Items(f), std::vector<std::string>{first});
-        EXPECT_EQ(f.stsBar.PanelText(0), "Obtained");
-        std::string stored;
-        Reg().GetString("ProxyServer", stored);
-        EXPECT_EQ(stored, "192.0.2.1:80");
-    }
+    Click(f.cmdGetList);
+    EXPECT_EQ(Items(f), std::vector<std::string>{longer});
+    EXPECT_EQ(f.stsBar.PanelText(0) + ", " + ProxyServer(), "Obtained, 192.0.2.1:80");
 }
 
 TEST_F(GetProxy, NegativeTimeOutFailsAtOnceWithoutAFetch) {

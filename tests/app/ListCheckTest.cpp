@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "app/AppFixture.h"
-#include "base/Text.h"
 #include "list/ProxyCheck.h"
 #include "list/ProxyWatch.h"
 #include "support/LoopbackServer.h"
@@ -42,22 +41,12 @@ protected:
         GetProxy(f);
         return RunUntil([&] { return !f.ListCheck->Running(); }, 20000);
     }
-    // The window with the watch on at the shortest interval, its balloons
-    // recorded (atBalloon runs as each comes).
+    // The window with the watch on at the shortest interval, its balloons recorded.
     TfrmMain& StartWatched(std::function<void()> atBalloon = {}) {
         Ini().WriteString("CHECK", "WATCH", "60");
         watchIntervalMs = 1;
-        form = std::make_unique<TfrmMain>(Options());
-        form->Tray->shellNotify = [this, atBalloon](DWORD action, const NOTIFYICONDATAW& data) {
-            if (action != NIM_MODIFY || !(data.uFlags & NIF_INFO)) return true;
-            if (atBalloon) atBalloon();
-            balloons.push_back(base::Narrow(data.szInfo));
-            return true;
-        };
-        form->Show();
-        return *form;
+        return StartRecordingBalloons(std::move(atBalloon));
     }
-    std::vector<std::string> balloons;
     // Ctrl+N as the keyboard sends it to the list's edit field, where the
     // user types; the message loop turns it into the window's command.
     static void PressCtrlN(TfrmMain& f) {
@@ -69,15 +58,6 @@ protected:
         base::ProcessMessages();
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
-    }
-    // Runs the message loop until done() or ms pass (the bound only catches a hang).
-    static bool RunUntil(const std::function<bool()>& done, DWORD ms) {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start >= ms) return false;
-            base::WaitForMessages(50);
-        }
-        return true;
     }
 };
 
@@ -196,13 +176,12 @@ TEST_F(ListCheck, NextProxyWalksTheAnsweringEntriesAndIsGreyedWithoutOne) {
     TfrmMain& f = Start();
     EXPECT_FALSE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));  // no check yet
     ASSERT_TRUE(GetProxyChecked(f));
-    ASSERT_EQ(ProxyServer(), a.Entry());
-    EXPECT_TRUE(f.PopupMenu.ItemEnabled(f.PM_NextProxy));
+    ASSERT_EQ(ProxyServer() + (f.PopupMenu.ItemEnabled(f.PM_NextProxy) ? ", next" : ""),
+              a.Entry() + ", next");
 
     // The other entry that answered, not the next in the list; then the proxy goes on.
     PressCtrlN(f);
-    EXPECT_EQ(ProxyServer() + " " + f.cmbProxyList.Text(), c.Entry() + " " + c.Entry());
-    EXPECT_EQ(Reg().GetDword("ProxyEnable"), 1u);
+    EXPECT_EQ(Switch() + " " + f.cmbProxyList.Text(), c.Entry() + " on " + c.Entry());
     f.PopupMenu.ClickItem(f.PM_NextProxy);  // and round again
     EXPECT_EQ(ProxyServer(), a.Entry());
 
@@ -235,23 +214,23 @@ TEST_F(ListCheck, TheWatchTellsOfTwoFailuresInARowAndAutoNextSwitches) {
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
     // Answered, failed, answered (the count starts again), failed, failed.
     EXPECT_EQ(askedAtFirst, 6);
-    EXPECT_EQ(balloons[0], a.Entry() + " stopped answering.");
-    EXPECT_EQ(ProxyServer(), a.Entry());
-    EXPECT_EQ(f.cmbProxyList.itemNote(0).text, "no answer");
+    EXPECT_EQ(balloons[0] + " " + ProxyServer() + " " + f.cmbProxyList.itemNote(0).text,
+              "Quillbarrow: " + a.Entry() + " stopped answering. " + a.Entry() + " no answer");
 
     // Direct and Use Proxy watch it afresh; with AUTONEXT=1 two failures switch.
     Ini().WriteInteger("CHECK", "AUTONEXT", 1);
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 2; }, 30000));
-    EXPECT_EQ(balloons[1], a.Entry() + " stopped answering. Switched to " + c.Entry() + ".");
-    EXPECT_EQ(ProxyServer(), c.Entry());
+    EXPECT_EQ(
+        balloons[1] + " " + ProxyServer(),
+        "Quillbarrow: " + a.Entry() + " stopped answering. Switched to " + c.Entry() + ". " + c.Entry());
     // The first entry has failed since the check: when this one stops too,
     // there is nothing left to switch to.
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 3; }, 30000));
-    EXPECT_EQ(balloons[2],
-              c.Entry() + " stopped answering. No other listed proxy answered in the last check.");
-    EXPECT_EQ(ProxyServer(), c.Entry());
+    EXPECT_EQ(balloons[2] + " " + ProxyServer(),
+              "Quillbarrow: " + c.Entry() +
+                  " stopped answering. No other listed proxy answered in the last check. " + c.Entry());
 
     f.cmbBrowserClick();  // the same browser again, still on the proxy: watched afresh
     EXPECT_EQ(f.InUseWatch->FailuresInARow(), 0);
@@ -273,8 +252,8 @@ TEST_F(ListCheck, TheWatchSwitchesNothingWhileFirefoxIsOpen) {
     inUse.SetKind(Kind::ClosesAtOnce);
     ASSERT_TRUE(RunUntil([&] { return balloons.size() == 1; }, 30000));
     base::ProcessMessages();
-    EXPECT_EQ(balloons[0],
-              inUse.Entry() + " stopped answering. Firefox is open, so no other proxy was switched to.");
+    EXPECT_EQ(balloons[0], "Quillbarrow: " + inUse.Entry() +
+                               " stopped answering. Firefox is open, so no other proxy was switched to.");
     EXPECT_TRUE(testing_support::Notices().empty());
     EXPECT_EQ(form->ProxyText, inUse.Entry());
 }
@@ -290,5 +269,5 @@ TEST_F(ListCheck, NextProxyRefusedByFirefoxIsMadeWholeByYes) {
     testing_support::AnswerYes() = true;
     PressCtrlN(f);
     base::ProcessMessages();
-    EXPECT_EQ(ProxyServer() + (Reg().GetDword("ProxyEnable") ? " on" : " off"), other.Entry() + " on");
+    EXPECT_EQ(Switch(), other.Entry() + " on");
 }

@@ -2,8 +2,7 @@
 // the user can see it.
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
+#include <tuple>
 
 #include "app/AppFixture.h"
 #include "base/Notice.h"
@@ -27,88 +26,70 @@ TEST_F(Notices, GetProxyTellsOnceItIsDone) {
         "200 OK", {}, "<tr><th>hour</th></tr><a class=\"xA\">" + silent.Entry() + "</a><!-- end -->"))});
     Ini().WriteString("URL", "ANONYMOUS", "127.0.0.1:" + std::to_string(list.Port()) + "/pla5.html");
     static TfrmMain* f;
-    static std::vector<std::string> seen;
+    static std::string seen;
     seen.clear();
     base::SetQuestionHook([](HWND, const std::string&) {
-        seen.push_back(std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
-                       (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
-                       (f->ListCheck && f->ListCheck->Running() ? " checking" : " not checking"));
+        seen += std::string(f->cmdGetList.Enabled() ? "enabled" : "greyed") +
+                (f->PopupMenu.ItemEnabled(f->PM_GetProxy) ? " enabled" : " greyed") +
+                (f->ListCheck && f->ListCheck->Running() ? " checking;" : " not checking;");
         return false;
     });
     f = &Start();
     SendMessageW(f->cmdGetList.Handle(), BM_CLICK, 0, 0);
     base::ProcessMessages();
     testing_support::InstallErrorBoxRecorder();
-    EXPECT_EQ(seen, std::vector<std::string>{"enabled enabled checking"});
+    EXPECT_EQ(seen, "enabled enabled checking;");
 }
 
 // Hidden in the notification area the window has no taskbar button: the
 // icon tells it in a balloon, and no box opens.
 TEST_F(Notices, HiddenInTheTrayTheIconTellsIt) {
     RunFirefox("");
-    static std::vector<NOTIFYICONDATAW> calls;
-    calls.clear();
-    form = std::make_unique<TfrmMain>(Options());
-    form->Tray->shellNotify = [](DWORD action, const NOTIFYICONDATAW& data) {
-        if (action == NIM_MODIFY && (data.uFlags & NIF_INFO)) calls.push_back(data);
-        return true;
+    TfrmMain& f = StartRecordingBalloons();
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    auto& boxes = testing_support::Notices();
+    auto told = [&] {
+        return std::to_string(balloons.size()) + " balloon, " + std::to_string(boxes.size()) + " box" +
+               (boxes.size() == 1 && boxes[0].question ? ", a question" : "");
     };
-    form->Show();
-    SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_FALSE(IsWindowVisible(form->Handle()));
-    form->PopupMenu.ClickItem(form->PM_UseProxy);
+    f.PopupMenu.ClickItem(f.PM_UseProxy);
     base::ProcessMessages();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].uFlags, static_cast<UINT>(NIF_INFO));
-    EXPECT_EQ(std::wstring(calls[0].szInfoTitle), L"Quillbarrow");
-    EXPECT_EQ(std::wstring(calls[0].szInfo).substr(0, 16), L"Firefox is open.");
-    EXPECT_TRUE(testing_support::Notices().empty());
-
+    EXPECT_EQ(told(), "1 balloon, 0 box");
+    EXPECT_EQ(balloons.at(0).substr(0, 29), "Quillbarrow: Firefox is open.");
     // Shown again, the window asks what the balloon could only tell.
-    form->PopupMenu.ClickItem(form->PM_Open);
+    f.PopupMenu.ClickItem(f.PM_Open);
     base::ProcessMessages();
-    EXPECT_EQ(calls.size(), 1u);
-    ASSERT_EQ(testing_support::Notices().size(), 1u);
-    EXPECT_TRUE(testing_support::Notices()[0].question);
+    EXPECT_EQ(told(), "1 balloon, 1 box, a question");
 }
 
 // A switch that the running Firefox kept out asks whether Firefox should
 // follow the Windows settings. Two commands before the window gets to it:
-// one question, and Yes makes both switches there.
+// one question, and Yes makes both switches there; Use Proxy alone means the
+// proxy the window showed, held in prefs.js.
 TEST_F(Notices, YesHasFirefoxFollowTheWindowsSettingsAndMakesTheSwitchNoChangesNothing) {
-    RunFirefox("");
-    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
-    Reg().SetString("ProxyServer", "192.0.2.1:80");
-    Reg().SetDword("ProxyEnable", 0);
-    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
-    TfrmMain& f = Start();
-    auto state = [&] {
-        return Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
-               (scratch::Exists(userJs) ? " user.js " : " ") + ProxyServer() +
-               (Reg().GetDword("ProxyEnable") ? " on" : " off");
-    };
-    for (auto [yes, after] :
-         {std::pair{false, "- 192.0.2.1:80 off"}, {true, "1 user.js 192.0.2.62:8062 on"}}) {
-        testing_support::AnswerYes() = yes;
-        SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
-        SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
-        base::ProcessMessages();
-        ASSERT_EQ(testing_support::Notices().size(), 1u);
-        EXPECT_TRUE(testing_support::Notices()[0].question);
-        testing_support::Notices().clear();
-        EXPECT_EQ(state(), after);
-    }
-    EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.62:8062");
-}
-
-// Use Proxy alone means the proxy the window showed, held in prefs.js.
-TEST_F(Notices, YesAfterUseProxyTakesTheShownProxyAlong) {
     RunFirefox(
         "user_pref(\"network.proxy.http\", \"192.0.2.11\");\nuser_pref(\"network.proxy.http_port\", "
         "3128);\n");
-    testing_support::AnswerYes() = true;
+    const std::string userJs = prefs.substr(0, prefs.rfind('\\')) + "\\user.js";
+    Reg().SetString("ProxyServer", "192.0.2.1:80");
+    Ini().WriteString("URL", "DEFAULT", "192.0.2.62:8062");
     TfrmMain& f = Start();
-    SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
-    base::ProcessMessages();
+    auto& notices = testing_support::Notices();
+    auto state = [&] {
+        const bool askedOnce = notices.size() == 1 && notices[0].question;
+        notices.clear();
+        return (askedOnce ? "asked once, " : "") + Ini().ReadString("FIREFOX", "FOLLOW_WINDOWS", "-") +
+               (scratch::Exists(userJs) ? " user.js " : " ") + Switch();
+    };
+    for (auto [yes, useDefault, after] : {std::tuple{false, true, "asked once, 0 192.0.2.1:80 off"},
+                                          {true, true, "asked once, 1 user.js 192.0.2.62:8062 on"},
+                                          {true, false, "asked once, 1 user.js 192.0.2.11:3128 on"}}) {
+        f.SetFirefoxFollowsWindows(false);  // each row starts from prefs.js
+        testing_support::AnswerYes() = yes;
+        if (useDefault) SendMessageW(f.cmdUseDefault.Handle(), BM_CLICK, 0, 0);
+        SendMessageW(f.cmdUseProxy.Handle(), BM_CLICK, 0, 0);
+        base::ProcessMessages();
+        EXPECT_EQ(state(), after);
+    }
     EXPECT_EQ(f.stsBar.PanelText(1), "Using 192.0.2.11:3128");
 }
